@@ -1,0 +1,868 @@
+#include "dataset.h"
+
+#include "database.h"
+#include "dberror.h"
+#include "schema.h"
+#include "turkish.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <sqlite3.h>
+
+// One fetched row: the end offset of each cell (bit 31 marks null), then the cells' UTF-8
+// text back to back. One allocation per row keeps 100,000 staff rows small and quick to load.
+struct Dataset::Row {
+    QByteArray bytes;
+
+    static constexpr quint32 kNull = 0x80000000u;
+
+    quint32 header(int i) const
+    {
+        quint32 v;
+        std::memcpy(&v, bytes.constData() + i * 4, 4);
+        return v;
+    }
+    bool isNull(int field) const { return header(field) & kNull; }
+    QByteArrayView text(int field, int fields) const
+    {
+        quint32 end = header(field) & ~kNull;
+        quint32 begin = field == 0 ? 0 : header(field - 1) & ~kNull;
+        return QByteArrayView(bytes.constData() + fields * 4 + begin, end - begin);
+    }
+};
+
+namespace {
+
+// Builds a row from cells given as UTF-8 (null when the optional is empty).
+template <typename CellFn>
+QByteArray packRow(int fields, CellFn cellAt)
+{
+    QByteArray header(fields * 4, Qt::Uninitialized);
+    QByteArray data;
+    quint32 end = 0;
+    for (int i = 0; i < fields; ++i) {
+        bool isNull = false;
+        QByteArrayView cell = cellAt(i, isNull);
+        data.append(cell);
+        end += quint32(cell.size());
+        quint32 v = end | (isNull ? 0x80000000u : 0);
+        std::memcpy(header.data() + i * 4, &v, 4);
+    }
+    return header + data;
+}
+
+QString sortFieldOf(const QString &sortText, bool *descending)
+{
+    QStringList parts = sortText.simplified().split(QLatin1Char(' '));
+    *descending = parts.size() > 1 && parts[1].compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+    return parts.value(0);
+}
+
+QByteArray numericKey(qlonglong v)
+{
+    quint64 u = quint64(v) ^ 0x8000000000000000ull;
+    QByteArray key(8, Qt::Uninitialized);
+    for (int i = 7; i >= 0; --i, u >>= 8)
+        key[i] = char(u & 0xFF);
+    return key;
+}
+
+bool sameKey(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    return a.toString() == b.toString();
+}
+
+} // namespace
+
+Dataset::Dataset(Database *db, const QString &name, QObject *parent) : QObject(parent), m_db(db)
+{
+    setObjectName(name);
+}
+
+Dataset::~Dataset()
+{
+    if (m_master)
+        std::erase(m_master->m_details, this);
+    for (Dataset *d : m_details)
+        d->m_master = nullptr;
+}
+
+// ---------------------------------------------------------------- statement
+
+void Dataset::clearSql()
+{
+    m_sqlLines.clear();
+}
+
+void Dataset::addSql(const QString &line)
+{
+    m_sqlLines << line;
+}
+
+void Dataset::setSql(const QString &statement)
+{
+    m_sqlLines = QStringList{statement};
+}
+
+void Dataset::setParam(const QString &name, const QVariant &value)
+{
+    QString key = name.startsWith(QLatin1Char(':')) ? name.mid(1) : name;
+    m_params.insert(key.toLower(), value);
+}
+
+void Dataset::clearParams()
+{
+    m_params.clear();
+}
+
+bool Dataset::linkUsesParameter() const
+{
+    if (!m_master)
+        return false;
+    static const QRegularExpression word(QStringLiteral("\\w"));
+    QString s = sql();
+    QString token = QLatin1Char(':') + m_linkField;
+    for (int at = s.indexOf(token, 0, Qt::CaseInsensitive); at >= 0;
+         at = s.indexOf(token, at + 1, Qt::CaseInsensitive)) {
+        int after = at + int(token.size());
+        if (after >= s.size() || !word.match(s.mid(after, 1)).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+QVariant Dataset::masterKey() const
+{
+    if (!m_master || !m_master->isOpen() || m_master->isEmpty() || !m_master->hasField(m_linkField))
+        return {};
+    return m_master->value(m_linkField);
+}
+
+// ---------------------------------------------------------------- open and close
+
+void Dataset::fetch()
+{
+    if (!m_db || !m_db->isOpen())
+        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+    Statement st(m_db->handle(), sql());
+    sqlite3_stmt *s = st.get();
+
+    const bool linkParameter = linkUsesParameter();
+    for (int i = 1, n = sqlite3_bind_parameter_count(s); i <= n; ++i) {
+        const char *raw = sqlite3_bind_parameter_name(s, i);
+        QString pname = raw ? QString::fromUtf8(raw + 1).toLower() : QString();
+        if (linkParameter && pname.compare(m_linkField, Qt::CaseInsensitive) == 0)
+            st.bind(i, masterKey());
+        else
+            st.bind(i, m_params.value(pname));
+    }
+    if (linkParameter) {
+        m_appliedKey = masterKey();
+        m_linkApplied = true;
+    }
+
+    const int fields = sqlite3_column_count(s);
+    QStringList names;
+    std::vector<Kind> kinds(size_t(fields), Kind::Text);
+    std::vector<bool> declared(size_t(fields), false);
+    QString table;
+    bool singleTable = true;
+    std::vector<QString> origins(static_cast<size_t>(fields));
+    for (int i = 0; i < fields; ++i) {
+        names << QString::fromUtf8(sqlite3_column_name(s, i));
+        if (const char *decl = sqlite3_column_decltype(s, i)) {
+            QByteArray d = QByteArray(decl).toUpper();
+            declared[size_t(i)] = true;
+            kinds[size_t(i)] = d.contains("BOOL")                         ? Kind::YesNo
+                               : d.contains("INT")                        ? Kind::Integer
+                               : d.contains("REAL") || d.contains("DOUB") ? Kind::Real
+                                                                          : Kind::Text;
+        }
+        const char *t = sqlite3_column_table_name(s, i);
+        const char *o = sqlite3_column_origin_name(s, i);
+        if (t && o) {
+            QString tn = QString::fromUtf8(t);
+            if (table.isEmpty())
+                table = tn;
+            else if (tn.compare(table, Qt::CaseInsensitive) != 0)
+                singleTable = false;
+            origins[size_t(i)] = QString::fromUtf8(o);
+        }
+    }
+
+    std::vector<std::unique_ptr<Row>> rows;
+    bool firstRow = true;
+    while (st.step()) {
+        if (firstRow) {
+            // Computed columns have no declared type; the first value tells.
+            for (int i = 0; i < fields; ++i)
+                if (!declared[size_t(i)]) {
+                    int type = sqlite3_column_type(s, i);
+                    kinds[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
+                                       : type == SQLITE_FLOAT ? Kind::Real
+                                                              : Kind::Text;
+                }
+            firstRow = false;
+        }
+        auto row = std::make_unique<Row>();
+        row->bytes = packRow(fields, [&](int i, bool &isNull) {
+            isNull = sqlite3_column_type(s, i) == SQLITE_NULL;
+            auto text = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
+            return QByteArrayView(text, text ? sqlite3_column_bytes(s, i) : 0);
+        });
+        rows.push_back(std::move(row));
+    }
+
+    m_fieldNames = names;
+    m_kinds = kinds;
+    m_rows = std::move(rows);
+    m_foldCache.assign(size_t(fields), {});
+    m_writable.assign(size_t(fields), false);
+    m_table.clear();
+    m_keyField = -1;
+    const schema::Table *t = singleTable ? schema::table(table) : nullptr;
+    if (t) {
+        m_table = QString::fromLatin1(t->name);
+        for (int i = 0; i < fields; ++i) {
+            for (const schema::Column &c : t->columns) {
+                if (origins[size_t(i)].compare(QLatin1String(c.name), Qt::CaseInsensitive) != 0)
+                    continue;
+                if (c.kind == schema::Column::Key)
+                    m_keyField = i;
+                else
+                    m_writable[size_t(i)] = true;
+            }
+        }
+        if (m_keyField < 0)
+            m_table.clear(); // without the row key no row can be written back
+    }
+}
+
+void Dataset::open()
+{
+    if (isOpen())
+        return;
+    fetch();
+    m_state = State::Browse;
+    m_sortText.clear();
+    m_order.resize(m_rows.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    m_pendingRow = -1;
+    m_modified = false;
+    m_buffer.clear();
+    if (m_master && !linkUsesParameter()) {
+        m_filterActive = m_master->isOpen();
+        m_filterKey = masterKey();
+        m_appliedKey = m_filterKey;
+        m_linkApplied = true;
+    } else {
+        m_filterActive = false;
+    }
+    rebuildView();
+    m_cursor = 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    Q_EMIT stateChanged(m_state);
+    Q_EMIT rowsReset();
+    Q_EMIT afterOpen(this);
+    if (!m_view.empty())
+        setCursor(0, true);
+    else
+        notifyDetails();
+}
+
+void Dataset::close()
+{
+    if (!isOpen())
+        return;
+    m_state = State::Inactive;
+    m_rows.clear();
+    m_order.clear();
+    m_view.clear();
+    m_buffer.clear();
+    m_foldCache.clear();
+    m_pendingRow = -1;
+    m_modified = false;
+    m_cursor = 0;
+    m_eof = m_bof = true;
+    m_sortText.clear();
+    Q_EMIT stateChanged(m_state);
+    Q_EMIT rowsReset();
+    notifyDetails();
+}
+
+void Dataset::requery()
+{
+    close();
+    open();
+    first();
+}
+
+void Dataset::ensureActive(const char *operation) const
+{
+    if (!isOpen())
+        throw DbError(QStringLiteral("%1: veri kümesi kapalıyken bu işlem (%2) yapılamaz")
+                          .arg(objectName(), QLatin1String(operation)));
+}
+
+// ---------------------------------------------------------------- view and moves
+
+void Dataset::rebuildView()
+{
+    m_view.clear();
+    m_view.reserve(m_order.size());
+    const int link = m_filterActive ? fieldIndex(m_linkField) : -1;
+    const QByteArray key = m_filterKey.isNull() ? QByteArray() : m_filterKey.toString().toUtf8();
+    for (int index : m_order) {
+        const Row *row = m_rows[size_t(index)].get();
+        if (!row)
+            continue;
+        if (m_filterActive && index != m_pendingRow) {
+            if (link < 0 || m_filterKey.isNull() || row->isNull(link) ||
+                row->text(link, int(m_fieldNames.size())) != key)
+                continue;
+        }
+        m_view.push_back(index);
+    }
+}
+
+void Dataset::setCursor(int row, bool alwaysNotify)
+{
+    if (row == m_cursor && !alwaysNotify)
+        return;
+    m_cursor = row;
+    Q_EMIT currentMoved(row);
+    Q_EMIT afterScroll(this);
+    notifyDetails();
+}
+
+void Dataset::leaveEditForMove()
+{
+    if (!isEditing())
+        return;
+    if (m_modified)
+        post();
+    else
+        cancel();
+}
+
+void Dataset::first()
+{
+    ensureActive("First");
+    leaveEditForMove();
+    m_bof = true;
+    m_eof = m_view.empty();
+    setCursor(0, true);
+}
+
+void Dataset::last()
+{
+    ensureActive("Last");
+    leaveEditForMove();
+    m_eof = true;
+    m_bof = m_view.empty();
+    setCursor(m_view.empty() ? 0 : int(m_view.size()) - 1, true);
+}
+
+void Dataset::next()
+{
+    moveBy(1);
+}
+
+void Dataset::prior()
+{
+    moveBy(-1);
+}
+
+int Dataset::moveBy(int distance)
+{
+    ensureActive("MoveBy");
+    leaveEditForMove();
+    if (m_view.empty()) {
+        m_eof = m_bof = true;
+        return 0;
+    }
+    const int count = int(m_view.size());
+    const long target = long(m_cursor) + distance;
+    const int clamped = int(std::clamp<long>(target, 0, count - 1));
+    const int moved = clamped - m_cursor;
+    m_eof = distance > 0 && target > count - 1;
+    m_bof = distance < 0 && target < 0;
+    if (distance != 0 && !m_eof && !m_bof) {
+        m_eof = false;
+        m_bof = false;
+    }
+    if (moved != 0)
+        setCursor(clamped, false);
+    return moved;
+}
+
+void Dataset::setRecNo(int recNo)
+{
+    ensureActive("RecNo");
+    if (recNo < 1 || recNo > recordCount() || recNo == this->recNo())
+        return;
+    moveBy(recNo - this->recNo());
+}
+
+// ---------------------------------------------------------------- fields
+
+int Dataset::fieldIndex(const QString &name) const
+{
+    for (int i = 0; i < m_fieldNames.size(); ++i)
+        if (m_fieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+const Dataset::Row *Dataset::currentRow() const
+{
+    if (m_view.empty())
+        return nullptr;
+    return m_rows[size_t(rowIndexOf(m_cursor))].get();
+}
+
+QVariant Dataset::cell(const Row &row, int field) const
+{
+    if (row.isNull(field))
+        return {};
+    QByteArrayView bytes = row.text(field, int(m_fieldNames.size()));
+    switch (m_kinds[size_t(field)]) {
+    case Kind::Integer:
+        return QVariant(bytes.toByteArray().toLongLong());
+    case Kind::Real:
+        return QVariant(bytes.toByteArray().toDouble());
+    case Kind::YesNo:
+        return QVariant(bytes.toByteArray().toLongLong() != 0);
+    case Kind::Text:
+        break;
+    }
+    return QString::fromUtf8(bytes);
+}
+
+QVariant Dataset::valueAt(int row, int field) const
+{
+    if (row < 0 || row >= recordCount() || field < 0 || field >= m_fieldNames.size())
+        return {};
+    if (isEditing() && row == m_cursor)
+        return m_buffer[size_t(field)];
+    return cell(*m_rows[size_t(rowIndexOf(row))], field);
+}
+
+QString Dataset::textAt(int row, int field) const
+{
+    QVariant v = valueAt(row, field);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return v.toString();
+}
+
+QVariant Dataset::value(const QString &name) const
+{
+    int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), name));
+    if (isEditing())
+        return m_buffer[size_t(field)];
+    const Row *row = currentRow();
+    return row ? cell(*row, field) : QVariant();
+}
+
+QString Dataset::fieldText(const QString &name) const
+{
+    QVariant v = value(name);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return v.toString();
+}
+
+void Dataset::setFieldText(const QString &name, const QString &text)
+{
+    int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), name));
+    QVariant v;
+    switch (m_kinds[size_t(field)]) {
+    case Kind::Text:
+        if (!text.isEmpty())
+            v = text;
+        break;
+    case Kind::Integer: {
+        bool ok = true;
+        if (!text.trimmed().isEmpty())
+            v = text.trimmed().toLongLong(&ok);
+        if (!ok)
+            throw DbError(QStringLiteral("'%1' geçerli bir tam sayı değil").arg(text));
+        break;
+    }
+    case Kind::Real: {
+        bool ok = true;
+        if (!text.trimmed().isEmpty())
+            v = text.trimmed().toDouble(&ok);
+        if (!ok)
+            throw DbError(QStringLiteral("'%1' geçerli bir sayı değil").arg(text));
+        break;
+    }
+    case Kind::YesNo:
+        v = text == QLatin1String("1") || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
+            text.compare(QLatin1String("evet"), Qt::CaseInsensitive) == 0;
+        break;
+    }
+    setValue(name, v);
+}
+
+void Dataset::setValue(const QString &name, const QVariant &value)
+{
+    ensureActive("SetField");
+    int field = fieldIndex(name);
+    if (field < 0)
+        throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), name));
+    if (!isEditing())
+        throw DbError(QStringLiteral("%1: kayıt düzenleme durumunda değil").arg(objectName()));
+    if (field == m_keyField)
+        throw DbError(QStringLiteral("'%1' alanı değiştirilemez").arg(m_fieldNames[field]));
+    QVariant v = value;
+    if (m_kinds[size_t(field)] == Kind::Text && v.typeId() == QMetaType::QString &&
+        v.toString().isEmpty())
+        v = QVariant();
+    m_buffer[size_t(field)] = v;
+    m_modified = true;
+    Q_EMIT fieldEdited(m_fieldNames[field]);
+    Q_EMIT rowUpdated(m_cursor);
+}
+
+// ---------------------------------------------------------------- editing
+
+void Dataset::append()
+{
+    ensureActive("Append");
+    leaveEditForMove();
+    if (m_table.isEmpty())
+        throw DbError(QStringLiteral("%1: bu sorgunun kayıtları değiştirilemez").arg(objectName()));
+    m_buffer.assign(size_t(m_fieldNames.size()), QVariant());
+    // A new staff row belongs to the unit that is current when the entry begins.
+    if (m_master) {
+        int link = fieldIndex(m_linkField);
+        if (link >= 0)
+            m_buffer[size_t(link)] = masterKey();
+    }
+    auto row = std::make_unique<Row>();
+    row->bytes = packRow(int(m_fieldNames.size()), [](int, bool &isNull) {
+        isNull = true;
+        return QByteArrayView();
+    });
+    m_rows.push_back(std::move(row));
+    m_pendingRow = int(m_rows.size()) - 1;
+    m_order.push_back(m_pendingRow);
+    m_view.push_back(m_pendingRow);
+    m_cursorBeforeInsert = m_cursor;
+    m_state = State::Insert;
+    m_modified = false;
+    m_eof = m_bof = false;
+    Q_EMIT stateChanged(m_state);
+    Q_EMIT rowInserted(int(m_view.size()) - 1);
+    setCursor(int(m_view.size()) - 1, true);
+}
+
+void Dataset::edit()
+{
+    ensureActive("Edit");
+    if (isEditing())
+        return;
+    if (m_view.empty()) {
+        append();
+        return;
+    }
+    if (m_table.isEmpty())
+        throw DbError(QStringLiteral("%1: bu sorgunun kayıtları değiştirilemez").arg(objectName()));
+    const Row *row = currentRow();
+    m_buffer.resize(size_t(m_fieldNames.size()));
+    for (int i = 0; i < m_fieldNames.size(); ++i)
+        m_buffer[size_t(i)] = cell(*row, i);
+    m_state = State::Edit;
+    m_modified = false;
+    Q_EMIT stateChanged(m_state);
+}
+
+QString Dataset::translateEngineError(const QString &message) const
+{
+    static const QRegularExpression check(QStringLiteral("CHECK constraint failed: (\\w+)\\.(\\w+)"));
+    QRegularExpressionMatch m = check.match(message);
+    if (!m.hasMatch())
+        return message;
+    const QString column = m.captured(2);
+    return QStringLiteral("'%1' alanına girilen değer çok uzun: en fazla %2 karakter olabilir")
+        .arg(column)
+        .arg(schema::textSize(m.captured(1), column));
+}
+
+void Dataset::writeBack()
+{
+    const bool inserting = m_state == State::Insert;
+    QStringList columns;
+    std::vector<int> fields;
+    for (int i = 0; i < m_fieldNames.size(); ++i) {
+        if (!m_writable[size_t(i)])
+            continue;
+        if (inserting && m_buffer[size_t(i)].isNull())
+            continue; // left to the column's default
+        columns << m_fieldNames[i];
+        fields.push_back(i);
+    }
+    QString sql;
+    if (inserting) {
+        QStringList marks;
+        for (int i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        sql = columns.isEmpty()
+                  ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                        .arg(m_table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    } else {
+        QStringList sets;
+        for (const QString &c : columns)
+            sets << c + QStringLiteral(" = ?");
+        if (sets.isEmpty())
+            return;
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                  .arg(m_table, sets.join(QStringLiteral(", ")), m_fieldNames[m_keyField]);
+    }
+    try {
+        Statement st(m_db->handle(), sql);
+        int index = 1;
+        for (int field : fields)
+            st.bind(index++, m_buffer[size_t(field)]);
+        if (!inserting)
+            st.bind(index, m_buffer[size_t(m_keyField)]);
+        st.step();
+    } catch (const DbError &e) {
+        throw DbError(translateEngineError(e.message()));
+    }
+    if (inserting)
+        m_buffer[size_t(m_keyField)] = qlonglong(sqlite3_last_insert_rowid(m_db->handle()));
+}
+
+void Dataset::post()
+{
+    if (!isEditing())
+        return;
+    Q_EMIT beforePost(this);
+    writeBack();
+
+    const int index = rowIndexOf(m_cursor);
+    const int fields = int(m_fieldNames.size());
+    std::vector<QByteArray> utf8(static_cast<size_t>(fields));
+    m_rows[size_t(index)]->bytes = packRow(fields, [&](int i, bool &isNull) {
+        const QVariant &v = m_buffer[size_t(i)];
+        isNull = v.isNull();
+        if (v.typeId() == QMetaType::Bool)
+            utf8[size_t(i)] = v.toBool() ? "1" : "0";
+        else
+            utf8[size_t(i)] = v.toString().toUtf8();
+        return QByteArrayView(utf8[size_t(i)]);
+    });
+    for (size_t f = 0; f < m_foldCache.size(); ++f)
+        if (!m_foldCache[f].empty()) {
+            m_foldCache[f].resize(m_rows.size());
+            m_foldCache[f][size_t(index)] = turkish::fold(textAt(m_cursor, int(f)));
+        }
+    m_pendingRow = -1;
+    m_state = State::Browse;
+    m_modified = false;
+    m_buffer.clear();
+    Q_EMIT stateChanged(m_state);
+    Q_EMIT rowUpdated(m_cursor);
+    Q_EMIT afterPost(this);
+    notifyDetails(); // a new unit has its key only now
+}
+
+void Dataset::dropPendingRow()
+{
+    int viewRow = m_cursor;
+    m_rows.pop_back();
+    m_order.pop_back();
+    m_view.erase(m_view.begin() + viewRow);
+    m_pendingRow = -1;
+    Q_EMIT rowRemoved(viewRow);
+}
+
+void Dataset::cancel()
+{
+    if (m_state == State::Edit) {
+        m_state = State::Browse;
+        m_modified = false;
+        m_buffer.clear();
+        Q_EMIT stateChanged(m_state);
+        Q_EMIT rowUpdated(m_cursor);
+        return;
+    }
+    if (m_state != State::Insert)
+        return;
+    m_state = State::Browse;
+    m_modified = false;
+    m_buffer.clear();
+    dropPendingRow();
+    Q_EMIT stateChanged(m_state);
+    int back = m_view.empty() ? 0 : std::min(m_cursorBeforeInsert, int(m_view.size()) - 1);
+    m_eof = m_bof = m_view.empty();
+    setCursor(back, true);
+}
+
+void Dataset::remove()
+{
+    ensureActive("Delete");
+    if (m_state == State::Insert) {
+        cancel(); // a row that was never posted is simply discarded
+        return;
+    }
+    if (m_view.empty())
+        throw DbError(QStringLiteral("Boş bir veri kümesinde silme işlemi yapılamaz"));
+    if (m_state == State::Edit)
+        cancel();
+    if (m_table.isEmpty())
+        throw DbError(QStringLiteral("%1: bu sorgunun kayıtları silinemez").arg(objectName()));
+
+    const int index = rowIndexOf(m_cursor);
+    const QVariant key = cell(*m_rows[size_t(index)], m_keyField);
+    Statement st(m_db->handle(), QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                                     .arg(m_table, m_fieldNames[m_keyField]));
+    st.bind(1, key);
+    st.step();
+
+    // The slot stays empty so that row indexes held by the caches stay valid.
+    m_rows[size_t(index)].reset();
+    std::erase(m_order, index);
+    const int viewRow = m_cursor;
+    m_view.erase(m_view.begin() + viewRow);
+    Q_EMIT rowRemoved(viewRow);
+    Q_EMIT afterDelete(this);
+    m_eof = m_bof = m_view.empty();
+    setCursor(m_view.empty() ? 0 : std::min(viewRow, int(m_view.size()) - 1), true);
+}
+
+// ---------------------------------------------------------------- locate and sort
+
+const std::vector<QString> &Dataset::foldedColumn(int field)
+{
+    std::vector<QString> &folded = m_foldCache[size_t(field)];
+    if (folded.size() != m_rows.size()) {
+        folded.assign(m_rows.size(), QString());
+        const int fields = int(m_fieldNames.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (const Row *row = m_rows[i].get())
+                folded[i] = turkish::fold(QString::fromUtf8(row->text(field, fields)));
+    }
+    return folded;
+}
+
+bool Dataset::locate(const QString &fieldName, const QString &prefix)
+{
+    ensureActive("Locate");
+    const int field = fieldIndex(fieldName);
+    if (field < 0)
+        throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), fieldName));
+    leaveEditForMove();
+    const std::vector<QString> &folded = foldedColumn(field);
+    const QString wanted = turkish::fold(prefix);
+    for (int i = 0; i < int(m_view.size()); ++i) {
+        if (folded[size_t(m_view[size_t(i)])].startsWith(wanted)) {
+            m_eof = m_bof = false;
+            setCursor(i, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Dataset::setSort(const QString &sortText)
+{
+    ensureActive("Sort");
+    leaveEditForMove();
+    bool descending = false;
+    const QString fieldName = sortFieldOf(sortText, &descending);
+    const int field = fieldName.isEmpty() ? -1 : fieldIndex(fieldName);
+    if (!fieldName.isEmpty() && field < 0)
+        throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), fieldName));
+
+    const int currentIndex = m_view.empty() ? -1 : rowIndexOf(m_cursor);
+    std::iota(m_order.begin(), m_order.end(), 0);
+    if (field >= 0) {
+        const int fields = int(m_fieldNames.size());
+        std::vector<QByteArray> keys(m_rows.size());
+        const bool numeric = m_kinds[size_t(field)] != Kind::Text;
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            const Row *row = m_rows[i].get();
+            if (!row || row->isNull(field))
+                continue; // nulls sort first, as empty text
+            QByteArrayView bytes = row->text(field, fields);
+            keys[i] = numeric ? numericKey(bytes.toByteArray().toLongLong())
+                              : turkish::sortKey(QString::fromUtf8(bytes));
+        }
+        auto less = [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; };
+        if (descending)
+            std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) { return less(b, a); });
+        else
+            std::stable_sort(m_order.begin(), m_order.end(), less);
+    }
+    m_sortText = fieldName.isEmpty() ? QString()
+                                     : m_fieldNames[field] + (descending ? QStringLiteral(" DESC")
+                                                                         : QStringLiteral(" ASC"));
+    rebuildView();
+    if (currentIndex >= 0) {
+        auto at = std::find(m_view.begin(), m_view.end(), currentIndex);
+        m_cursor = at == m_view.end() ? 0 : int(at - m_view.begin());
+    }
+    Q_EMIT rowsReset();
+    Q_EMIT currentMoved(m_cursor);
+}
+
+// ---------------------------------------------------------------- master link
+
+void Dataset::setMaster(Dataset *master, const QString &linkField)
+{
+    if (m_master)
+        std::erase(m_master->m_details, this);
+    m_master = master;
+    m_linkField = linkField;
+    m_linkApplied = false;
+    if (master)
+        master->m_details.push_back(this);
+}
+
+void Dataset::notifyDetails()
+{
+    // Plain calls, not signals, so that an error while a detail follows reaches the caller.
+    for (Dataset *detail : m_details)
+        detail->followMaster();
+}
+
+void Dataset::followMaster()
+{
+    if (!isOpen() || !m_master)
+        return;
+    const QVariant key = masterKey();
+    if (linkUsesParameter()) {
+        if (m_linkApplied && sameKey(key, m_appliedKey))
+            return;
+        leaveEditForMove();
+        requery();
+        return;
+    }
+    const bool active = m_master->isOpen();
+    if (m_linkApplied && active == m_filterActive && sameKey(key, m_filterKey))
+        return;
+    leaveEditForMove();
+    m_filterActive = active;
+    m_filterKey = key;
+    m_appliedKey = key;
+    m_linkApplied = true;
+    rebuildView();
+    m_bof = true;
+    m_eof = m_view.empty();
+    Q_EMIT rowsReset();
+    setCursor(0, true);
+}

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+class Database;
+
+// A query whose whole result is fetched into memory when it opens: record count and
+// number, moves, locate and sort work on the fetched rows. Rows are edited in a buffer
+// and written back to their table on post. A detail dataset can follow a master's
+// current row through a link field, as a parameter or, for statements without that
+// parameter, as a row filter.
+//
+// Operations that the engine or the rules refuse throw DbError.
+class Dataset : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    Q_ENUM(State)
+
+    Dataset(Database *db, const QString &name, QObject *parent = nullptr);
+    ~Dataset() override;
+
+    // Statement, as lines joined with line breaks.
+    void clearSql();
+    void addSql(const QString &line);
+    void setSql(const QString &statement);
+    QString sql() const { return m_sqlLines.join(QLatin1Char('\n')); }
+    QStringList sqlLines() const { return m_sqlLines; }
+
+    // Values for named parameters (":name") of the statement; typed text travels this way.
+    void setParam(const QString &name, const QVariant &value);
+    void clearParams();
+
+    void open();
+    void close();
+    bool isOpen() const { return m_state != State::Inactive; }
+    // Runs the statement again (close and open) and moves to the first row.
+    void requery();
+
+    int recordCount() const { return int(m_view.size()); }
+    int recNo() const { return m_view.empty() ? 0 : m_cursor + 1; } // 1 for the first row
+    bool isEmpty() const { return m_view.empty(); }
+    void first();
+    void last();
+    void next();
+    void prior();
+    int moveBy(int distance);
+    // Moves to a record number (1-based); used by grids.
+    void setRecNo(int recNo);
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+
+    QStringList fieldNames() const { return m_fieldNames; }
+    int fieldIndex(const QString &name) const;
+    bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
+    // Current row; a null value reads as empty text. Unknown fields throw.
+    QString fieldText(const QString &name) const;
+    QVariant value(const QString &name) const;
+    void setFieldText(const QString &name, const QString &text);
+    void setValue(const QString &name, const QVariant &value);
+    // Any row of the view, 0-based; for item models.
+    QString textAt(int row, int field) const;
+    QVariant valueAt(int row, int field) const;
+
+    State state() const { return m_state; }
+    bool isEditing() const { return m_state == State::Edit || m_state == State::Insert; }
+    bool isModified() const { return m_modified; }
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void remove();
+
+    // Makes current the first row whose field begins with prefix, ignoring case.
+    bool locate(const QString &field, const QString &prefix);
+
+    // "field ASC" or "field DESC"; sorts the fetched rows, keeping the current row current.
+    void setSort(const QString &sortText);
+    QString sort() const { return m_sortText; }
+
+    // Master link; the detail follows every change of the master's current row.
+    void setMaster(Dataset *master, const QString &linkField);
+    Dataset *master() const { return m_master; }
+
+    QString name() const { return objectName(); }
+
+Q_SIGNALS:
+    void afterOpen(Dataset *dataset);
+    void afterScroll(Dataset *dataset);
+    void beforePost(Dataset *dataset);
+    void afterPost(Dataset *dataset);
+    void afterDelete(Dataset *dataset);
+
+    // For item models and data-bound widgets.
+    void rowsReset();
+    void rowUpdated(int row);
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void currentMoved(int row);
+    void stateChanged(Dataset::State state);
+    void fieldEdited(const QString &field);
+
+private:
+    struct Row;
+    enum class Kind { Text, Integer, Real, YesNo };
+
+    void fetch();
+    void rebuildView();
+    void applyOrder();
+    void setCursor(int row, bool alwaysNotify);
+    void leaveEditForMove();
+    void dropPendingRow();
+    void ensureActive(const char *operation) const;
+    void ensureBrowsing();
+    void writeBack();
+    QVariant cell(const Row &row, int field) const;
+    const Row *currentRow() const;
+    int rowIndexOf(int viewRow) const { return m_view[size_t(viewRow)]; }
+    QVariant masterKey() const;
+    bool linkUsesParameter() const;
+    void followMaster();
+    void notifyDetails();
+    QString translateEngineError(const QString &message) const;
+    const std::vector<QString> &foldedColumn(int field);
+
+    Database *m_db;
+    QStringList m_sqlLines;
+    QHash<QString, QVariant> m_params;
+
+    State m_state = State::Inactive;
+    QStringList m_fieldNames;
+    std::vector<Kind> m_kinds;
+    QString m_table;     // table the rows are written back to; empty when read-only
+    int m_keyField = -1; // the table's row key among the fields
+    std::vector<bool> m_writable;
+
+    std::vector<std::unique_ptr<Row>> m_rows; // fetched rows, in statement order
+    std::vector<int> m_order;                 // m_rows indexes in sort order
+    std::vector<int> m_view;                  // m_order filtered by the master link
+    int m_cursor = 0;
+    bool m_eof = true;
+    bool m_bof = true;
+
+    // Edit buffer of the current row.
+    std::vector<QVariant> m_buffer;
+    bool m_modified = false;
+    int m_pendingRow = -1;   // m_rows index of an appended row not posted yet
+    int m_cursorBeforeInsert = 0;
+
+    QString m_sortText;
+    std::vector<std::vector<QString>> m_foldCache;
+
+    Dataset *m_master = nullptr;
+    std::vector<Dataset *> m_details;
+    QString m_linkField;
+    bool m_linkApplied = false;
+    QVariant m_appliedKey;
+    bool m_filterActive = false;
+    QVariant m_filterKey;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The six tables of Data.dat. Text sizes are enforced by named CHECK constraints, one per
+// column, so that a refused value can be reported with its column.
+namespace schema {
+
+struct Column {
+    const char *name;
+    enum Kind { Key, Integer, Text, Memo, YesNo } kind;
+    int size; // characters, for Text
+};
+
+struct Table {
+    const char *name;
+    QList<Column> columns;
+};
+
+const QList<Table> &tables();
+const Table *table(const QString &name);
+
+// Maximum characters of a text column, 0 when unlimited or unknown.
+int textSize(const QString &table, const QString &column);
+
+// Statements that create the empty database.
+QStringList createStatements();
+
+// The database key (the file's password).
+inline constexpr const char *kKey = "kovanta47";
+inline constexpr const char *kDatabaseFile = "Data.dat";
+
+} // namespace schema

@@ -1,0 +1,65 @@
+#include "sharedqueries.h"
+
+#include "schema.h"
+
+SharedQueries::SharedQueries(QObject *parent) : QObject(parent)
+{
+    QueryOkul = new Dataset(&m_db, QStringLiteral("QueryOkul"), this);
+    Query_Uye = new Dataset(&m_db, QStringLiteral("Query_Uye"), this);
+    QuerySabit = new Dataset(&m_db, QStringLiteral("QuerySabit"), this);
+    QueryPersonel = new Dataset(&m_db, QStringLiteral("QueryPersonel"), this);
+    QYetkili = new Dataset(&m_db, QStringLiteral("QYetkili"), this);
+    QSendika = new Dataset(&m_db, QStringLiteral("QSendika"), this);
+    ADOQuery1 = new Dataset(&m_db, QStringLiteral("ADOQuery1"), this);
+
+    QueryOkul->setSql(QStringLiteral("Select * From okul Order By okul_adi"));
+    Query_Uye->setSql(QStringLiteral("select * from uyeler where SiraNo=:SiraNo Order By adi"));
+    QuerySabit->setSql(QStringLiteral("select * from sabit"));
+    QueryPersonel->setSql(QStringLiteral("select * from uyeler Order By adi"));
+    QYetkili->setSql(QStringLiteral("select * from yetkili"));
+    QSendika->setSql(QStringLiteral("select * from sendikalar"));
+    ADOQuery1->setSql(QStringLiteral("select * from veriler"));
+
+    Query_Uye->setMaster(QueryOkul, QStringLiteral("SiraNo"));
+    QObject::connect(Query_Uye, &Dataset::beforePost, this, [](Dataset *uye) {
+        uye->setFieldText(QStringLiteral("Birlestir"),
+                          fullName(uye->fieldText(QStringLiteral("adi")),
+                                   uye->fieldText(QStringLiteral("soyadi"))));
+    });
+}
+
+SharedQueries::~SharedQueries()
+{
+    // Details go before their master so that no link is left dangling.
+    delete Query_Uye;
+    Query_Uye = nullptr;
+}
+
+QList<Dataset *> SharedQueries::all() const
+{
+    return {QueryOkul, Query_Uye, QuerySabit, QueryPersonel, QYetkili, QSendika, ADOQuery1};
+}
+
+bool SharedQueries::connect(const QString &databasePath, QString *error)
+{
+    return m_db.open(databasePath, QByteArray(schema::kKey), error);
+}
+
+void SharedQueries::openAll()
+{
+    for (Dataset *query : all())
+        query->open();
+}
+
+void SharedQueries::disconnect()
+{
+    for (Dataset *query : all())
+        if (query)
+            query->close();
+    m_db.close();
+}
+
+QString SharedQueries::fullName(const QString &firstName, const QString &surname)
+{
+    return firstName + QLatin1Char(' ') + surname;
+}

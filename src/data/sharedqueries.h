@@ -1,0 +1,41 @@
+#pragma once
+
+#include "database.h"
+#include "dataset.h"
+
+#include <QObject>
+
+// The connection and the seven long-lived queries that every window shares. The main
+// window owns one of these for the whole run.
+class SharedQueries : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SharedQueries(QObject *parent = nullptr);
+    ~SharedQueries() override;
+
+    // Opens Data.dat in the program folder; false with the engine's message.
+    bool connect(const QString &databasePath, QString *error);
+    // Opens the queries in the order the unit-staff link needs; throws DbError.
+    void openAll();
+    // Ends the connection (the repair rewrites the file); the queries close first.
+    void disconnect();
+
+    Database &connection() { return m_db; }
+
+    Dataset *QueryOkul;
+    Dataset *Query_Uye;
+    Dataset *QuerySabit;
+    Dataset *QueryPersonel;
+    Dataset *QYetkili;
+    Dataset *QSendika;
+    Dataset *ADOQuery1;
+
+    QList<Dataset *> all() const;
+
+    // The full name kept with every staff row: first name, one blank, surname.
+    static QString fullName(const QString &firstName, const QString &surname);
+
+private:
+    Database m_db;
+};

@@ -1,0 +1,217 @@
+#include "turkish.h"
+
+#include <QChar>
+#include <QList>
+#include <cstring>
+#include <vector>
+
+namespace turkish {
+
+namespace {
+
+constexpr char16_t kDotlessI = u'ı';   // U+0131
+constexpr char16_t kDottedCapI = u'İ'; // U+0130
+
+// Decodes one code point from UTF-8; malformed bytes come back as themselves.
+char32_t nextUtf8(const unsigned char *&p, const unsigned char *end)
+{
+    unsigned char c = *p++;
+    if (c < 0x80)
+        return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    char32_t cp = extra == 3 ? (c & 0x07) : extra == 2 ? (c & 0x0F) : (c & 0x1F);
+    if (extra == 0)
+        return c;
+    for (int i = 0; i < extra; ++i) {
+        if (p >= end || (*p & 0xC0) != 0x80)
+            return 0xFFFD;
+        cp = (cp << 6) | (*p++ & 0x3F);
+    }
+    return cp;
+}
+
+std::u32string decodeUtf8(const char *s, int n)
+{
+    std::u32string out;
+    out.reserve(size_t(n));
+    auto p = reinterpret_cast<const unsigned char *>(s);
+    auto end = p + n;
+    while (p < end)
+        out.push_back(nextUtf8(p, end));
+    return out;
+}
+
+// Position of a lower-case letter in the Turkish alphabet, with q, w and x where
+// foreign words put them; -1 for anything else.
+int alphabetIndex(char32_t lower)
+{
+    static const char16_t alphabet[] = u"abcçdefgğhıijklmnoöpqrsştuüvwxyz";
+    for (int i = 0; alphabet[i]; ++i)
+        if (alphabet[i] == lower)
+            return i;
+    return -1;
+}
+
+struct Weights {
+    uint16_t primary;
+    uint8_t tertiary;
+};
+
+uint16_t primaryOfLower(char32_t lower)
+{
+    if (lower < 0x80) {
+        if (lower >= 'a' && lower <= 'z')
+            return uint16_t(0x1000 + alphabetIndex(lower) * 2);
+        if (lower >= '0' && lower <= '9')
+            return uint16_t(0x0800 + (lower - '0'));
+        return uint16_t(0x0100 + lower);
+    }
+    int index = alphabetIndex(lower);
+    if (index >= 0)
+        return uint16_t(0x1000 + index * 2);
+    return uint16_t(lower > 0xDFFF ? 0xFFFF : 0x2000 + lower);
+}
+
+Weights weightsOf(char32_t c)
+{
+    char32_t lower = toLower(c);
+    return {primaryOfLower(lower), uint8_t(lower == c ? 1 : 2)};
+}
+
+template <typename It>
+int compareSequences(It a, It aEnd, It b, It bEnd)
+{
+    It a0 = a, b0 = b;
+    for (; a != aEnd && b != bEnd; ++a, ++b) {
+        uint16_t pa = weightsOf(*a).primary, pb = weightsOf(*b).primary;
+        if (pa != pb)
+            return pa < pb ? -1 : 1;
+    }
+    if (a != aEnd)
+        return 1;
+    if (b != bEnd)
+        return -1;
+    for (a = a0, b = b0; a != aEnd; ++a, ++b) {
+        uint8_t ta = weightsOf(*a).tertiary, tb = weightsOf(*b).tertiary;
+        if (ta != tb)
+            return ta < tb ? -1 : 1;
+    }
+    return 0;
+}
+
+std::u32string toUcs4(QStringView s)
+{
+    std::u32string out;
+    out.reserve(size_t(s.size()));
+    for (char32_t c : s.toUcs4())
+        out.push_back(c);
+    return out;
+}
+
+} // namespace
+
+char32_t toUpper(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') ? (c == 'i' ? char32_t(kDottedCapI) : c - 32) : c;
+    if (c == kDotlessI)
+        return 'I';
+    return QChar::toUpper(c);
+}
+
+char32_t toLower(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? (c == 'I' ? char32_t(kDotlessI) : c + 32) : c;
+    if (c == kDottedCapI)
+        return 'i';
+    return QChar::toLower(c);
+}
+
+QString toUpper(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (char32_t c : text.toUcs4()) {
+        char32_t u = toUpper(c);
+        if (QChar::requiresSurrogates(u)) {
+            out.append(QChar(QChar::highSurrogate(u)));
+            out.append(QChar(QChar::lowSurrogate(u)));
+        } else {
+            out.append(QChar(char16_t(u)));
+        }
+    }
+    return out;
+}
+
+QString fold(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar ch : text)
+        out.append(QChar(char16_t(toLower(ch.unicode()))));
+    return out;
+}
+
+int compare(QStringView a, QStringView b)
+{
+    std::u32string ua = toUcs4(a), ub = toUcs4(b);
+    return compareSequences(ua.begin(), ua.end(), ub.begin(), ub.end());
+}
+
+int compareUtf8(const char *a, int aLength, const char *b, int bLength)
+{
+    // Pure ASCII without letters of differing case is the common case of codes and
+    // numbers; it still needs the alphabet weights, so decode and compare uniformly.
+    std::u32string ua = decodeUtf8(a, aLength), ub = decodeUtf8(b, bLength);
+    return compareSequences(ua.begin(), ua.end(), ub.begin(), ub.end());
+}
+
+QByteArray sortKey(QStringView text)
+{
+    QByteArray key;
+    key.reserve(text.size() * 3 + 2);
+    for (QChar ch : text) {
+        uint16_t p = weightsOf(ch.unicode()).primary;
+        key.append(char(p >> 8));
+        key.append(char(p & 0xFF));
+    }
+    key.append('\0');
+    key.append('\0');
+    for (QChar ch : text)
+        key.append(char(weightsOf(ch.unicode()).tertiary));
+    return key;
+}
+
+bool like(const char *pattern, int patternLength, const char *text, int textLength)
+{
+    std::u32string p = decodeUtf8(pattern, patternLength);
+    std::u32string t = decodeUtf8(text, textLength);
+    for (auto &c : p)
+        if (c != '%' && c != '_')
+            c = toLower(c);
+    for (auto &c : t)
+        c = toLower(c);
+
+    // Greedy matching with one back-track point per '%', linear in practice.
+    size_t pi = 0, ti = 0, starP = std::u32string::npos, starT = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && (p[pi] == '_' || (p[pi] != '%' && p[pi] == t[ti]))) {
+            ++pi;
+            ++ti;
+        } else if (pi < p.size() && p[pi] == '%') {
+            starP = pi++;
+            starT = ti;
+        } else if (starP != std::u32string::npos) {
+            pi = starP + 1;
+            ti = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '%')
+        ++pi;
+    return pi == p.size();
+}
+
+} // namespace turkish

@@ -1,0 +1,77 @@
+#include "testsupport.h"
+
+#include "data/database.h"
+#include "data/programdir.h"
+#include "data/schema.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <stdexcept>
+
+TestProgramDir::TestProgramDir()
+{
+    QString error;
+    if (!Database::create(databasePath(), schema::kKey, &error))
+        throw std::runtime_error(error.toStdString());
+    ProgramDir::setPath(m_dir.path());
+}
+
+QString TestProgramDir::databasePath() const
+{
+    return m_dir.filePath(QString::fromLatin1(schema::kDatabaseFile));
+}
+
+void TestProgramDir::exec(const QString &sql) const
+{
+    Database db;
+    QString error;
+    if (!db.open(databasePath(), schema::kKey, &error))
+        throw std::runtime_error(error.toStdString());
+    db.exec(sql);
+}
+
+void TestProgramDir::exec(const QStringList &statements) const
+{
+    exec(statements.join(QStringLiteral(";\n")));
+}
+
+ModalAnswer::ModalAnswer(const QString &buttonText, int timeoutMs)
+    : m_button(buttonText), m_remaining(timeoutMs / 20), m_timer(new QTimer)
+{
+    QObject::connect(m_timer, &QTimer::timeout, [this] { poll(); });
+    m_timer->start(20);
+}
+
+ModalAnswer::~ModalAnswer()
+{
+    delete m_timer;
+}
+
+void ModalAnswer::poll()
+{
+    if (m_answered || --m_remaining < 0) {
+        m_timer->stop();
+        return;
+    }
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal)
+        return;
+    if (auto box = qobject_cast<QMessageBox *>(modal)) {
+        m_text = box->text();
+    } else if (auto label = modal->findChild<QLabel *>()) {
+        m_text = label->text();
+    }
+    m_title = modal->windowTitle();
+    for (QAbstractButton *b : modal->findChildren<QAbstractButton *>()) {
+        if (b->text().remove(QLatin1Char('&')) == m_button) {
+            m_answered = true;
+            m_timer->stop();
+            b->click();
+            return;
+        }
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+
+class Database;
+
+// A fresh program folder with an empty Data.dat for each test; ProgramDir points at it.
+class TestProgramDir
+{
+public:
+    TestProgramDir();
+    QString path() const { return m_dir.path(); }
+    QString databasePath() const;
+    // Runs SQL on the database through a connection of its own.
+    void exec(const QString &sql) const;
+    void exec(const QStringList &statements) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Clicks the button with the given text on the next modal dialog that opens, and
+// remembers the dialog's text. Used for the program's message boxes.
+class ModalAnswer
+{
+public:
+    explicit ModalAnswer(const QString &buttonText, int timeoutMs = 5000);
+    ~ModalAnswer();
+    bool answered() const { return m_answered; }
+    QString text() const { return m_text; }
+    QString title() const { return m_title; }
+
+private:
+    void poll();
+    QString m_button;
+    QString m_text;
+    QString m_title;
+    bool m_answered = false;
+    int m_remaining;
+    class QTimer *m_timer;
+};
