@@ -1,0 +1,31 @@
+#include "application.h"
+
+#include "data/dberror.h"
+#include "toolkit/messages.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Meltora"));
+    setApplicationDisplayName(QString());
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    auto *translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const DbError &e) {
+        messages::showError(e.message());
+    } catch (const std::exception &e) {
+        messages::showError(QString::fromUtf8(e.what()));
+    }
+    return false;
+}

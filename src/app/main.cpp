@@ -1,0 +1,18 @@
+#include "app/application.h"
+#include "app/tform1.h"
+#include "toolkit/messages.h"
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    QString error;
+    TForm1 *form = TForm1::create(&error);
+    if (!form) {
+        messages::showError(error);
+        return 1;
+    }
+    form->showMaximized();
+    const int code = app.exec();
+    delete form;
+    return code;
+}

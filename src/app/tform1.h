@@ -1,0 +1,119 @@
+#pragma once
+
+#include "data/settings.h"
+
+#include <QMainWindow>
+#include <functional>
+
+class IdleRefresh;
+class QComboBox;
+class QDialog;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+class SharedQueries;
+
+// The main window: toolbar, left command panel, information screen, the two browser panels
+// and the status bar. It owns the connection, the shared queries and the settings.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Opens Data.dat in the program folder and its queries, builds the window and loads the
+    // settings. Returns null with the engine's message when the database cannot be opened.
+    static TForm1 *create(QString *error);
+    ~TForm1() override;
+
+    SharedQueries *data() const { return m_data; }
+    Settings &settings() { return m_settings; }
+    IdleRefresh *idleRefresh() const { return m_idle; }
+
+    QString programName() const;
+    void setProgramName(const QString &name);
+    // Caption: program name, " 2.0 - " and the program authority's name.
+    void updateCaption();
+
+    // Appends every union of QSendika, in table order, to the registered union lists
+    // (without clearing them); rebuildUnionLists() clears them to their leading items first.
+    void fillUnionLists();
+    void rebuildUnionLists();
+    // A union list of another window: its leading items and whether it takes the union's
+    // name or its address.
+    void registerUnionList(QComboBox *list, const QStringList &leadingItems, bool addresses = false);
+    QComboBox *colourSlotList() const { return m_cbRenk; }
+
+    // The windows that later commands open; each is optional until it exists.
+    void setFixedInformationForm(std::function<void()> open);
+
+    void loadLogo();
+
+    // The commands of the left panel.
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+    QWidget *panelKurum() const { return m_panelKurum; }
+    QWidget *panelPersonel() const { return m_panelPersonel; }
+    QLabel *labelPersonel() const { return m_labelPersonel; }
+    QLabel *statusPanel(int index) const;
+
+Q_SIGNALS:
+    // The browser panels fill themselves when their command shows them.
+    void unitBrowserShown();
+    void memberBrowserShown();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    explicit TForm1(SharedQueries *data);
+    void buildToolBar();
+    QWidget *buildLeftPanel();
+    QWidget *buildCentralArea();
+    QWidget *buildInformationScreen(QWidget *parent);
+    void buildStatusBar();
+    void addIdleRules();
+    void connectCounts();
+    void saveSettings();
+
+    SharedQueries *m_data;
+    Settings m_settings;
+    IdleRefresh *m_idle;
+    bool m_shownOnce = false;
+    std::function<void()> m_openFixedInformation;
+
+    struct UnionList {
+        QComboBox *list;
+        QStringList leading;
+        bool addresses;
+    };
+    QList<UnionList> m_unionLists;
+
+    QToolBar *m_toolBar = nullptr;
+    QMenu *m_popupVt = nullptr;
+    QMenu *m_popupYardim = nullptr;
+    QLabel *m_label65 = nullptr;
+    QLabel *m_label66 = nullptr;
+    QLabel *m_label67 = nullptr;
+    QLabel *m_label68 = nullptr;
+    QLabel *m_label69 = nullptr;
+    QFrame *m_panel14 = nullptr;
+    QLabel *m_image1 = nullptr;
+    QWidget *m_panelKurum = nullptr;
+    QWidget *m_panelPersonel = nullptr;
+    QLabel *m_labelPersonel = nullptr;
+    QComboBox *m_cbRenk = nullptr;
+    QList<QLabel *> m_statusPanels;
+
+    struct InfoRow {
+        QList<QLabel *> captions; // caption and colon, white and grey
+        QList<QLabel *> values;   // white and grey
+    };
+    QList<InfoRow> m_infoRows;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The program's message dialogs: Turkish titles and buttons ("Evet", "Hayır", "TAMAM", "İptal").
+namespace messages {
+
+inline const QString kProgramTitle = QStringLiteral("Meltora");
+
+void information(QWidget *parent, const QString &text);
+void warning(QWidget *parent, const QString &text);
+void error(QWidget *parent, const QString &text);
+// Confirmation with "Evet" and "Hayır"; true on "Evet".
+bool confirm(QWidget *parent, const QString &text);
+// A question box with its own caption and "Evet"/"Hayır"; true on "Evet".
+bool question(QWidget *parent, const QString &caption, const QString &text);
+// OK/Cancel question ("TAMAM"/"İptal"); true on "TAMAM".
+bool okCancel(QWidget *parent, const QString &caption, const QString &text);
+
+// The top-level error box of the application's error handler: program title, error icon,
+// the message ending in a full stop.
+void showError(const QString &message);
+QString withFullStop(const QString &message);
+
+} // namespace messages
