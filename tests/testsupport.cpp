@@ -7,10 +7,18 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <stdexcept>
+
+void waitIdle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 TestProgramDir::TestProgramDir()
 {
@@ -75,3 +83,20 @@ void ModalAnswer::poll()
         }
     }
 }
+
+namespace {
+// The offscreen platform warns about window size hints on every top-level window; that
+// noise would hide the warnings that matter.
+QtMessageHandler previousHandler = nullptr;
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.contains(QLatin1String("propagateSizeHints")))
+        return;
+    previousHandler(type, context, message);
+}
+void installQuietHandler()
+{
+    previousHandler = qInstallMessageHandler(quietHandler);
+}
+Q_CONSTRUCTOR_FUNCTION(installQuietHandler)
+} // namespace

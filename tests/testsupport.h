@@ -7,6 +7,11 @@
 
 class Database;
 
+// Lets the event loop run until it has nothing to do, as it does between the user's
+// actions; the main window's idle-time refresh runs then. (QTest::qWait never blocks,
+// so it never reaches that point.)
+void waitIdle(int ms = 30);
+
 // A fresh program folder with an empty Data.dat for each test; ProgramDir points at it.
 class TestProgramDir
 {

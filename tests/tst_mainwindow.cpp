@@ -1,0 +1,364 @@
+// The main window as the user meets it: start-up on a real database, the information
+// screen, the two browser commands, hints, the general error handler and closing.
+
+#include "app/application.h"
+#include "app/idlerefresh.h"
+#include "app/tform1.h"
+#include "data/database.h"
+#include "data/dberror.h"
+#include "data/inifile.h"
+#include "data/settings.h"
+#include "data/sharedqueries.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+const QStringList kFixedRows = {
+    "INSERT INTO sabit (Kurum_Adi, sendikasi) VALUES ('MİLLİ EĞİTİM', 'EĞİTİM BİR SEN')",
+    "INSERT INTO yetkili (yetkili_adi, sendikal_gorevi) VALUES ('AYŞE KAYA', 'TEMSİLCİ')",
+};
+const QStringList kUnions = {
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('TÜRK EĞİTİM SEN', 'ANKARA')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM SEN', 'İZMİR')",
+};
+const QStringList kStaff = {
+    "INSERT INTO okul (okul_adi) VALUES ('ATATÜRK İLKOKULU')",
+    "INSERT INTO okul (okul_adi) VALUES ('GAZİ LİSESİ')",
+    "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (1, 'ALİ', 'ŞEN', 'ALİ ŞEN')",
+    "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (1, 'ZEYNEP', 'AK', 'ZEYNEP AK')",
+    "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (2, 'CEM', 'AY', 'CEM AY')",
+};
+
+template <typename T>
+T *child(QWidget *form, const char *name)
+{
+    T *widget = form->findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no control named %s", name);
+    return widget;
+}
+
+bool visibleIn(QWidget *w)
+{
+    return !w->isHidden();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestProgramDir> m_dir;
+    std::unique_ptr<TForm1> m_form;
+
+    TForm1 *start()
+    {
+        QString error;
+        m_form.reset(TForm1::create(&error));
+        if (!m_form)
+            qFatal("start failed: %s", qPrintable(error));
+        m_form->show();
+        m_form->idleRefresh()->run();
+        return m_form.get();
+    }
+    void closeAnswering(const QString &answer)
+    {
+        ModalAnswer box(answer);
+        m_form->close();
+        QVERIFY(box.answered());
+        QCOMPARE(box.text(), QStringLiteral("Programdan çıkmak istiyor musunuz?"));
+        QCOMPARE(box.title(), QStringLiteral(" Meltora"));
+    }
+    QString iniPath() const { return QDir(m_dir->path()).filePath("PersonelKayit.ini"); }
+
+private Q_SLOTS:
+    void init() { m_dir = std::make_unique<TestProgramDir>(); }
+    void cleanup()
+    {
+        if (m_form && m_form->isVisible()) {
+            ModalAnswer yes(QStringLiteral("Evet"));
+            m_form->close();
+        }
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void startShowsTheInformationScreen()
+    {
+        m_dir->exec(kFixedRows + kUnions + kStaff);
+        TForm1 *form = start();
+        QCOMPARE(form->windowTitle(), QStringLiteral("MELTORA 2.0 - AYŞE KAYA"));
+        QCOMPARE(child<QLabel>(form, "Label67")->text(), QStringLiteral("MELTORA"));
+        QCOMPARE(child<QLabel>(form, "Label68")->text(), QStringLiteral("MELTORA"));
+        QCOMPARE(child<QLabel>(form, "DBTextSendika")->text(), QStringLiteral("EĞİTİM BİR SEN"));
+        QCOMPARE(child<QLabel>(form, "DBTextYetkili")->text(), QStringLiteral("AYŞE KAYA"));
+        QCOMPARE(child<QLabel>(form, "DBTextGorevi")->text(), QStringLiteral("TEMSİLCİ"));
+        for (int row = 1; row <= 4; ++row) {
+            QVERIFY(visibleIn(child<QLabel>(form, qPrintable(QStringLiteral("LabelBaslik%1").arg(row)))));
+            QVERIFY(visibleIn(child<QLabel>(form, qPrintable(QStringLiteral("LabelIkiNokta%1").arg(row)))));
+        }
+        QVERIFY(!visibleIn(form->panelKurum()));
+        QVERIFY(!visibleIn(form->panelPersonel()));
+
+        const QString today =
+            QLocale(QLocale::Turkish, QLocale::Turkey).toString(QDate::currentDate(), "d MMMM yyyy - dddd");
+        QCOMPARE(child<QLabel>(form, "Label65")->text(), today);
+        QCOMPARE(child<QLabel>(form, "Label66")->text(), today);
+
+        // Counts come from the queries' events while they open.
+        QCOMPARE(form->statusPanel(0)->text(), QStringLiteral(" Kayıtlı Birim: 2"));
+        QCOMPARE(form->statusPanel(1)->text(), QStringLiteral(" Birim/Personel Sayısı: 2"));
+        QCOMPARE(form->statusPanel(2)->text(), QStringLiteral(" Toplam Kayıtlı Personel: 3"));
+        QCOMPARE(form->labelPersonel()->text(), QStringLiteral("3"));
+    }
+
+    void emptyValuesHideTheirRows()
+    {
+        m_dir->exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, sendikal_gorevi) VALUES (NULL, 'ÜYE')"));
+        TForm1 *form = start();
+        QCOMPARE(form->windowTitle(), QStringLiteral("MELTORA 2.0 - "));
+        QVERIFY(visibleIn(child<QLabel>(form, "LabelBaslik1")));
+        QVERIFY(!visibleIn(child<QLabel>(form, "LabelBaslik2")));
+        QVERIFY(!visibleIn(child<QLabel>(form, "LabelBaslik2Golge")));
+        QVERIFY(!visibleIn(child<QLabel>(form, "LabelIkiNokta3")));
+        QVERIFY(visibleIn(child<QLabel>(form, "LabelBaslik4")));
+
+        // The rules follow the data at the next idle moment.
+        form->data()->QYetkili->edit();
+        form->data()->QYetkili->setFieldText("yetkili_adi", "MERT CAN");
+        form->data()->QYetkili->post();
+        waitIdle();
+        QVERIFY(visibleIn(child<QLabel>(form, "LabelBaslik3")));
+        form->setProgramName(QString());
+        waitIdle();
+        QVERIFY(!visibleIn(child<QLabel>(form, "LabelIkiNokta1")));
+    }
+
+    void unionListsFilledInTableOrder()
+    {
+        m_dir->exec(kFixedRows + kUnions);
+        TForm1 *form = start();
+        QComboBox *slots_ = form->colourSlotList();
+        QCOMPARE(slots_->count(), 3);
+        QCOMPARE(slots_->itemText(0), QStringLiteral("<<< KAYITSIZ >>>"));
+        QCOMPARE(slots_->itemText(1), QStringLiteral("TÜRK EĞİTİM SEN"));
+        QCOMPARE(slots_->itemText(2), QStringLiteral("EĞİTİM SEN"));
+
+        QComboBox addresses;
+        form->registerUnionList(&addresses, {"<<< KAYITSIZ >>>"}, true);
+        form->rebuildUnionLists();
+        QCOMPARE(slots_->count(), 3);
+        QCOMPARE(addresses.itemText(2), QStringLiteral("İZMİR"));
+    }
+
+    void firstUseQuestion_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("empty sabit") << kUnions << true;
+        QTest::newRow("no unions") << kFixedRows << true;
+        QTest::newRow("both filled") << (kFixedRows + kUnions) << false;
+    }
+    void firstUseQuestion()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(bool, asks);
+        m_dir->exec(rows);
+        TForm1 *form = start();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            ModalAnswer no(QStringLiteral("Hayır"), asks ? 5000 : 300);
+            QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
+            QCOMPARE(no.answered(), asks);
+            if (asks) {
+                QCOMPARE(no.title(), QStringLiteral(" Meltora"));
+                QCOMPARE(no.text(), QStringLiteral("SABİT BİLGİLER veya SENDİKA İSİMLERİ  düzenlenmemiş. "
+                                                   "Şimdi düzenlensin mi?"));
+            }
+            QVERIFY(visibleIn(form->panelKurum()));
+            QVERIFY(!visibleIn(form->panelPersonel()));
+        }
+    }
+
+    void firstUseQuestionOpensTheFixedInformationForm()
+    {
+        TForm1 *form = start();
+        int opened = 0;
+        form->setFixedInformationForm([&] { ++opened; });
+        QVERIFY(child<QToolButton>(form, "ToolButton1")->isEnabled());
+        ModalAnswer yes(QStringLiteral("Evet"));
+        QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
+        QVERIFY(yes.answered());
+        QCOMPARE(opened, 1);
+        QVERIFY(visibleIn(form->panelKurum()));
+    }
+
+    void memberBrowserReopensAllStaff()
+    {
+        m_dir->exec(kFixedRows + kUnions + kStaff);
+        TForm1 *form = start();
+        Dataset *personel = form->data()->QueryPersonel;
+        personel->close();
+        personel->setSql("SELECT * FROM uyeler WHERE adi Like 'CEM'");
+        personel->open();
+        QCOMPARE(form->labelPersonel()->text(), QStringLiteral("1"));
+
+        QTest::mouseClick(child<QPushButton>(form, "BitBtn2"), Qt::LeftButton);
+        QCOMPARE(personel->sql(), QStringLiteral("SELECT * FROM uyeler Order By adi"));
+        QCOMPARE(personel->recordCount(), 3);
+        QCOMPARE(personel->fieldText("adi"), QStringLiteral("ALİ"));
+        QCOMPARE(form->labelPersonel()->text(), QStringLiteral("3"));
+        QVERIFY(visibleIn(form->panelPersonel()));
+        QVERIFY(!visibleIn(form->panelKurum()));
+
+        ModalAnswer yes(QStringLiteral("Evet"));
+        QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
+        QVERIFY(visibleIn(form->panelKurum()));
+        QVERIFY(!visibleIn(form->panelPersonel()));
+    }
+
+    void hintsShowTheirLongPart()
+    {
+        TForm1 *form = start();
+        auto *button = child<QPushButton>(form, "BitBtn2");
+        QCOMPARE(button->toolTip(), QString()); // a hint that begins with "|" has no tool tip
+        QCOMPARE(button->statusTip(), QStringLiteral("Kayıtlı tüm peronel listesi..."));
+        QStatusTipEvent tip(button->statusTip());
+        QApplication::sendEvent(button, &tip);
+        QCOMPARE(form->statusPanel(3)->text(), QStringLiteral(" Kayıtlı tüm peronel listesi..."));
+        QCOMPARE(child<QToolButton>(form, "ToolButton10")->statusTip(),
+                 QStringLiteral("Veritabanı onarım, yedekleme, silme işlemleri..."));
+    }
+
+    void logoFrameFollowsTheSwitch()
+    {
+        TForm1 *form = start();
+        auto *frame = child<QWidget>(form, "Panel14");
+        QVERIFY(!visibleIn(frame));
+        form->settings().logo = true;
+        waitIdle();
+        QVERIFY(visibleIn(frame));
+        form->settings().logo = false;
+        waitIdle();
+        QVERIFY(!visibleIn(frame));
+    }
+
+    void missingLogoLeavesTheFrameEmpty()
+    {
+        m_dir->exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, logo) VALUES ('A', '/yok/logo.png')"));
+        TForm1 *form = start();
+        QVERIFY(child<QLabel>(form, "Image1")->pixmap().isNull());
+    }
+
+    void settingsLoadedAtStart()
+    {
+        IniFile ini;
+        ini.writeString("Program Adi", "Program", "ÇAĞRI ŞUBE İŞLERİ");
+        ini.writeString("Gosterim", "Logo", "1");
+        QVERIFY(ini.save(iniPath(), nullptr));
+        TForm1 *form = start();
+        QCOMPARE(child<QLabel>(form, "Label67")->text(), QStringLiteral("ÇAĞRI ŞUBE İŞLERİ"));
+        QCOMPARE(child<QLabel>(form, "Label68")->text(), QStringLiteral("ÇAĞRI ŞUBE İŞLERİ"));
+        QVERIFY(form->windowTitle().startsWith("ÇAĞRI ŞUBE İŞLERİ 2.0 - "));
+        QVERIFY(form->settings().logo);
+    }
+
+    void refusingToExitStillWritesTheSettings()
+    {
+        TForm1 *form = start();
+        form->settings().colours[1] = 255;
+        form->setProgramName("YENİ AD");
+        closeAnswering("Hayır");
+        QVERIFY(form->isVisible());
+        Settings saved;
+        SettingsFile::load(iniPath(), saved);
+        QCOMPARE(saved.colours[1], 255);
+        QCOMPARE(saved.programName, QStringLiteral("YENİ AD"));
+
+        closeAnswering("Evet");
+        QVERIFY(!form->isVisible());
+    }
+
+    void unwritableSettingsAreReportedAndTheCloseGoesOn()
+    {
+        QVERIFY(QDir().mkpath(iniPath())); // a folder where the file should be
+        TForm1 *form = start();
+        ModalAnswer error(QStringLiteral("TAMAM"), 8000);
+        closeAnswering("Evet");
+        QTRY_VERIFY(error.answered());
+        QCOMPARE(error.text(), QStringLiteral("Unable to write to %1.").arg(iniPath()));
+        QCOMPARE(error.title(), QStringLiteral("Meltora"));
+        QVERIFY(!form->isVisible());
+    }
+
+    void databaseThatCannotBeOpened_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << QByteArray() << QStringLiteral("unable to open database file");
+        QTest::newRow("foreign file") << QByteArray("Bu bir veritabanı değil.\n").repeated(200)
+                                      << QStringLiteral("file is encrypted or is not a database");
+    }
+    void databaseThatCannotBeOpened()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        QVERIFY(QFile::remove(m_dir->databasePath()));
+        if (!content.isEmpty()) {
+            QFile file(m_dir->databasePath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        QString error;
+        std::unique_ptr<TForm1> form(TForm1::create(&error));
+        QVERIFY(!form);
+        QCOMPARE(error, message);
+        QCOMPARE(QFile::exists(m_dir->databasePath()), !content.isEmpty()); // never created
+    }
+
+    void databaseWithAnotherKey()
+    {
+        QVERIFY(QFile::remove(m_dir->databasePath()));
+        QString error;
+        QVERIFY(Database::create(m_dir->databasePath(), "başka-anahtar", &error));
+        std::unique_ptr<TForm1> form(TForm1::create(&error));
+        QVERIFY(!form);
+        QCOMPARE(error, QStringLiteral("file is encrypted or is not a database"));
+    }
+
+    void errorsEscapingAHandlerAreShownAndTheProgramGoesOn()
+    {
+        TForm1 *form = start();
+        ModalAnswer ok(QStringLiteral("TAMAM"));
+        // Deleting in an empty dataset is refused; the error travels to the handler.
+        auto *thrower = new QPushButton(form);
+        connect(thrower, &QPushButton::clicked, form, [form] { form->data()->QSendika->remove(); });
+        QTest::mouseClick(thrower, Qt::LeftButton);
+        QVERIFY(ok.answered());
+        QCOMPARE(ok.title(), QStringLiteral("Meltora"));
+        QVERIFY(ok.text().endsWith('.'));
+        QVERIFY(form->isVisible());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
