@@ -94,9 +94,9 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
         return;
     previousHandler(type, context, message);
 }
-void installQuietHandler()
+} // namespace
+
+void quietOffscreenWarnings()
 {
     previousHandler = qInstallMessageHandler(quietHandler);
 }
-Q_CONSTRUCTOR_FUNCTION(installQuietHandler)
-} // namespace

@@ -12,6 +12,9 @@ class Database;
 // so it never reaches that point.)
 void waitIdle(int ms = 30);
 
+// Call from initTestCase: drops the offscreen platform's size-hint warnings.
+void quietOffscreenWarnings();
+
 // A fresh program folder with an empty Data.dat for each test; ProgramDir points at it.
 class TestProgramDir
 {

@@ -86,6 +86,7 @@ private:
     QString iniPath() const { return QDir(m_dir->path()).filePath("PersonelKayit.ini"); }
 
 private Q_SLOTS:
+    void initTestCase() { quietOffscreenWarnings(); }
     void init() { m_dir = std::make_unique<TestProgramDir>(); }
     void cleanup()
     {
