@@ -5,6 +5,10 @@
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 #include "idlerefresh.h"
+#include "memberbrowser.h"
+#include "tfrmgorunum.h"
+#include "tsrdbgrid.h"
+#include "unitbrowser.h"
 #include "toolkit/guard.h"
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
@@ -91,6 +95,7 @@ TForm1 *TForm1::create(QString *error)
     form->m_label66->setText(date);
     SettingsFile::load(SettingsFile::defaultPath(), form->m_settings);
     form->setProgramName(form->m_settings.programName);
+    form->setStaffColumnWidths(form->m_settings.columnWidths);
     return form;
 }
 
@@ -121,8 +126,14 @@ TForm1::TForm1(SharedQueries *data) : m_data(data), m_idle(new IdleRefresh(this)
     m_cbRenk->hide();
     registerUnionList(m_cbRenk, {kKayitsiz});
 
+    m_unitBrowser = new UnitBrowser(this, m_panelKurum);
+    m_memberBrowser = new MemberBrowser(this, m_panelPersonel);
+    m_gorunum = new TFrmGorunum(this);
+    m_unitBrowser->setVisibleFieldsDialog([this] { m_gorunum->AlanGsterimleri1Click(); });
+
     connectCounts();
     addIdleRules();
+    m_unitBrowser->addIdleRules();
 }
 
 TForm1::~TForm1() = default;
@@ -488,6 +499,22 @@ void TForm1::setFixedInformationForm(std::function<void()> open)
         button->setEnabled(bool(m_openFixedInformation));
 }
 
+void TForm1::setStaffColumnWidths(const std::array<int, 23> &widths)
+{
+    m_settings.columnWidths = widths;
+    TSrDBGrid *grid = m_unitBrowser->staffGrid();
+    for (int c = 0; c < 23; ++c) {
+        // A hidden column keeps its width for when it is shown again.
+        const bool hidden = grid->isColumnHidden(c);
+        if (hidden)
+            grid->setColumnHidden(c, false);
+        grid->setColumnWidth(c, widths[size_t(c)]);
+        if (hidden)
+            grid->setColumnHidden(c, true);
+    }
+    m_settings.columnWidths = widths;
+}
+
 void TForm1::loadLogo()
 {
     m_image1->clear();
@@ -515,7 +542,7 @@ void TForm1::BitBtn1Click()
     }
     m_panelKurum->show();
     m_panelPersonel->hide();
-    Q_EMIT unitBrowserShown();
+    m_unitBrowser->shown();
 }
 
 void TForm1::BitBtn2Click()
@@ -527,7 +554,7 @@ void TForm1::BitBtn2Click()
     personel->open();
     m_panelPersonel->show();
     m_panelKurum->hide();
-    Q_EMIT memberBrowserShown();
+    m_memberBrowser->shown();
 }
 
 // ---------------------------------------------------------------- window events

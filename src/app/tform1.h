@@ -15,6 +15,9 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class SharedQueries;
+class MemberBrowser;
+class TFrmGorunum;
+class UnitBrowser;
 
 // The main window: toolbar, left command panel, information screen, the two browser panels
 // and the status bar. It owns the connection, the shared queries and the settings.
@@ -54,15 +57,16 @@ public:
     void BitBtn1Click();
     void BitBtn2Click();
 
+    UnitBrowser *unitBrowser() const { return m_unitBrowser; }
+    MemberBrowser *memberBrowser() const { return m_memberBrowser; }
+    TFrmGorunum *visibleFieldsDialog() const { return m_gorunum; }
+    // The widths of the unit's staff grid: the settings and the grid at once.
+    void setStaffColumnWidths(const std::array<int, 23> &widths);
+
     QWidget *panelKurum() const { return m_panelKurum; }
     QWidget *panelPersonel() const { return m_panelPersonel; }
     QLabel *labelPersonel() const { return m_labelPersonel; }
     QLabel *statusPanel(int index) const;
-
-Q_SIGNALS:
-    // The browser panels fill themselves when their command shows them.
-    void unitBrowserShown();
-    void memberBrowserShown();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -105,6 +109,9 @@ private:
     QLabel *m_label69 = nullptr;
     QFrame *m_panel14 = nullptr;
     QLabel *m_image1 = nullptr;
+    UnitBrowser *m_unitBrowser = nullptr;
+    MemberBrowser *m_memberBrowser = nullptr;
+    TFrmGorunum *m_gorunum = nullptr;
     QWidget *m_panelKurum = nullptr;
     QWidget *m_panelPersonel = nullptr;
     QLabel *m_labelPersonel = nullptr;

@@ -221,6 +221,11 @@ void Dataset::fetch()
     m_kinds = kinds;
     m_rows = std::move(rows);
     m_foldCache.assign(size_t(fields), {});
+    if (!m_prefixSearchField.isEmpty()) {
+        const int field = fieldIndex(m_prefixSearchField);
+        if (field >= 0)
+            foldedColumn(field);
+    }
     m_writable.assign(size_t(fields), false);
     m_table.clear();
     m_keyField = -1;
@@ -759,6 +764,27 @@ const std::vector<QString> &Dataset::foldedColumn(int field)
     return folded;
 }
 
+int Dataset::findPrefix(int field, const QString &prefix, bool least)
+{
+    const std::vector<QString> &folded = foldedColumn(field);
+    const QString wanted = turkish::fold(prefix);
+    int found = -1;
+    QString best;
+    for (int i = 0; i < int(m_view.size()); ++i) {
+        const int index = m_view[size_t(i)];
+        if (!folded[size_t(index)].startsWith(wanted))
+            continue;
+        if (!least)
+            return i;
+        const QString text = textAt(i, field);
+        if (found < 0 || turkish::compare(text, best) < 0) {
+            found = i;
+            best = text;
+        }
+    }
+    return found;
+}
+
 bool Dataset::locate(const QString &fieldName, const QString &prefix)
 {
     ensureActive("Locate");
@@ -766,16 +792,27 @@ bool Dataset::locate(const QString &fieldName, const QString &prefix)
     if (field < 0)
         throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), fieldName));
     leaveEditForMove();
-    const std::vector<QString> &folded = foldedColumn(field);
-    const QString wanted = turkish::fold(prefix);
-    for (int i = 0; i < int(m_view.size()); ++i) {
-        if (folded[size_t(m_view[size_t(i)])].startsWith(wanted)) {
-            m_eof = m_bof = false;
-            setCursor(i, true);
-            return true;
-        }
-    }
-    return false;
+    const int row = findPrefix(field, prefix, false);
+    if (row < 0)
+        return false;
+    m_eof = m_bof = false;
+    setCursor(row, true);
+    return true;
+}
+
+bool Dataset::locateLeast(const QString &fieldName, const QString &prefix)
+{
+    ensureActive("Locate");
+    const int field = fieldIndex(fieldName);
+    if (field < 0)
+        throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), fieldName));
+    leaveEditForMove();
+    const int row = findPrefix(field, prefix, true);
+    if (row < 0)
+        return false;
+    m_eof = m_bof = false;
+    setCursor(row, true);
+    return true;
 }
 
 void Dataset::setSort(const QString &sortText)
@@ -789,7 +826,12 @@ void Dataset::setSort(const QString &sortText)
         throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), fieldName));
 
     const int currentIndex = m_view.empty() ? -1 : rowIndexOf(m_cursor);
-    std::iota(m_order.begin(), m_order.end(), 0);
+    // Deleted rows leave empty slots in m_rows and are gone from m_order, so the order is
+    // rebuilt from the slots that still hold a row rather than renumbered in place.
+    m_order.clear();
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        if (m_rows[size_t(i)])
+            m_order.push_back(i);
     if (field >= 0) {
         const int fields = int(m_fieldNames.size());
         std::vector<QByteArray> keys(m_rows.size());

@@ -79,6 +79,12 @@ public:
 
     // Makes current the first row whose field begins with prefix, ignoring case.
     bool locate(const QString &field, const QString &prefix);
+    // Among the rows whose field begins with prefix, ignoring case, makes current the one
+    // whose field comes first in Turkish alphabetical order.
+    bool locateLeast(const QString &field, const QString &prefix);
+    // A field searched by prefix at every keystroke: folded for the search while the rows
+    // are fetched, so that the first keystroke is as quick as the others.
+    void setPrefixSearchField(const QString &field) { m_prefixSearchField = field; }
 
     // "field ASC" or "field DESC"; sorts the fetched rows, keeping the current row current.
     void setSort(const QString &sortText);
@@ -154,6 +160,8 @@ private:
     int m_cursorBeforeInsert = 0;
 
     QString m_sortText;
+    QString m_prefixSearchField;
+    int findPrefix(int field, const QString &prefix, bool least);
     std::vector<std::vector<QString>> m_foldCache;
 
     Dataset *m_master = nullptr;

@@ -2,6 +2,8 @@
 
 #include "schema.h"
 
+#include <sqlite3.h>
+
 SharedQueries::SharedQueries(QObject *parent) : QObject(parent)
 {
     QueryOkul = new Dataset(&m_db, QStringLiteral("QueryOkul"), this);
@@ -38,6 +40,16 @@ SharedQueries::~SharedQueries()
 QList<Dataset *> SharedQueries::all() const
 {
     return {QueryOkul, Query_Uye, QuerySabit, QueryPersonel, QYetkili, QSendika, ADOQuery1};
+}
+
+int SharedQueries::staffCountOfUnit(const QVariant &siraNo)
+{
+    if (siraNo.isNull())
+        return 0;
+    Statement st(m_db.handle(), QStringLiteral("SELECT count(*) FROM uyeler WHERE SiraNo = ?"));
+    st.bind(1, siraNo);
+    st.step();
+    return sqlite3_column_int(st.get(), 0);
 }
 
 bool SharedQueries::connect(const QString &databasePath, QString *error)

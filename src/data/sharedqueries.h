@@ -33,6 +33,10 @@ public:
 
     QList<Dataset *> all() const;
 
+    // Staff rows stored for a unit, counted in the table itself: the staff list may show
+    // only a search result.
+    int staffCountOfUnit(const QVariant &siraNo);
+
     // The full name kept with every staff row: first name, one blank, surname.
     static QString fullName(const QString &firstName, const QString &surname);
 

@@ -99,15 +99,6 @@ int compareSequences(It a, It aEnd, It b, It bEnd)
     return 0;
 }
 
-std::u32string toUcs4(QStringView s)
-{
-    std::u32string out;
-    out.reserve(size_t(s.size()));
-    for (char32_t c : s.toUcs4())
-        out.push_back(c);
-    return out;
-}
-
 } // namespace
 
 char32_t toUpper(char32_t c)
@@ -155,8 +146,8 @@ QString fold(QStringView text)
 
 int compare(QStringView a, QStringView b)
 {
-    std::u32string ua = toUcs4(a), ub = toUcs4(b);
-    return compareSequences(ua.begin(), ua.end(), ub.begin(), ub.end());
+    // Names are in the Basic Multilingual Plane; comparing UTF-16 units saves a conversion.
+    return compareSequences(a.utf16(), a.utf16() + a.size(), b.utf16(), b.utf16() + b.size());
 }
 
 int compareUtf8(const char *a, int aLength, const char *b, int bLength)

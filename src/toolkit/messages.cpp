@@ -48,6 +48,11 @@ void information(QWidget *parent, const QString &text)
     run(parent, QMessageBox::Information, QStringLiteral("Bilgi"), text, Buttons::Ok);
 }
 
+void plain(QWidget *parent, const QString &text)
+{
+    run(parent, QMessageBox::NoIcon, kProgramTitle, text, Buttons::Ok);
+}
+
 void warning(QWidget *parent, const QString &text)
 {
     run(parent, QMessageBox::Warning, QStringLiteral("Dikkat !"), text, Buttons::Ok);

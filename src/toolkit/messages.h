@@ -10,6 +10,8 @@ namespace messages {
 inline const QString kProgramTitle = QStringLiteral("Meltora");
 
 void information(QWidget *parent, const QString &text);
+// The plain message: program title, no icon, "TAMAM".
+void plain(QWidget *parent, const QString &text);
 void warning(QWidget *parent, const QString &text);
 void error(QWidget *parent, const QString &text);
 // Confirmation with "Evet" and "Hayır"; true on "Evet".
