@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <stdexcept>
 
@@ -18,6 +19,14 @@ void waitIdle(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (QChar ch : text) {
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
 }
 
 TestProgramDir::TestProgramDir()

@@ -12,6 +12,9 @@ class Database;
 // so it never reaches that point.)
 void waitIdle(int ms = 30);
 
+// Types text key by key, as the keyboard would (QTest::keyClicks takes Latin-1 only).
+void typeText(QWidget *widget, const QString &text);
+
 // Call from initTestCase: drops the offscreen platform's size-hint warnings.
 void quietOffscreenWarnings();
 

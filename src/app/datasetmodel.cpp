@@ -13,18 +13,17 @@ DatasetModel::DatasetModel(Dataset *dataset, const QList<GridColumn> &columns, Q
         reset();
         endResetModel();
     });
-    connect(dataset, &Dataset::rowInserted, this, [this](int row) {
-        beginInsertRows(QModelIndex(), row, row);
-        endInsertRows();
-    });
-    connect(dataset, &Dataset::rowRemoved, this, [this](int row) {
+    connect(dataset, &Dataset::rowAboutToBeInserted, this,
+            [this](int row) { beginInsertRows(QModelIndex(), row, row); });
+    connect(dataset, &Dataset::rowInserted, this, [this] { endInsertRows(); });
+    connect(dataset, &Dataset::rowAboutToBeRemoved, this, [this](int row) {
         beginRemoveRows(QModelIndex(), row, row);
         if (m_current > row)
             --m_current;
         else if (m_current == row)
             m_current = -1;
-        endRemoveRows();
     });
+    connect(dataset, &Dataset::rowRemoved, this, [this] { endRemoveRows(); });
     connect(dataset, &Dataset::rowUpdated, this, [this](int row) {
         if (row >= 0 && row < rowCount())
             Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));

@@ -560,17 +560,20 @@ void Dataset::append()
         isNull = true;
         return QByteArrayView();
     });
+    Q_EMIT rowAboutToBeInserted(int(m_view.size()));
     m_rows.push_back(std::move(row));
     m_pendingRow = int(m_rows.size()) - 1;
     m_order.push_back(m_pendingRow);
     m_view.push_back(m_pendingRow);
     m_cursorBeforeInsert = m_cursor;
+    // The edit buffer belongs to the new row from the moment the row exists.
+    m_cursor = int(m_view.size()) - 1;
     m_state = State::Insert;
     m_modified = false;
     m_eof = m_bof = false;
+    Q_EMIT rowInserted(m_cursor);
     Q_EMIT stateChanged(m_state);
-    Q_EMIT rowInserted(int(m_view.size()) - 1);
-    setCursor(int(m_view.size()) - 1, true);
+    setCursor(m_cursor, true);
 }
 
 void Dataset::edit()
@@ -688,6 +691,7 @@ void Dataset::post()
 void Dataset::dropPendingRow()
 {
     int viewRow = m_cursor;
+    Q_EMIT rowAboutToBeRemoved(viewRow);
     m_rows.pop_back();
     m_order.pop_back();
     m_view.erase(m_view.begin() + viewRow);
@@ -742,6 +746,7 @@ void Dataset::remove()
     m_rows[size_t(index)].reset();
     std::erase(m_order, index);
     const int viewRow = m_cursor;
+    Q_EMIT rowAboutToBeRemoved(viewRow);
     m_view.erase(m_view.begin() + viewRow);
     Q_EMIT rowRemoved(viewRow);
     Q_EMIT afterDelete(this);

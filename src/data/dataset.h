@@ -106,7 +106,9 @@ Q_SIGNALS:
     // For item models and data-bound widgets.
     void rowsReset();
     void rowUpdated(int row);
+    void rowAboutToBeInserted(int row);
     void rowInserted(int row);
+    void rowAboutToBeRemoved(int row);
     void rowRemoved(int row);
     void currentMoved(int row);
     void stateChanged(Dataset::State state);
