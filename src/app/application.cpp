@@ -7,8 +7,14 @@
 #include <QLocale>
 #include <QTranslator>
 
+static void initResources()
+{
+    Q_INIT_RESOURCE(meltora);
+}
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
+    initResources();
     setApplicationName(QStringLiteral("Meltora"));
     setApplicationDisplayName(QString());
     QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/tform1.h"
+#include "app/windows.h"
 #include "toolkit/messages.h"
 
 int main(int argc, char *argv[])
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
         messages::showError(error);
         return 1;
     }
+    createWindows(form);
     form->showMaximized();
     const int code = app.exec();
     delete form;

@@ -424,6 +424,11 @@ int Dataset::fieldIndex(const QString &name) const
     return -1;
 }
 
+int Dataset::fieldSize(const QString &name) const
+{
+    return m_table.isEmpty() ? 0 : schema::textSize(m_table, name);
+}
+
 const Dataset::Row *Dataset::currentRow() const
 {
     if (m_view.empty())

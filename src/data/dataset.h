@@ -59,6 +59,8 @@ public:
     QStringList fieldNames() const { return m_fieldNames; }
     int fieldIndex(const QString &name) const;
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
+    // Characters the field's column holds; 0 when unlimited or not a table column.
+    int fieldSize(const QString &name) const;
     // Current row; a null value reads as empty text. Unknown fields throw.
     QString fieldText(const QString &name) const;
     QVariant value(const QString &name) const;

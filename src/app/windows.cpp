@@ -1,0 +1,8 @@
+#include "windows.h"
+
+#include "tform1.h"
+
+void createWindows(TForm1 *form)
+{
+    Q_UNUSED(form)
+}
