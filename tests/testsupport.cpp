@@ -99,7 +99,8 @@ namespace {
 QtMessageHandler previousHandler = nullptr;
 void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (message.contains(QLatin1String("propagateSizeHints")))
+    if (message.contains(QLatin1String("propagateSizeHints")) ||
+        message.contains(QLatin1String("This plugin does not support")))
         return;
     previousHandler(type, context, message);
 }

@@ -2,7 +2,9 @@
 // trying the program and for the benchmarks. It never writes over an existing database.
 //
 //   meltora-db create DIR
-//   meltora-db demo DIR [--units N] [--staff M] [--seed S]
+//   meltora-db demo DIR [--units N] [--staff M] [--seed S] [--big-unit K]
+//
+// --big-unit K puts the first K staff into the first unit, so that one unit is large.
 
 #include "data/database.h"
 #include "data/schema.h"
@@ -118,7 +120,7 @@ public:
             throw std::runtime_error(sqlite3_errmsg(m_db));
     }
 
-    void fill(int units, int staff)
+    void fill(int units, int staff, int bigUnit)
     {
         exec("BEGIN");
         insert("INSERT INTO sabit (Kurum_Adi, hizmet_kolu, kurum_kodu, il_kodu, ili, sendikasi, "
@@ -154,7 +156,7 @@ public:
             made << u;
         }
         for (int i = 0; i < staff && units > 0; ++i) {
-            int unitIndex = number(0, units - 1);
+            int unitIndex = i < bigUnit ? 0 : number(0, units - 1);
             const Unit &u = made[unitIndex];
             QString first = pick(kFirstNames), last = pick(kSurnames);
             int unionPick = number(0, 6);
@@ -201,7 +203,7 @@ private:
 int usage()
 {
     err() << "usage: meltora-db create DIR\n"
-             "       meltora-db demo DIR [--units N] [--staff M] [--seed S]\n";
+             "       meltora-db demo DIR [--units N] [--staff M] [--seed S] [--big-unit K]\n";
     return 2;
 }
 
@@ -231,13 +233,15 @@ int main(int argc, char **argv)
     if (command != QLatin1String("demo"))
         return usage();
 
-    int units = 40, staff = 600;
+    int units = 40, staff = 600, bigUnit = 0;
     quint32 seed = 1923;
     for (int i = 2; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--units"))
             units = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--staff"))
             staff = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--big-unit"))
+            bigUnit = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--seed"))
             seed = args[i + 1].toUInt();
         else
@@ -259,7 +263,7 @@ int main(int argc, char **argv)
             err() << "meltora-db: " << path << " already holds records; demo data goes only into an empty database\n";
             return 1;
         }
-        Demo(db.handle(), seed).fill(units, staff);
+        Demo(db.handle(), seed).fill(units, staff, bigUnit);
     } catch (const std::exception &e) {
         err() << "meltora-db: " << e.what() << "\n";
         return 1;

@@ -2,6 +2,7 @@
 
 #include "data/settings.h"
 #include "tform1.h"
+#include "toolkit/messages.h"
 #include "toolkit/guard.h"
 
 #include <QCheckBox>
@@ -32,20 +33,6 @@ void name(QWidget *widget, const QString &objectName, const QString &caption)
 {
     widget->setObjectName(objectName);
     widget->setAccessibleName(caption.trimmed());
-}
-
-// The message boxes' warning, asked as a question: "Dikkat !", the warning sign, "Evet" and
-// "Hayır", built like the other boxes of the program. True on "Evet"; closing the box is "Hayır".
-bool warningQuestion(QWidget *parent, const QString &text)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Dikkat !"), text, QMessageBox::NoButton,
-                    parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.exec();
-    return box.clickedButton() == yes;
 }
 
 } // namespace
@@ -145,7 +132,7 @@ void TFrmGorunum::BitBtn2Click()
 
 void TFrmGorunum::BitBtn3Click()
 {
-    if (!warningQuestion(this, kResetQuestion))
+    if (!messages::warningQuestion(this, kResetQuestion))
         return;
     const Settings factory;
     for (size_t n = 1; n < m_boxes.size(); ++n)

@@ -69,6 +69,12 @@ bool confirm(QWidget *parent, const QString &text)
            QMessageBox::Yes;
 }
 
+bool warningQuestion(QWidget *parent, const QString &text)
+{
+    return run(parent, QMessageBox::Warning, QStringLiteral("Dikkat !"), text, Buttons::YesNo) ==
+           QMessageBox::Yes;
+}
+
 bool question(QWidget *parent, const QString &caption, const QString &text)
 {
     return run(parent, QMessageBox::Question, caption, text, Buttons::YesNo) == QMessageBox::Yes;

@@ -16,6 +16,8 @@ void warning(QWidget *parent, const QString &text);
 void error(QWidget *parent, const QString &text);
 // Confirmation with "Evet" and "Hayır"; true on "Evet".
 bool confirm(QWidget *parent, const QString &text);
+// The warning question: "Dikkat !", warning icon, "Evet" and "Hayır"; true on "Evet".
+bool warningQuestion(QWidget *parent, const QString &text);
 // A question box with its own caption and "Evet"/"Hayır"; true on "Evet".
 bool question(QWidget *parent, const QString &caption, const QString &text);
 // OK/Cancel question ("TAMAM"/"İptal"); true on "TAMAM".
