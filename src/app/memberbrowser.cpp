@@ -3,12 +3,12 @@
 #include "data/sharedqueries.h"
 #include "idlerefresh.h"
 #include "tform1.h"
-#include "tsrdbgrid.h"
-#include "unioncolours.h"
 #include "toolkit/guard.h"
 #include "toolkit/hints.h"
 #include "toolkit/keyfilters.h"
 #include "toolkit/messages.h"
+#include "tsrdbgrid.h"
+#include "unioncolours.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -27,7 +27,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 const QString kKayitsiz = QStringLiteral("<<< KAYITSIZ >>>");
 const QString kNoMatch = QStringLiteral("Aradığınız kriterlere uygun kayıt bulunamadı.");
@@ -103,14 +104,15 @@ QPushButton *commandButton(const QString &objectName, const QString &caption, co
 
 const QStringList &MemberBrowser::bloodGroups()
 {
-    static const QStringList groups = {
-        QStringLiteral("A Rh +"), QStringLiteral("A Rh -"), QStringLiteral("B Rh +"),
-        QStringLiteral("B Rh -"), QStringLiteral("0 Rh +"), QStringLiteral("0 Rh -"),
-        QStringLiteral("AB Rh +"), QStringLiteral("AB Rh -")};
+    static const QStringList groups = {QStringLiteral("A Rh +"),  QStringLiteral("A Rh -"),
+                                       QStringLiteral("B Rh +"),  QStringLiteral("B Rh -"),
+                                       QStringLiteral("0 Rh +"),  QStringLiteral("0 Rh -"),
+                                       QStringLiteral("AB Rh +"), QStringLiteral("AB Rh -")};
     return groups;
 }
 
-MemberBrowser::MemberBrowser(TForm1 *form, QWidget *panel) : QObject(form), m_form(form), m_panel(panel)
+MemberBrowser::MemberBrowser(TForm1 *form, QWidget *panel)
+    : QObject(form), m_form(form), m_panel(panel)
 {
     // The name search runs at every keystroke over all staff; the folded names are made
     // while the rows are fetched rather than at the first keystroke.
@@ -131,18 +133,20 @@ MemberBrowser::MemberBrowser(TForm1 *form, QWidget *panel) : QObject(form), m_fo
     m_srDBGrid3->setColorSelect(Qt::black);
     m_srDBGrid3->setColorSelectText(Qt::yellow);
     Dataset *query = personel();
-    m_srDBGrid3->setDataset(query, {{QStringLiteral("Birlestir"), QStringLiteral(" ADI SOYADI"), 197}});
+    m_srDBGrid3->setDataset(query,
+                            {{QStringLiteral("Birlestir"), QStringLiteral(" ADI SOYADI"), 197}});
     m_srDBGrid3->setTextColourHook([this, query](int row) {
         const int field = query->fieldIndex(QStringLiteral("sendikasi"));
         if (field < 0)
             return QColor();
-        return unionColour(query->valueAt(row, field), m_form->colourSlotList(), m_form->settings().colours);
+        return unionColour(query->valueAt(row, field), m_form->colourSlotList(),
+                           m_form->settings().colours);
     });
     // The name column fills the list exactly, with room for its scroll bar.
     m_srDBGrid3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_srDBGrid3->setFixedWidth(197 + 2 * m_srDBGrid3->frameWidth() +
-                               m_srDBGrid3->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
-                                                                 m_srDBGrid3) + 2);
+    m_srDBGrid3->setFixedWidth(
+        197 + 2 * m_srDBGrid3->frameWidth() +
+        m_srDBGrid3->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_srDBGrid3) + 2);
     body->addWidget(m_srDBGrid3);
 
     auto *right = new QVBoxLayout;
@@ -207,7 +211,8 @@ QWidget *MemberBrowser::buildSearchRow()
     hints::set(m_cbAra, QStringLiteral("|Sendikalara göre filtre..."));
     m_cbAra->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_cbAra->setMinimumContentsLength(24);
-    m_form->registerUnionList(m_cbAra, {QStringLiteral("Tümünü Göster"), QStringLiteral("Sendikasızları Göster")});
+    m_form->registerUnionList(
+        m_cbAra, {QStringLiteral("Tümünü Göster"), QStringLiteral("Sendikasızları Göster")});
     // "..." stands for all unions once a blood group narrows "Tümünü Göster".
     m_cbAra->setPlaceholderText(QStringLiteral("..."));
     m_cbAra->setCurrentIndex(0);
@@ -231,11 +236,14 @@ QWidget *MemberBrowser::buildSearchRow()
     layout->addWidget(m_cbKan);
     layout->addStretch();
 
-    connect(m_edit3, &QLineEdit::textChanged, this, [this] { guard::run([this] { Edit3Change(); }); });
+    connect(m_edit3, &QLineEdit::textChanged, this,
+            [this] { guard::run([this] { Edit3Change(); }); });
     connect(m_speedButton3, &QToolButton::clicked, m_edit3, &QLineEdit::clear);
     // activated: only the user's pick filters, never a text set by the filters themselves.
-    connect(m_cbAra, &QComboBox::activated, this, [this](int index) { guard::run([&] { CbAraChange(index); }); });
-    connect(m_cbKan, &QComboBox::activated, this, [this](int index) { guard::run([&] { CbKanChange(index); }); });
+    connect(m_cbAra, &QComboBox::activated, this,
+            [this](int index) { guard::run([&] { CbAraChange(index); }); });
+    connect(m_cbKan, &QComboBox::activated, this,
+            [this](int index) { guard::run([&] { CbKanChange(index); }); });
     return row;
 }
 
@@ -297,8 +305,9 @@ QWidget *MemberBrowser::buildDetailPages()
 
     m_tabSet1 = new QTabBar(box);
     name(m_tabSet1, QStringLiteral("TabSet1"));
-    for (const QString &tab : {QStringLiteral(" Genel Bilgiler "), QStringLiteral(" Diğer Form Bilgileri "),
-                               QStringLiteral(" İletişim Bilgileri "), QStringLiteral(" Medeni Durum/Eş Bilgileri ")})
+    for (const QString &tab :
+         {QStringLiteral(" Genel Bilgiler "), QStringLiteral(" Diğer Form Bilgileri "),
+          QStringLiteral(" İletişim Bilgileri "), QStringLiteral(" Medeni Durum/Eş Bilgileri ")})
         m_tabSet1->addTab(tab);
     m_tabSet1->setExpanding(false);
     layout->addWidget(m_tabSet1);
@@ -329,7 +338,8 @@ QWidget *MemberBrowser::buildGeneralPage()
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    QGroupBox *general = detailGroup(QStringLiteral("   Genel Bilgiler"), QStringLiteral("GroupGenel"), page);
+    QGroupBox *general =
+        detailGroup(QStringLiteral("   Genel Bilgiler"), QStringLiteral("GroupGenel"), page);
     auto *generalBody = new QWidget(general);
     plainFont(generalBody);
     QGridLayout *grid = detailGrid();
@@ -337,16 +347,20 @@ QWidget *MemberBrowser::buildGeneralPage()
     (new QVBoxLayout(general))->addWidget(generalBody);
     addDetailRow(grid, QStringLiteral("Kadro Ünvanı"), QStringLiteral("unvani"));
     addDetailRow(grid, QStringLiteral("Kadro U. Kodu "), QStringLiteral("unvan_kodu"));
-    m_branchSeparator = addPairRow(grid, QStringLiteral("Branşı / H. Yılı"), QStringLiteral("bransi"),
-                                   QStringLiteral("hizmet_yili"), QStringLiteral("LabelBransAyrac"));
-    m_districtSeparator = addPairRow(grid, QStringLiteral("Çalıştığı İl / İlçe"), QStringLiteral("calistigi_il"),
-                                     QStringLiteral("ilcesi"), QStringLiteral("LabelIlAyrac"));
+    m_branchSeparator =
+        addPairRow(grid, QStringLiteral("Branşı / H. Yılı"), QStringLiteral("bransi"),
+                   QStringLiteral("hizmet_yili"), QStringLiteral("LabelBransAyrac"));
+    m_districtSeparator =
+        addPairRow(grid, QStringLiteral("Çalıştığı İl / İlçe"), QStringLiteral("calistigi_il"),
+                   QStringLiteral("ilcesi"), QStringLiteral("LabelIlAyrac"));
     addDetailRow(grid, QStringLiteral("İş Telefonu"), QStringLiteral("isyeri_tel"));
     addDetailRow(grid, QStringLiteral("Çalıştığı Birim"), QStringLiteral("calistigi_kurum"));
-    addDetailRow(grid, QStringLiteral("Birim Adresi"), QStringLiteral("kurum_adresi"))->setWordWrap(true);
+    addDetailRow(grid, QStringLiteral("Birim Adresi"), QStringLiteral("kurum_adresi"))
+        ->setWordWrap(true);
     layout->addWidget(general);
 
-    QGroupBox *unionGroup = detailGroup(QStringLiteral("   Sendika Bilgileri"), QStringLiteral("GroupSendika"), page);
+    QGroupBox *unionGroup =
+        detailGroup(QStringLiteral("   Sendika Bilgileri"), QStringLiteral("GroupSendika"), page);
     auto *unionBody = new QWidget(unionGroup);
     plainFont(unionBody);
     (new QVBoxLayout(unionGroup))->addWidget(unionBody);
@@ -362,7 +376,8 @@ QWidget *MemberBrowser::buildGeneralPage()
     unionGrid->addWidget(heading, 0, 0, 1, 3);
     m_unionValue = addDetailRow(unionGrid, QStringLiteral("Sendika"), QStringLiteral("sendikasi"));
     addDetailRow(unionGrid, QStringLiteral("Kayıt T."), QStringLiteral("sendika_kayit_tarihi"));
-    addDetailRow(unionGrid, QStringLiteral("S.Adresi"), QStringLiteral("sendika_adresi"))->setWordWrap(true);
+    addDetailRow(unionGrid, QStringLiteral("S.Adresi"), QStringLiteral("sendika_adresi"))
+        ->setWordWrap(true);
     unionLayout->addWidget(left, 1);
 
     auto *bloodBox = new QFrame(unionBody);
@@ -393,7 +408,8 @@ QWidget *MemberBrowser::buildOtherFormPage()
     page->setObjectName(QStringLiteral("PageDigerForm"));
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    QGroupBox *group = detailGroup(QStringLiteral("   Diğer Form Bilgileri"), QStringLiteral("GroupDigerForm"), page);
+    QGroupBox *group = detailGroup(QStringLiteral("   Diğer Form Bilgileri"),
+                                   QStringLiteral("GroupDigerForm"), page);
     auto *body = new QWidget(group);
     plainFont(body);
     (new QVBoxLayout(group))->addWidget(body);
@@ -436,7 +452,8 @@ QWidget *MemberBrowser::buildContactPage()
     page->setObjectName(QStringLiteral("PageIletisim"));
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    QGroupBox *group = detailGroup(QStringLiteral("   İletişim Bilgileri"), QStringLiteral("GroupIletisim"), page);
+    QGroupBox *group =
+        detailGroup(QStringLiteral("   İletişim Bilgileri"), QStringLiteral("GroupIletisim"), page);
     auto *body = new QWidget(group);
     plainFont(body);
     (new QVBoxLayout(group))->addWidget(body);
@@ -446,7 +463,8 @@ QWidget *MemberBrowser::buildContactPage()
     addDetailRow(grid, QStringLiteral("Cep Telefonu"), QStringLiteral("cep_tel"));
     addDetailRow(grid, QStringLiteral("Ev Telefonu"), QStringLiteral("ev_tel"));
     // The work telephone shows on the first page as well.
-    addDetailRow(grid, QStringLiteral("İş Telefonu"), QStringLiteral("isyeri_tel"), QStringLiteral("DBText_isyeri_tel2"));
+    addDetailRow(grid, QStringLiteral("İş Telefonu"), QStringLiteral("isyeri_tel"),
+                 QStringLiteral("DBText_isyeri_tel2"));
     addDetailRow(grid, QStringLiteral("Ev Adresi"), QStringLiteral("ev_adresi"))->setWordWrap(true);
     addDetailRow(grid, QStringLiteral("E-Posta Adresi"), QStringLiteral("emaili"));
     layout->addWidget(group);
@@ -460,7 +478,8 @@ QWidget *MemberBrowser::buildFamilyPage()
     page->setObjectName(QStringLiteral("PageMedeniDurum"));
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    QGroupBox *group = detailGroup(QStringLiteral("   Medeni Durum / Eş Bilgileri"), QStringLiteral("GroupMedeniDurum"), page);
+    QGroupBox *group = detailGroup(QStringLiteral("   Medeni Durum / Eş Bilgileri"),
+                                   QStringLiteral("GroupMedeniDurum"), page);
     auto *body = new QWidget(group);
     plainFont(body);
     (new QVBoxLayout(group))->addWidget(body);
@@ -469,7 +488,8 @@ QWidget *MemberBrowser::buildFamilyPage()
     body->setLayout(grid);
     addDetailRow(grid, QStringLiteral("Medeni Durumu"), QStringLiteral("medeni_durumu"));
     addDetailRow(grid, QStringLiteral("Eşinin Mesleği"), QStringLiteral("esinin_meslegi"));
-    addDetailRow(grid, QStringLiteral("Eşinin Kurumu"), QStringLiteral("esinin_kurumu"))->setWordWrap(true);
+    addDetailRow(grid, QStringLiteral("Eşinin Kurumu"), QStringLiteral("esinin_kurumu"))
+        ->setWordWrap(true);
     layout->addWidget(group);
     layout->addStretch();
     return page;
@@ -558,8 +578,10 @@ void MemberBrowser::addIdleRules()
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn6), static_cast<QWidget *>(m_bitBtn7),
                            static_cast<QWidget *>(m_bitBtn14), static_cast<QWidget *>(m_edit3)})
             IdleRefresh::setEnabled(w, anyStaff);
-        IdleRefresh::setShown(m_districtSeparator, !currentText(QStringLiteral("ilcesi")).isEmpty());
-        IdleRefresh::setShown(m_branchSeparator, !currentText(QStringLiteral("hizmet_yili")).isEmpty());
+        IdleRefresh::setShown(m_districtSeparator,
+                              !currentText(QStringLiteral("ilcesi")).isEmpty());
+        IdleRefresh::setShown(m_branchSeparator,
+                              !currentText(QStringLiteral("hizmet_yili")).isEmpty());
         IdleRefresh::setShown(m_notes, !currentText(QStringLiteral("hakkinda")).isEmpty());
         const QString union_ = currentText(QStringLiteral("sendikasi"));
         IdleRefresh::setEnabled(m_bitBtn12, union_ == kKayitsiz || (union_.isEmpty() && anyStaff));
@@ -590,7 +612,8 @@ void MemberBrowser::Edit3Change()
         messages::information(m_form, kNoMatch);
 }
 
-void MemberBrowser::runFilter(const QStringList &lines, const QString &unionName, const QString &bloodGroup)
+void MemberBrowser::runFilter(const QStringList &lines, const QString &unionName,
+                              const QString &bloodGroup)
 {
     Dataset *query = personel();
     query->close();
@@ -622,7 +645,8 @@ void MemberBrowser::CbAraChange(int index)
         return;
     }
     const QString unionName = index == 1 ? kKayitsiz : m_cbAra->itemText(index);
-    runFilter({QStringLiteral("SELECT * FROM uyeler WHERE sendikasi Like :sendika")}, unionName, QString());
+    runFilter({QStringLiteral("SELECT * FROM uyeler WHERE sendikasi Like :sendika")}, unionName,
+              QString());
 }
 
 void MemberBrowser::CbKanChange(int index)
@@ -633,11 +657,13 @@ void MemberBrowser::CbKanChange(int index)
         // A blood group over all staff: "..." in the union filter says all unions.
         if (shown == 0)
             m_cbAra->setCurrentIndex(-1);
-        runFilter({QStringLiteral("SELECT * FROM uyeler WHERE kan_grubu Like :kan")}, QString(), group);
+        runFilter({QStringLiteral("SELECT * FROM uyeler WHERE kan_grubu Like :kan")}, QString(),
+                  group);
         return;
     }
     const QString unionName = shown == 1 ? kKayitsiz : m_cbAra->itemText(shown);
-    runFilter({QStringLiteral("SELECT * FROM uyeler"), QStringLiteral("WHERE sendikasi Like :sendika "),
+    runFilter({QStringLiteral("SELECT * FROM uyeler"),
+               QStringLiteral("WHERE sendikasi Like :sendika "),
                QStringLiteral("And kan_grubu Like :kan")},
               unionName, group);
 }
