@@ -69,6 +69,19 @@ QByteArray numericKey(qlonglong v)
     return key;
 }
 
+// Bytes whose order is the order of the numbers: the sign bit flipped for positives,
+// every bit flipped for negatives.
+QByteArray realKey(double v)
+{
+    quint64 u;
+    std::memcpy(&u, &v, sizeof u);
+    u = (u & 0x8000000000000000ull) ? ~u : (u | 0x8000000000000000ull);
+    QByteArray key(8, Qt::Uninitialized);
+    for (int i = 7; i >= 0; --i, u >>= 8)
+        key[i] = char(u & 0xFF);
+    return key;
+}
+
 bool sameKey(const QVariant &a, const QVariant &b)
 {
     if (a.isNull() || b.isNull())
@@ -227,6 +240,9 @@ void Dataset::fetch()
             foldedColumn(field);
     }
     m_writable.assign(size_t(fields), false);
+    m_columns.clear();
+    for (const QString &origin : origins)
+        m_columns << origin;
     m_table.clear();
     m_keyField = -1;
     const schema::Table *t = singleTable ? schema::table(table) : nullptr;
@@ -239,7 +255,7 @@ void Dataset::fetch()
                 if (c.kind == schema::Column::Key)
                     m_keyField = i;
                 else
-                    m_writable[size_t(i)] = true;
+                    m_writable[size_t(i)] = !m_hiddenFields.contains(m_fieldNames[i], Qt::CaseInsensitive);
             }
         }
         if (m_keyField < 0)
@@ -418,10 +434,21 @@ void Dataset::setRecNo(int recNo)
 
 int Dataset::fieldIndex(const QString &name) const
 {
+    if (m_hiddenFields.contains(name, Qt::CaseInsensitive))
+        return -1;
     for (int i = 0; i < m_fieldNames.size(); ++i)
         if (m_fieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
+}
+
+QStringList Dataset::fieldNames() const
+{
+    QStringList shown;
+    for (const QString &f : m_fieldNames)
+        if (!m_hiddenFields.contains(f, Qt::CaseInsensitive))
+            shown << f;
+    return shown;
 }
 
 int Dataset::fieldSize(const QString &name) const
@@ -623,7 +650,7 @@ void Dataset::writeBack()
             continue;
         if (inserting && m_buffer[size_t(i)].isNull())
             continue; // left to the column's default
-        columns << m_fieldNames[i];
+        columns << m_columns[i];
         fields.push_back(i);
     }
     QString sql;
@@ -642,7 +669,7 @@ void Dataset::writeBack()
         if (sets.isEmpty())
             return;
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                  .arg(m_table, sets.join(QStringLiteral(", ")), m_fieldNames[m_keyField]);
+                  .arg(m_table, sets.join(QStringLiteral(", ")), m_columns[m_keyField]);
     }
     try {
         Statement st(m_db->handle(), sql);
@@ -720,9 +747,11 @@ void Dataset::cancel()
     m_modified = false;
     m_buffer.clear();
     dropPendingRow();
-    Q_EMIT stateChanged(m_state);
     int back = m_view.empty() ? 0 : std::min(m_cursorBeforeInsert, int(m_view.size()) - 1);
     m_eof = m_bof = m_view.empty();
+    // Bound controls read the current row on the state change: it must be a row that exists.
+    m_cursor = back;
+    Q_EMIT stateChanged(m_state);
     setCursor(back, true);
 }
 
@@ -743,7 +772,7 @@ void Dataset::remove()
     const int index = rowIndexOf(m_cursor);
     const QVariant key = cell(*m_rows[size_t(index)], m_keyField);
     Statement st(m_db->handle(), QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                                     .arg(m_table, m_fieldNames[m_keyField]));
+                                     .arg(m_table, m_columns[m_keyField]));
     st.bind(1, key);
     st.step();
 
@@ -845,14 +874,15 @@ void Dataset::setSort(const QString &sortText)
     if (field >= 0) {
         const int fields = int(m_fieldNames.size());
         std::vector<QByteArray> keys(m_rows.size());
-        const bool numeric = m_kinds[size_t(field)] != Kind::Text;
+        const Kind kind = m_kinds[size_t(field)];
         for (size_t i = 0; i < m_rows.size(); ++i) {
             const Row *row = m_rows[i].get();
             if (!row || row->isNull(field))
                 continue; // nulls sort first, as empty text
             QByteArrayView bytes = row->text(field, fields);
-            keys[i] = numeric ? numericKey(bytes.toByteArray().toLongLong())
-                              : turkish::sortKey(QString::fromUtf8(bytes));
+            keys[i] = kind == Kind::Text   ? turkish::sortKey(QString::fromUtf8(bytes))
+                      : kind == Kind::Real ? realKey(bytes.toByteArray().toDouble())
+                                           : numericKey(bytes.toByteArray().toLongLong());
         }
         auto less = [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; };
         if (descending)

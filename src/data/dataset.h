@@ -56,7 +56,10 @@ public:
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
 
-    QStringList fieldNames() const { return m_fieldNames; }
+    QStringList fieldNames() const;
+    // Fields of the result that the program may not read through this dataset; they still
+    // travel with the rows.
+    void setHiddenFields(const QStringList &fields) { m_hiddenFields = fields; }
     int fieldIndex(const QString &name) const;
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
     // Characters the field's column holds; 0 when unlimited or not a table column.
@@ -149,6 +152,8 @@ private:
     QString m_table;     // table the rows are written back to; empty when read-only
     int m_keyField = -1; // the table's row key among the fields
     std::vector<bool> m_writable;
+    QStringList m_columns; // the table's column behind each field, for writing back
+    QStringList m_hiddenFields;
 
     std::vector<std::unique_ptr<Row>> m_rows; // fetched rows, in statement order
     std::vector<int> m_order;                 // m_rows indexes in sort order

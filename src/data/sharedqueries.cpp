@@ -18,6 +18,8 @@ SharedQueries::SharedQueries(QObject *parent) : QObject(parent)
     Query_Uye->setSql(QStringLiteral("select * from uyeler where SiraNo=:SiraNo Order By adi"));
     QuerySabit->setSql(QStringLiteral("select * from sabit"));
     QueryPersonel->setSql(QStringLiteral("select * from uyeler Order By adi"));
+    // The all-staff list knows no unit: nothing reads SiraNo through it.
+    QueryPersonel->setHiddenFields({QStringLiteral("SiraNo")});
     QYetkili->setSql(QStringLiteral("select * from yetkili"));
     QSendika->setSql(QStringLiteral("select * from sendikalar"));
     ADOQuery1->setSql(QStringLiteral("select * from veriler"));

@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QList>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -30,16 +31,33 @@ char32_t nextUtf8(const unsigned char *&p, const unsigned char *end)
     return cp;
 }
 
-std::u32string decodeUtf8(const char *s, int n)
+// Decodes into a buffer that is reused, so that comparing and matching inside a query
+// allocates nothing per row.
+void decodeUtf8(const char *s, int n, std::u32string &out)
 {
-    std::u32string out;
-    out.reserve(size_t(n));
+    out.clear();
     auto p = reinterpret_cast<const unsigned char *>(s);
     auto end = p + n;
     while (p < end)
         out.push_back(nextUtf8(p, end));
-    return out;
 }
+
+// Walks UTF-8 text code point by code point without decoding it first.
+struct Utf8Iterator {
+    const unsigned char *p;
+    const unsigned char *end;
+    char32_t operator*() const
+    {
+        const unsigned char *q = p;
+        return nextUtf8(q, end);
+    }
+    Utf8Iterator &operator++()
+    {
+        nextUtf8(p, end);
+        return *this;
+    }
+    bool operator!=(const Utf8Iterator &other) const { return p != other.p; }
+};
 
 // Position of a lower-case letter in the Turkish alphabet, with q, w and x where
 // foreign words put them; -1 for anything else.
@@ -72,10 +90,24 @@ uint16_t primaryOfLower(char32_t lower)
     return uint16_t(lower > 0xDFFF ? 0xFFFF : 0x2000 + lower);
 }
 
-Weights weightsOf(char32_t c)
+Weights computeWeights(char32_t c)
 {
     char32_t lower = toLower(c);
     return {primaryOfLower(lower), uint8_t(lower == c ? 1 : 2)};
+}
+
+// Turkish text is almost all in Latin-1 and Latin Extended-A; their weights are looked up.
+constexpr char32_t kTableSize = 0x180;
+
+Weights weightsOf(char32_t c)
+{
+    static const auto table = [] {
+        std::array<Weights, kTableSize> t{};
+        for (char32_t i = 0; i < kTableSize; ++i)
+            t[i] = computeWeights(i);
+        return t;
+    }();
+    return c < kTableSize ? table[c] : computeWeights(c);
 }
 
 template <typename It>
@@ -154,8 +186,10 @@ int compareUtf8(const char *a, int aLength, const char *b, int bLength)
 {
     // Pure ASCII without letters of differing case is the common case of codes and
     // numbers; it still needs the alphabet weights, so decode and compare uniformly.
-    std::u32string ua = decodeUtf8(a, aLength), ub = decodeUtf8(b, bLength);
-    return compareSequences(ua.begin(), ua.end(), ub.begin(), ub.end());
+    auto pa = reinterpret_cast<const unsigned char *>(a);
+    auto pb = reinterpret_cast<const unsigned char *>(b);
+    return compareSequences(Utf8Iterator{pa, pa + aLength}, Utf8Iterator{pa + aLength, pa + aLength},
+                            Utf8Iterator{pb, pb + bLength}, Utf8Iterator{pb + bLength, pb + bLength});
 }
 
 QByteArray sortKey(QStringView text)
@@ -176,8 +210,9 @@ QByteArray sortKey(QStringView text)
 
 bool like(const char *pattern, int patternLength, const char *text, int textLength)
 {
-    std::u32string p = decodeUtf8(pattern, patternLength);
-    std::u32string t = decodeUtf8(text, textLength);
+    thread_local std::u32string p, t;
+    decodeUtf8(pattern, patternLength, p);
+    decodeUtf8(text, textLength, t);
     for (auto &c : p)
         if (c != '%' && c != '_')
             c = toLower(c);
