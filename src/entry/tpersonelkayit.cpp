@@ -1,0 +1,684 @@
+#include "tpersonelkayit.h"
+
+#include "app/idlerefresh.h"
+#include "app/tform1.h"
+#include "data/dataset.h"
+#include "data/sharedqueries.h"
+#include "tfrmunvan.h"
+#include "toolkit/dbcombobox.h"
+#include "toolkit/dbedit.h"
+#include "toolkit/dbmemo.h"
+#include "toolkit/guard.h"
+#include "toolkit/hints.h"
+#include "toolkit/keyfilters.h"
+#include "toolkit/recordactions.h"
+#include "toolkit/warningsound.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kKayitsiz = QStringLiteral("<<< KAYITSIZ >>>");
+
+// The columns each mask belongs to; every other box takes its characters as typed.
+bool isPhoneColumn(const QString &column)
+{
+    return column == QLatin1String("ev_tel") || column == QLatin1String("cep_tel") ||
+           column == QLatin1String("isyeri_tel");
+}
+
+bool isDateColumn(const QString &column)
+{
+    return column == QLatin1String("dogum_tarihi") || column == QLatin1String("sendika_kayit_tarihi");
+}
+
+// "Adı :" names its box "Adı" for assistive tools.
+QString accessibleCaption(const QString &caption)
+{
+    QString text = caption.trimmed();
+    if (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return text.trimmed();
+}
+
+QLabel *fieldLabel(const QString &caption, QWidget *buddy, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// The warning question of the deletions: "Dikkat !", the warning sign, "Evet" and "Hayır".
+// True on "Evet"; closing the box counts as "Hayır".
+bool warningQuestion(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Dikkat !"), text, QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    QPushButton *yes = box.addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+// The plain Yes/No box of the save question: caption "Dikkat !", no icon.
+bool saveQuestion(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Dikkat !"),
+                    QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"), QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    QPushButton *yes = box.addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+// A small envelope for the e-mail button; the style offers no mail icon of its own.
+QIcon envelopeIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 60, 120), 1));
+    p.setBrush(QColor(255, 250, 220));
+    p.drawRect(QRectF(1.5, 3.5, 13, 9));
+    p.drawLine(QPointF(1.5, 3.5), QPointF(8, 9));
+    p.drawLine(QPointF(14.5, 3.5), QPointF(8, 9));
+    return QIcon(pixmap);
+}
+
+// Watches the keys released anywhere in the form while it is the window in use, as the
+// form's key preview; a box that ignores F1 must not keep it from the form.
+class KeyPreview : public QObject
+{
+public:
+    KeyPreview(QWidget *form, std::function<void()> onF1) : QObject(form), m_form(form), m_onF1(std::move(onF1)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyRelease)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_F1 || key->isAutoRepeat())
+            return false;
+        if (QApplication::activeModalWidget() != m_form || !inForm(watched))
+            return false;
+        m_onF1();
+        return true;
+    }
+
+private:
+    bool inForm(QObject *watched) const
+    {
+        for (QObject *o = watched; o; o = o->parent())
+            if (o == m_form)
+                return true;
+        return false;
+    }
+
+    QWidget *m_form;
+    std::function<void()> m_onF1;
+};
+
+} // namespace
+
+TPersonelKayit::TPersonelKayit(TForm1 *form)
+    : QDialog(form, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_form(form),
+      m_uye(form->data()->Query_Uye)
+{
+    setObjectName(QStringLiteral("PersonelKayit"));
+    setWindowTitle(QStringLiteral("  Personel Kayıt"));
+    setAccessibleName(windowTitle().trimmed());
+    setModal(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 6);
+    layout->setSpacing(6);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setAccessibleName(QStringLiteral("Personel Bilgileri"));
+    // Built in the Tab key's order: each page's boxes are created in the order they are visited.
+    m_pages->addTab(buildGeneralPage(), QStringLiteral(" Genel Bilgiler "));
+    m_pages->addTab(buildContactPage(), QStringLiteral(" İrtibat Bilgileri "));
+    m_pages->addTab(buildOtherPage(), QStringLiteral(" Diğer Form Bilgileri "));
+    m_pages->addTab(buildMaritalPage(), QStringLiteral(" Medeni/Eş Durumu "));
+    m_pages->addTab(buildNotesPage(), QStringLiteral(" Notlar "));
+    for (int i = 0; i < m_pages->count(); ++i)
+        m_pages->widget(i)->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+    layout->addWidget(m_pages);
+    layout->addWidget(buildBottomRow());
+
+    // The hidden companion of the union list: the unions' addresses at the same positions.
+    m_cbSendikaAdres = new QComboBox(this);
+    m_cbSendikaAdres->setObjectName(QStringLiteral("CbSendikaAdres"));
+    m_cbSendikaAdres->setAccessibleName(QStringLiteral("Sendika Adresleri"));
+    m_cbSendikaAdres->hide();
+    form->registerUnionList(m_dbComboBox1, {kKayitsiz});
+    form->registerUnionList(m_cbSendikaAdres, {kKayitsiz}, true);
+    m_dbComboBox1->refresh();
+
+    m_keyPreview = new KeyPreview(this, [this] { guard::run([this] { SpeedButton1Click(); }); });
+
+    form->idleRefresh()->addRule([this] {
+        IdleRefresh::setEnabled(m_btnMail, !m_edits.value(QStringLiteral("emaili"))->text().isEmpty());
+        if (isVisible())
+            m_actions->update();
+    });
+
+    // The form opens on "Adı" the first time; later openings keep the box last used.
+    m_dbEdit1->setFocus();
+}
+
+// ---------------------------------------------------------------- building
+
+DBEdit *TPersonelKayit::makeEdit(QWidget *page, const QString &column, const QString &caption, KeyFilter filter)
+{
+    auto *edit = new DBEdit(m_uye, column, page);
+    const bool nameBox = column == QLatin1String("adi");
+    edit->setObjectName(nameBox ? QStringLiteral("DBEdit1") : QStringLiteral("DBEdit_") + column);
+    edit->setAccessibleName(accessibleCaption(caption));
+    if (isPhoneColumn(column))
+        edit->setMask(DBEdit::Mask::Phone);
+    else if (isDateColumn(column))
+        edit->setMask(DBEdit::Mask::Date);
+    // The name box sees each key before the upper-case filter replaces it, so the workplace
+    // copy runs once per key.
+    if (nameBox)
+        edit->installEventFilter(this);
+    if (filter == KeyFilter::UpperCase)
+        keyfilters::installUpperCase(edit);
+    else if (filter == KeyFilter::WordCapitals)
+        keyfilters::installWordCapitals(edit);
+    m_edits.insert(column, edit);
+    return edit;
+}
+
+DBComboBox *TPersonelKayit::makeList(QWidget *page, const QString &column, const QString &caption,
+                                     const QStringList &items, KeyFilter filter)
+{
+    auto *list = new DBComboBox(m_uye, column, page);
+    list->setObjectName(QStringLiteral("DBComboBox_") + column);
+    list->setAccessibleName(accessibleCaption(caption));
+    list->addItems(items);
+    list->refresh();
+    // A fixed list finds its item by the typed letter; the filter makes the letter match
+    // the list's capitals the Turkish way.
+    if (filter == KeyFilter::UpperCase)
+        keyfilters::installUpperCase(list);
+    return list;
+}
+
+QWidget *TPersonelKayit::buildGeneralPage()
+{
+    auto *page = new QWidget;
+    auto *row = new QHBoxLayout(page);
+    row->setContentsMargins(10, 12, 10, 10);
+    row->setSpacing(18);
+
+    struct Box {
+        const char *column;
+        const char *caption;
+        KeyFilter filter;
+    };
+    const Box left[] = {
+        {"adi", "Adı :", KeyFilter::UpperCase},
+        {"soyadi", "Soyadı :", KeyFilter::UpperCase},
+        {"unvani", "Kadro Ünvanı :", KeyFilter::UpperCase},
+        {"unvan_kodu", "Kadro Ünvanı Kodu :", KeyFilter::UpperCase},
+        {"bransi", "Branşı :", KeyFilter::WordCapitals},
+        {"hizmet_yili", "Hizmet Yılı :", KeyFilter::WordCapitals},
+    };
+    auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(6);
+    int r = 0;
+    for (const Box &b : left) {
+        const QString caption = QString::fromUtf8(b.caption);
+        DBEdit *edit = makeEdit(page, QString::fromLatin1(b.column), caption, b.filter);
+        grid->addWidget(fieldLabel(caption, edit, page), r, 0);
+        if (edit->field() == QLatin1String("unvan_kodu")) {
+            edit->setFixedWidth(64);
+            m_speedButton1 = new QToolButton(page);
+            m_speedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+            m_speedButton1->setText(QStringLiteral("..."));
+            m_speedButton1->setAccessibleName(QStringLiteral("Kadro Kodları"));
+            m_speedButton1->setFocusPolicy(Qt::NoFocus);
+            hints::set(m_speedButton1, QStringLiteral("Kadro Kodları (F1)|Kadro ünvan kodları detayları..."));
+            connect(m_speedButton1, &QToolButton::clicked, this,
+                    [this] { guard::run([this] { SpeedButton1Click(); }); });
+            auto *withButton = new QHBoxLayout;
+            withButton->setSpacing(2);
+            withButton->addWidget(edit);
+            withButton->addWidget(m_speedButton1);
+            withButton->addStretch(1);
+            grid->addLayout(withButton, r, 1);
+        } else {
+            edit->setMinimumWidth(170);
+            grid->addWidget(edit, r, 1);
+        }
+        ++r;
+    }
+    m_dbEdit1 = m_edits.value(QStringLiteral("adi"));
+    grid->setRowStretch(r, 1);
+    row->addLayout(grid);
+
+    auto *right = new QVBoxLayout;
+    right->setSpacing(10);
+    const QString bloodCaption = QStringLiteral("KAN GRUBU :");
+    DBComboBox *blood = makeList(page, QStringLiteral("kan_grubu"), bloodCaption,
+                                 {QStringLiteral("A Rh +"), QStringLiteral("A Rh -"), QStringLiteral("B Rh +"),
+                                  QStringLiteral("B Rh -"), QStringLiteral("0 Rh +"), QStringLiteral("0 Rh -"),
+                                  QStringLiteral("AB Rh +"), QStringLiteral("AB Rh -")},
+                                 KeyFilter::None);
+    blood->setMinimumWidth(110);
+    auto *bloodRow = new QHBoxLayout;
+    QLabel *bloodLabel = fieldLabel(bloodCaption, blood, page);
+    QFont bold = bloodLabel->font();
+    bold.setBold(true);
+    bloodLabel->setFont(bold);
+    bloodRow->addWidget(bloodLabel);
+    bloodRow->addWidget(blood);
+    bloodRow->addStretch(1);
+    right->addLayout(bloodRow);
+
+    auto *group = new QGroupBox(page);
+    group->setObjectName(QStringLiteral("GroupBox1"));
+    group->setAccessibleName(QStringLiteral("Sendika"));
+    auto *unionGrid = new QGridLayout(group);
+    unionGrid->setVerticalSpacing(6);
+    const QString unionCaption = QStringLiteral("Kayıtlı Olduğu Sendika :");
+    m_dbComboBox1 = new DBComboBox(m_uye, QStringLiteral("sendikasi"), group);
+    m_dbComboBox1->setObjectName(QStringLiteral("DBComboBox1"));
+    m_dbComboBox1->setAccessibleName(accessibleCaption(unionCaption));
+    m_dbComboBox1->setMinimumWidth(200);
+    connect(m_dbComboBox1, &DBComboBox::userChanged, this,
+            [this](int index) { guard::run([&] { DBComboBox1Change(index); }); });
+    unionGrid->addWidget(fieldLabel(unionCaption, m_dbComboBox1, group), 0, 0);
+    unionGrid->addWidget(m_dbComboBox1, 0, 1);
+    const QString dateCaption = QStringLiteral("Sendika Kayıt Tarihi :");
+    DBEdit *date = makeEdit(group, QStringLiteral("sendika_kayit_tarihi"), dateCaption, KeyFilter::UpperCase);
+    date->setFixedWidth(90);
+    unionGrid->addWidget(fieldLabel(dateCaption, date, group), 1, 0);
+    unionGrid->addWidget(date, 1, 1, Qt::AlignLeft);
+    const QString addressCaption = QStringLiteral("Sendika Adresi :");
+    DBEdit *address = makeEdit(group, QStringLiteral("sendika_adresi"), addressCaption, KeyFilter::UpperCase);
+    unionGrid->addWidget(fieldLabel(addressCaption, address, group), 2, 0);
+    unionGrid->addWidget(address, 2, 1);
+    right->addWidget(group);
+    right->addStretch(1);
+    row->addLayout(right, 1);
+    return page;
+}
+
+QWidget *TPersonelKayit::buildContactPage()
+{
+    auto *page = new QWidget;
+    auto *grid = new QGridLayout(page);
+    grid->setContentsMargins(10, 12, 10, 10);
+    grid->setVerticalSpacing(6);
+    grid->setHorizontalSpacing(8);
+    grid->setColumnMinimumWidth(2, 12);
+
+    auto place = [&](DBEdit *edit, const QString &caption, int r, int c) {
+        grid->addWidget(fieldLabel(caption, edit, page), r, c);
+        grid->addWidget(edit, r, c + 1);
+    };
+    const QString cep = QStringLiteral("Cep Telefonu :"), is = QStringLiteral("İş Telefonu :"),
+                  ev = QStringLiteral("Ev Telefonu :"), il = QStringLiteral("Çalıştığı İl :"),
+                  ilce = QStringLiteral("Çalıştığı İlçe :"), mail = QStringLiteral("E-Posta Adresi :");
+    place(makeEdit(page, QStringLiteral("cep_tel"), cep, KeyFilter::UpperCase), cep, 0, 0);
+    place(makeEdit(page, QStringLiteral("isyeri_tel"), is, KeyFilter::UpperCase), is, 1, 0);
+    place(makeEdit(page, QStringLiteral("ev_tel"), ev, KeyFilter::UpperCase), ev, 2, 0);
+    place(makeEdit(page, QStringLiteral("calistigi_il"), il, KeyFilter::UpperCase), il, 0, 3);
+    place(makeEdit(page, QStringLiteral("ilcesi"), ilce, KeyFilter::UpperCase), ilce, 1, 3);
+
+    DBEdit *email = makeEdit(page, QStringLiteral("emaili"), mail, KeyFilter::None);
+    m_btnMail = new QToolButton(page);
+    m_btnMail->setObjectName(QStringLiteral("BtnMail"));
+    m_btnMail->setAccessibleName(QStringLiteral("E-Mail Gönder"));
+    m_btnMail->setIcon(envelopeIcon());
+    m_btnMail->setFocusPolicy(Qt::NoFocus);
+    m_btnMail->setEnabled(false);
+    hints::set(m_btnMail, QStringLiteral("E-Mail Gönder"));
+    connect(m_btnMail, &QToolButton::clicked, this, [this] { guard::run([this] { BtnMailClick(); }); });
+    auto *mailRow = new QHBoxLayout;
+    mailRow->setSpacing(2);
+    mailRow->addWidget(email, 1);
+    mailRow->addWidget(m_btnMail);
+    grid->addWidget(fieldLabel(mail, email, page), 2, 3);
+    grid->addLayout(mailRow, 2, 4);
+
+    const struct {
+        const char *column;
+        const char *caption;
+        KeyFilter filter;
+    } wide[] = {
+        {"ev_adresi", "Ev Adresi :", KeyFilter::WordCapitals},
+        {"calistigi_kurum", "Çalıştığı Birim :", KeyFilter::UpperCase},
+        {"kurum_adresi", "Birim Adresi :", KeyFilter::UpperCase},
+    };
+    int r = 3;
+    for (const auto &w : wide) {
+        const QString caption = QString::fromUtf8(w.caption);
+        DBEdit *edit = makeEdit(page, QString::fromLatin1(w.column), caption, w.filter);
+        grid->addWidget(fieldLabel(caption, edit, page), r, 0);
+        grid->addWidget(edit, r, 1, 1, 4);
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(r, 1);
+    return page;
+}
+
+QWidget *TPersonelKayit::buildOtherPage()
+{
+    auto *page = new QWidget;
+    auto *grid = new QGridLayout(page);
+    grid->setContentsMargins(10, 12, 10, 10);
+    grid->setVerticalSpacing(6);
+    grid->setHorizontalSpacing(8);
+    grid->setColumnMinimumWidth(2, 12);
+
+    // Created in the Tab key's order, placed in two columns.
+    struct Cell {
+        QWidget *box;
+        QString caption;
+    };
+    auto edit = [&](const char *column, const char *caption) {
+        const QString text = QString::fromUtf8(caption);
+        return Cell{makeEdit(page, QString::fromLatin1(column), text, KeyFilter::UpperCase), text};
+    };
+    const Cell tc = edit("tc_kimlik", "TC Kimlik No :");
+    const Cell birthPlace = edit("dogum_yeri", "Doğum Yeri :");
+    const Cell birthDate = edit("dogum_tarihi", "Doğum Tarihi :");
+    const Cell father = edit("baba_adi", "Baba Adı :");
+    const Cell mother = edit("anne_adi", "Ana Adı :");
+    const Cell registry = edit("kurum_sicil", "Kurum Sicil No :");
+    const Cell pension = edit("emekli_sandigi", "TC. Emekli No :");
+    const Cell ssk = edit("ssk", "SSK No :");
+    const QString educationCaption = QStringLiteral("Öğrenim Durumu :");
+    const Cell education{makeList(page, QStringLiteral("ogrenim_durumu"), educationCaption,
+                                  {QStringLiteral("İLKÖĞRETİM"), QStringLiteral("LİSE"), QStringLiteral("YÜKSEK OKUL")},
+                                  KeyFilter::UpperCase),
+                         educationCaption};
+    const QString sexCaption = QStringLiteral("Cinsiyeti :");
+    const Cell sex{makeList(page, QStringLiteral("cinsiyeti"), sexCaption,
+                            {QStringLiteral("ERKEK"), QStringLiteral("KADIN")}, KeyFilter::UpperCase),
+                   sexCaption};
+    birthDate.box->setFixedWidth(90);
+
+    const Cell leftColumn[] = {tc, birthPlace, birthDate, sex, father, mother};
+    const Cell rightColumn[] = {education, registry, pension, ssk};
+    int r = 0;
+    for (const Cell &c : leftColumn) {
+        grid->addWidget(fieldLabel(c.caption, c.box, page), r, 0);
+        grid->addWidget(c.box, r, 1, c.box == birthDate.box ? Qt::AlignLeft : Qt::Alignment());
+        ++r;
+    }
+    r = 0;
+    for (const Cell &c : rightColumn) {
+        grid->addWidget(fieldLabel(c.caption, c.box, page), r, 3);
+        grid->addWidget(c.box, r, 4);
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(int(std::size(leftColumn)), 1);
+    return page;
+}
+
+QWidget *TPersonelKayit::buildMaritalPage()
+{
+    auto *page = new QWidget;
+    auto *grid = new QGridLayout(page);
+    grid->setContentsMargins(10, 12, 10, 10);
+    grid->setVerticalSpacing(6);
+    const QString maritalCaption = QStringLiteral("Medeni Durumu :");
+    DBComboBox *marital = makeList(page, QStringLiteral("medeni_durumu"), maritalCaption,
+                                   {QStringLiteral("Evli"), QStringLiteral("Bekar"), QStringLiteral("Boşanmış")},
+                                   KeyFilter::None);
+    marital->setMinimumWidth(120);
+    grid->addWidget(fieldLabel(maritalCaption, marital, page), 0, 0);
+    grid->addWidget(marital, 0, 1, Qt::AlignLeft);
+    const QString jobCaption = QStringLiteral("Eşinin Mesleği :");
+    DBEdit *job = makeEdit(page, QStringLiteral("esinin_meslegi"), jobCaption, KeyFilter::WordCapitals);
+    grid->addWidget(fieldLabel(jobCaption, job, page), 1, 0);
+    grid->addWidget(job, 1, 1);
+    const QString employerCaption = QStringLiteral("Eşinin Çalıştığı Kurum :");
+    DBEdit *employer = makeEdit(page, QStringLiteral("esinin_kurumu"), employerCaption, KeyFilter::WordCapitals);
+    grid->addWidget(fieldLabel(employerCaption, employer, page), 2, 0);
+    grid->addWidget(employer, 2, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(3, 1);
+    return page;
+}
+
+QWidget *TPersonelKayit::buildNotesPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(8, 8, 8, 8);
+    auto *group = new QGroupBox(QStringLiteral(" PERSONEL HAKKINDA NOTLAR"), page);
+    group->setObjectName(QStringLiteral("GroupBox2"));
+    QFont bold = group->font();
+    bold.setBold(true);
+    group->setFont(bold);
+    auto *inner = new QVBoxLayout(group);
+    m_notes = new DBMemo(m_uye, QStringLiteral("hakkinda"), group);
+    m_notes->setObjectName(QStringLiteral("DBMemo1"));
+    m_notes->setAccessibleName(QStringLiteral("Personel Hakkında Notlar"));
+    m_notes->setFont(font());
+    m_notes->setTabChangesFocus(true);
+    inner->addWidget(m_notes);
+    layout->addWidget(group);
+    return page;
+}
+
+QWidget *TPersonelKayit::buildBottomRow()
+{
+    auto *row = new QWidget(this);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto *bar = new QToolBar(row);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setIconSize(QSize(20, 20));
+    auto tool = [&](const QString &objectName, const QString &hint, QStyle::StandardPixmap icon) {
+        auto *b = new QToolButton(bar);
+        b->setObjectName(objectName);
+        b->setAccessibleName(hint);
+        b->setIcon(style()->standardIcon(icon));
+        b->setAutoRaise(true);
+        hints::set(b, hint);
+        bar->addWidget(b);
+        return b;
+    };
+    m_toolButton1 = tool(QStringLiteral("ToolButton1"), QStringLiteral("Yeni Personel"), QStyle::SP_FileIcon);
+    m_toolButton2 = tool(QStringLiteral("ToolButton2"), QStringLiteral("Kayıt Sil"), QStyle::SP_TrashIcon);
+    connect(m_toolButton1, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton1Click(); }); });
+    connect(m_toolButton2, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton2Click(); }); });
+    m_toolButton2->installEventFilter(this);
+    m_actions = new RecordActions([this] { return m_uye; }, this);
+    m_actions->addTo(bar);
+    layout->addWidget(bar);
+    layout->addStretch(1);
+
+    m_bitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("TAMAM"), row);
+    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    m_bitBtn1->setAccessibleName(QStringLiteral("TAMAM"));
+    // Enter means nothing in this form; only a click closes it.
+    m_bitBtn1->setAutoDefault(false);
+    m_bitBtn1->setMinimumWidth(96);
+    connect(m_bitBtn1, &QPushButton::clicked, this, &QWidget::close);
+    layout->addWidget(m_bitBtn1);
+    return row;
+}
+
+// ---------------------------------------------------------------- opening and closing
+
+void TPersonelKayit::showModal()
+{
+    // The union lists may have been rebuilt since the last opening.
+    m_dbComboBox1->refresh();
+    adjustSize();
+    // Centred on the main window wherever that stands now; the native window must exist for
+    // the frame to be counted in.
+    winId();
+    QRect frame = frameGeometry();
+    frame.moveCenter(m_form->frameGeometry().center());
+    move(frame.topLeft());
+    exec();
+}
+
+bool TPersonelKayit::FormClose()
+{
+    if (!m_uye->isEditing() || m_dbEdit1->text().isEmpty())
+        return true; // a new row without a name stays pending in the query
+    if (!saveQuestion(this)) {
+        m_uye->cancel();
+        return true;
+    }
+    // A refused save keeps the form open on the row, so that nothing typed is lost.
+    return guard::run([this] { m_uye->post(); });
+}
+
+void TPersonelKayit::done(int result)
+{
+    if (!FormClose())
+        return;
+    QDialog::done(result);
+}
+
+void TPersonelKayit::keyPressEvent(QKeyEvent *event)
+{
+    // Escape does not close the form: the close question belongs to "TAMAM" and the close box.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TPersonelKayit::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    qApp->installEventFilter(m_keyPreview);
+}
+
+void TPersonelKayit::hideEvent(QHideEvent *event)
+{
+    qApp->removeEventFilter(m_keyPreview);
+    QDialog::hideEvent(event);
+}
+
+bool TPersonelKayit::event(QEvent *event)
+{
+    // The main window's status bar shows the long hints of this form's controls too.
+    if (event->type() == QEvent::StatusTip) {
+        QCoreApplication::sendEvent(m_form, event);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+bool TPersonelKayit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_dbEdit1 && event->type() == QEvent::KeyPress)
+        guard::run([this] { DBEdit1KeyDown(); });
+    else if (watched == m_toolButton2 && event->type() == QEvent::MouseButtonPress)
+        ToolButton2MouseDown();
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- commands
+
+QString TPersonelKayit::quoted(const QString &text)
+{
+    QString inner = text;
+    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + inner + QLatin1Char('\'');
+}
+
+void TPersonelKayit::ToolButton1Click()
+{
+    // "Adı" can take the focus only on its own page.
+    m_pages->setCurrentIndex(0);
+    m_dbEdit1->setFocus();
+    m_uye->append();
+}
+
+void TPersonelKayit::ToolButton2Click()
+{
+    const QString text = quoted(m_uye->fieldText(QStringLiteral("adi"))) +
+                         QStringLiteral(" adlı kişinin tüm bilgileri silinecek. Onaylıyor musunuz?");
+    if (!warningQuestion(this, text))
+        return;
+    m_uye->remove(); // a new row that was never saved is discarded
+}
+
+void TPersonelKayit::ToolButton2MouseDown()
+{
+    if (m_form->settings().sound)
+        warningsound::play();
+}
+
+void TPersonelKayit::DBEdit1KeyDown()
+{
+    Dataset *okul = m_form->data()->QueryOkul;
+    if (!m_uye->isEditing())
+        m_uye->edit();
+    static const std::pair<const char *, const char *> copies[] = {
+        {"isyeri_tel", "telefonu"},
+        {"calistigi_il", "ili"},
+        {"ilcesi", "ilcesi"},
+        {"calistigi_kurum", "okul_adi"},
+        {"kurum_adresi", "adresi"},
+    };
+    for (const auto &[member, unit] : copies)
+        m_uye->setFieldText(QLatin1String(member), okul->fieldText(QLatin1String(unit)));
+}
+
+void TPersonelKayit::DBComboBox1Change(int index)
+{
+    const bool inList = index >= 0 && index < m_cbSendikaAdres->count();
+    m_cbSendikaAdres->setCurrentIndex(inList ? index : -1);
+    const QString address = inList && index > 0 ? m_cbSendikaAdres->itemText(index) : QString();
+    if (!m_uye->isEditing())
+        m_uye->edit();
+    m_uye->setFieldText(QStringLiteral("sendika_adresi"), address);
+}
+
+void TPersonelKayit::BtnMailClick()
+{
+    // A mail program that cannot be started is not reported.
+    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + m_edits.value(QStringLiteral("emaili"))->text()));
+}
+
+void TPersonelKayit::SpeedButton1Click()
+{
+    if (m_titleCodes)
+        m_titleCodes->showModal();
+}

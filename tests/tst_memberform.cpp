@@ -1,0 +1,655 @@
+// The member entry form on the real main window: opened from the unit browser as the user
+// opens it, driven key by key and click by click while it runs modally.
+
+#include "app/application.h"
+#include "app/tform1.h"
+#include "app/tsrdbgrid.h"
+#include "app/unitbrowser.h"
+#include "app/windows.h"
+#include "data/sharedqueries.h"
+#include "entry/tpersonelkayit.h"
+#include "toolkit/dbcombobox.h"
+#include "toolkit/dbedit.h"
+#include "toolkit/warningsound.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <memory>
+
+namespace {
+
+const QStringList kFixture = {
+    "INSERT INTO sabit (Kurum_Adi, sendikasi) VALUES ('MEB', 'EĞİTİM BİR SEN')",
+    "INSERT INTO yetkili (yetkili_adi) VALUES ('AYŞE KAYA')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM BİR SEN', 'ANKARA')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('TÜRK EĞİTİM SEN', 'KIZILAY')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM SEN', 'ÇANKAYA')",
+    // SiraNo 1 and 2; listed by name: ÇAMLICA, GAZİ
+    "INSERT INTO okul (okul_adi, adresi, telefonu, ili, ilcesi) VALUES "
+    "('GAZİ LİSESİ', 'ATATÜRK BULVARI NO 5', '(312) 555 12 34', 'ANKARA', 'ÇANKAYA')",
+    "INSERT INTO okul (okul_adi, adresi, telefonu, ili, ilcesi) VALUES "
+    "('ÇAMLICA İLKOKULU', 'KORDON 1', '(232) 444 00 11', 'İZMİR', 'KONAK')",
+    "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, sendikasi, sendika_adresi) VALUES "
+    "(1, 'AHMET', 'YILMAZ', 'AHMET YILMAZ', 'EĞİTİM SEN', 'ÇANKAYA'), "
+    "(1, 'O''NEİL', 'SMİTH', 'O''NEİL SMİTH', '<<< KAYITSIZ >>>', NULL), "
+    "(2, 'HASAN', 'ÇELİK', 'HASAN ÇELİK', 'EĞİTİM BİR SEN', 'ANKARA')",
+};
+
+template <typename T>
+T *child(QObject *parent, const QString &name)
+{
+    T *widget = parent->findChild<T *>(name);
+    if (!widget)
+        qFatal("no control named %s", qPrintable(name));
+    return widget;
+}
+
+// Answers the modal windows named `objectName` (the program's message boxes by default) as
+// they come, with the given button texts in turn, and keeps what each one said. A window
+// beyond the answers is closed, and counted.
+class Answers
+{
+public:
+    explicit Answers(QStringList buttons, QString objectName = QStringLiteral("MessageBox"))
+        : m_buttons(std::move(buttons)), m_name(std::move(objectName))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+    int count() const { return int(titles.size()); }
+
+    QStringList titles;
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != m_name || !modal->isVisible())
+            return;
+        titles << modal->windowTitle();
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        texts << (box ? box->text() : QString());
+        icons << (box ? box->icon() : QMessageBox::NoIcon);
+        const QString wanted = m_next < m_buttons.size() ? m_buttons.at(m_next++) : QString();
+        for (QAbstractButton *b : modal->findChildren<QAbstractButton *>()) {
+            if (!wanted.isEmpty() && b->text().remove(QLatin1Char('&')) == wanted) {
+                b->click();
+                return;
+            }
+        }
+        modal->close();
+    }
+
+    QStringList m_buttons;
+    QString m_name;
+    int m_next = 0;
+    QTimer m_timer;
+};
+
+// Catches the "mailto:" addresses that the e-mail button hands to the desktop.
+class MailCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+};
+
+} // namespace
+
+class TestMemberForm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramDir> m_dir;
+    std::unique_ptr<TForm1> m_form;
+    TPersonelKayit *f = nullptr;
+    Dataset *okul = nullptr;
+    Dataset *uye = nullptr;
+
+    DBEdit *box(const QString &column) { return f->edit(column); }
+    QToolButton *tool(const char *name) { return child<QToolButton>(f, QLatin1String(name)); }
+    TSrDBGrid *staffGrid() { return m_form->unitBrowser()->staffGrid(); }
+
+    // Runs `steps` while the form is up modally, after `open` has opened it the user's way.
+    // A form that the steps leave open is hidden, which ends its modal loop.
+    void whileOpen(const std::function<void()> &open, const std::function<void()> &steps)
+    {
+        bool ran = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget() != f)
+                return;
+            poll.stop();
+            ran = true;
+            steps();
+            if (f->isVisible())
+                f->hide();
+        });
+        poll.start(10);
+        open();
+        QVERIFY(ran);
+    }
+    void clickNewMember() { QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn5"), Qt::LeftButton); }
+    // A double-click on the member's row of the staff grid.
+    std::function<void()> doubleClickOn(const QString &adi)
+    {
+        return [this, adi] {
+            QVERIFY(uye->locate("adi", adi));
+            TSrDBGrid *grid = staffGrid();
+            const QRect cell = grid->visualRect(grid->model()->index(uye->recNo() - 1, 0));
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        };
+    }
+    void selectUnit(const QString &name) { QVERIFY(okul->locate("okul_adi", name)); }
+    void closeForm() { QTest::mouseClick(child<QPushButton>(f, "BitBtn1"), Qt::LeftButton); }
+    // What the table holds now, read back through a fresh statement.
+    QString stored(const QString &adi, const char *column)
+    {
+        uye->requery();
+        if (!uye->locate("adi", adi))
+            return QStringLiteral("<none>");
+        return uye->fieldText(QLatin1String(column));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { quietOffscreenWarnings(); }
+    void init()
+    {
+        m_dir = std::make_unique<TestProgramDir>();
+        m_dir->exec(kFixture);
+        QString error;
+        m_form.reset(TForm1::create(&error));
+        QVERIFY2(m_form, qPrintable(error));
+        createWindows(m_form.get());
+        m_form->show();
+        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+        f = m_form->findChild<TPersonelKayit *>();
+        QVERIFY(f);
+        okul = m_form->data()->QueryOkul;
+        uye = m_form->data()->Query_Uye;
+        selectUnit("GAZİ");
+    }
+    void cleanup()
+    {
+        if (f && f->isVisible())
+            f->hide();
+        ModalAnswer yes(QStringLiteral("Evet"));
+        m_form->close();
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void formIsTheOneMemberWindow()
+    {
+        QCOMPARE(f->windowTitle(), QStringLiteral("  Personel Kayıt"));
+        QVERIFY(f->windowFlags() & Qt::Tool);
+        const QStringList pages = {" Genel Bilgiler ", " İrtibat Bilgileri ", " Diğer Form Bilgileri ",
+                                   " Medeni/Eş Durumu ", " Notlar "};
+        for (int i = 0; i < pages.size(); ++i)
+            QCOMPARE(f->pages()->tabText(i), pages.at(i));
+        QCOMPARE(tool("SpeedButton1")->toolTip(), QStringLiteral("Kadro Kodları (F1)"));
+        QCOMPARE(tool("SpeedButton1")->statusTip(), QStringLiteral("Kadro ünvan kodları detayları..."));
+        QCOMPARE(tool("BtnMail")->toolTip(), QStringLiteral("E-Mail Gönder"));
+        QCOMPARE(box("cep_tel")->inputMask(), DBEdit::phoneMask());
+        QCOMPARE(box("dogum_tarihi")->inputMask(), DBEdit::dateMask());
+        QCOMPARE(box("adi")->maxLength(), 15);
+        QCOMPARE(box("unvan_kodu")->maxLength(), 4);
+        QCOMPARE(child<QComboBox>(f, "DBComboBox_kan_grubu")->count(), 8);
+        QCOMPARE(child<QComboBox>(f, "DBComboBox_medeni_durumu")->itemText(2), QStringLiteral("Boşanmış"));
+    }
+
+    void tabVisitsThePageInItsOrder_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("Genel Bilgiler")
+            << 0
+            << QStringList{"Adı", "Soyadı", "Kadro Ünvanı", "Kadro Ünvanı Kodu", "Branşı", "Hizmet Yılı", "KAN GRUBU",
+                           "Kayıtlı Olduğu Sendika", "Sendika Kayıt Tarihi", "Sendika Adresi"};
+        QTest::newRow("İrtibat Bilgileri")
+            << 1
+            << QStringList{"Cep Telefonu", "İş Telefonu", "Ev Telefonu", "Çalıştığı İl", "Çalıştığı İlçe",
+                           "E-Posta Adresi", "Ev Adresi", "Çalıştığı Birim", "Birim Adresi"};
+        QTest::newRow("Diğer Form Bilgileri")
+            << 2
+            << QStringList{"TC Kimlik No", "Doğum Yeri", "Doğum Tarihi", "Baba Adı", "Ana Adı", "Kurum Sicil No",
+                           "TC. Emekli No", "SSK No", "Öğrenim Durumu", "Cinsiyeti"};
+        QTest::newRow("Medeni/Eş Durumu") << 3 << QStringList{"Medeni Durumu", "Eşinin Mesleği", "Eşinin Çalıştığı Kurum"};
+    }
+    void tabVisitsThePageInItsOrder()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, order);
+        QWidget *sheet = f->pages()->widget(page);
+        QStringList visited;
+        QWidget *w = sheet;
+        do {
+            w = w->nextInFocusChain();
+            if (sheet->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->accessibleName().isEmpty())
+                visited << w->accessibleName();
+        } while (w != sheet);
+        QCOMPARE(visited, order);
+    }
+
+    void keyFilters_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Adı: i the Turkish way") << "adi" << "istanbul" << "İSTANBUL";
+        QTest::newRow("Adı: dotless ı") << "adi" << "ılgaz" << "ILGAZ";
+        QTest::newRow("Adı: q and w stay") << "adi" << "qwx" << "qwX";
+        QTest::newRow("Branşı: words") << "bransi" << "ali veli" << "Ali Veli";
+        QTest::newRow("Branşı: after a full stop") << "bransi" << "dr.ayşe" << "Dr.Ayşe";
+        QTest::newRow("Branşı: dotless ı") << "bransi" << "ışık" << "Işık";
+        QTest::newRow("E-Posta: as typed") << "emaili" << "ali.veli@x.com" << "ali.veli@x.com";
+        QTest::newRow("Doğum Yeri: upper case") << "dogum_yeri" << "çorum" << "ÇORUM";
+    }
+    void keyFilters()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        whileOpen([this] { clickNewMember(); }, [&] {
+            DBEdit *edit = box(column);
+            f->pages()->setCurrentWidget(edit->parentWidget());
+            edit->setFocus();
+            typeText(edit, typed);
+            QCOMPARE(edit->text(), shown);
+            QCOMPARE(uye->fieldText(column), shown);
+            uye->cancel();
+            closeForm();
+        });
+    }
+
+    void firstKeyInNameCopiesTheWorkplace()
+    {
+        whileOpen([this] { clickNewMember(); }, [&] {
+            QCOMPARE(uye->state(), Dataset::State::Insert);
+            QCOMPARE(box("calistigi_kurum")->text(), QString());
+            typeText(box("adi"), "a");
+            const QList<std::pair<const char *, QString>> copied = {
+                {"isyeri_tel", "(312) 555 12 34"},
+                {"calistigi_il", "ANKARA"},
+                {"ilcesi", "ÇANKAYA"},
+                {"calistigi_kurum", "GAZİ LİSESİ"},
+                {"kurum_adresi", "ATATÜRK BULVARI NO 5"},
+            };
+            for (const auto &[column, value] : copied)
+                QCOMPARE(box(QLatin1String(column))->text(), value);
+
+            // A hand edit lasts until the next key-down in "Adı".
+            f->pages()->setCurrentIndex(1);
+            box("calistigi_il")->selectAll();
+            typeText(box("calistigi_il"), "x");
+            QCOMPARE(box("calistigi_il")->text(), QStringLiteral("X"));
+            f->pages()->setCurrentIndex(0);
+            QTest::keyClick(box("adi"), Qt::Key_End);
+            QCOMPARE(box("calistigi_il")->text(), QStringLiteral("ANKARA"));
+            QCOMPARE(box("adi")->text(), QStringLiteral("A"));
+            uye->cancel();
+            closeForm();
+        });
+    }
+
+    void unionListsInTableOrder()
+    {
+        QCOMPARE(child<QComboBox>(f, "DBComboBox1")->count(), 4);
+        auto items = [](QComboBox *list) {
+            QStringList out;
+            for (int i = 0; i < list->count(); ++i)
+                out << list->itemText(i);
+            return out;
+        };
+        QCOMPARE(items(child<QComboBox>(f, "DBComboBox1")),
+                 QStringList({"<<< KAYITSIZ >>>", "EĞİTİM BİR SEN", "TÜRK EĞİTİM SEN", "EĞİTİM SEN"}));
+        QCOMPARE(items(child<QComboBox>(f, "CbSendikaAdres")),
+                 QStringList({"<<< KAYITSIZ >>>", "ANKARA", "KIZILAY", "ÇANKAYA"}));
+        QVERIFY(child<QComboBox>(f, "CbSendikaAdres")->isHidden());
+    }
+
+    void unionPickSetsTheAddress_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("union_");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("another union") << int(Qt::Key_Up) << "TÜRK EĞİTİM SEN" << "KIZILAY";
+        QTest::newRow("no union") << int(Qt::Key_Home) << "<<< KAYITSIZ >>>" << "";
+    }
+    void unionPickSetsTheAddress()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, union_);
+        QFETCH(QString, address);
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            auto *list = child<DBComboBox>(f, "DBComboBox1");
+            QCOMPARE(list->currentText(), QStringLiteral("EĞİTİM SEN"));
+            QCOMPARE(box("sendika_adresi")->text(), QStringLiteral("ÇANKAYA"));
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key(key));
+            QCOMPARE(list->currentText(), union_);
+            QCOMPARE(child<QComboBox>(f, "CbSendikaAdres")->currentIndex(), list->currentIndex());
+            QCOMPARE(box("sendika_adresi")->text(), address);
+            waitIdle(); // the idle-time refresh enables Save
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(stored("AHMET", "sendikasi"), union_);
+        QCOMPARE(stored("AHMET", "sendika_adresi"), address);
+    }
+
+    void closeWithAChangeAsksOnce_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("surname");
+        QTest::newRow("Evet saves") << "Evet" << "KAYA";
+        QTest::newRow("Hayır cancels") << "Hayır" << "YILMAZ";
+    }
+    void closeWithAChangeAsksOnce()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, surname);
+        Answers answers({answer});
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            box("soyadi")->setFocus();
+            box("soyadi")->selectAll();
+            typeText(box("soyadi"), "kaya");
+            QCOMPARE(uye->state(), Dataset::State::Edit);
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+        QCOMPARE(answers.count(), 1);
+        QCOMPARE(answers.titles.first(), QStringLiteral("Dikkat !"));
+        QCOMPARE(answers.texts.first(), QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
+        QCOMPARE(answers.icons.first(), QMessageBox::NoIcon);
+        QCOMPARE(uye->state(), Dataset::State::Browse);
+        QCOMPARE(stored("AHMET", "soyadi"), surname);
+        QCOMPARE(stored("AHMET", "Birlestir"), QStringLiteral("AHMET ") + surname);
+    }
+
+    void closeOfANewRowWithoutNameAsksNothing()
+    {
+        Answers answers({});
+        const int rows = uye->recordCount();
+        whileOpen([this] { clickNewMember(); }, [&] {
+            box("soyadi")->setFocus();
+            typeText(box("soyadi"), "kaya");
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+        QCOMPARE(answers.count(), 0);
+        QCOMPARE(uye->state(), Dataset::State::Insert);
+        QCOMPARE(uye->recordCount(), rows + 1);
+        QCOMPARE(uye->fieldText("soyadi"), QStringLiteral("KAYA"));
+        uye->cancel();
+    }
+
+    void deleteDiscardsAPendingNewRow()
+    {
+        Answers answers({"Evet"});
+        const int rows = uye->recordCount();
+        whileOpen([this] { clickNewMember(); }, [&] {
+            QCOMPARE(uye->recordCount(), rows + 1);
+            QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.texts.first(), QStringLiteral("'' adlı kişinin tüm bilgileri silinecek. Onaylıyor musunuz?"));
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            QCOMPARE(uye->recordCount(), rows);
+            closeForm();
+        });
+        QCOMPARE(m_form->data()->staffCountOfUnit(okul->value("SiraNo")), rows);
+    }
+
+    void deleteAsksWithTheQuotedName_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("left");
+        QTest::newRow("Evet deletes") << "Evet" << 1;
+        QTest::newRow("Hayır keeps") << "Hayır" << 2;
+    }
+    void deleteAsksWithTheQuotedName()
+    {
+        QFETCH(QString, answer);
+        QFETCH(int, left);
+        Answers answers({answer});
+        whileOpen(doubleClickOn("O'NEİL"), [&] {
+            QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
+            closeForm();
+        });
+        QCOMPARE(answers.count(), 1);
+        QCOMPARE(answers.titles.first(), QStringLiteral("Dikkat !"));
+        QCOMPARE(answers.icons.first(), QMessageBox::Warning);
+        QCOMPARE(answers.texts.first(),
+                 QStringLiteral("'O''NEİL' adlı kişinin tüm bilgileri silinecek. Onaylıyor musunuz?"));
+        QCOMPARE(uye->recordCount(), left);
+        QCOMPARE(m_form->data()->staffCountOfUnit(okul->value("SiraNo")), left);
+    }
+
+    void deleteInAUnitWithoutStaffIsRefused()
+    {
+        m_dir->exec("INSERT INTO okul (okul_adi) VALUES ('BOŞ OKUL')");
+        okul->requery();
+        selectUnit("BOŞ");
+        QCOMPARE(uye->recordCount(), 0);
+        Answers answers({"Evet", "Evet", "TAMAM"});
+        whileOpen([this] { clickNewMember(); }, [&] {
+            QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton); // discards the new row
+            QCOMPARE(uye->recordCount(), 0);
+            QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
+            closeForm();
+        });
+        QCOMPARE(answers.count(), 3);
+        QCOMPARE(answers.titles.at(2), QStringLiteral("Meltora"));
+        QCOMPARE(answers.icons.at(2), QMessageBox::Critical);
+        QCOMPARE(uye->recordCount(), 0);
+    }
+
+    void tooLongValueIsRefusedAndKept()
+    {
+        const QString title = QStringLiteral("OKUL MÜDÜR YARDIMCISI"); // 21 characters; the column holds 20
+        Answers answers({"TAMAM", "Evet", "TAMAM"});
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            uye->edit();
+            uye->setFieldText("unvani", title);
+            waitIdle(); // the idle-time refresh enables Save
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.titles.at(0), QStringLiteral("Meltora"));
+            QCOMPARE(answers.texts.at(0),
+                     QStringLiteral("'unvani' alanına girilen değer çok uzun: en fazla 20 karakter olabilir."));
+            QCOMPARE(uye->state(), Dataset::State::Edit);
+            QCOMPARE(uye->fieldText("unvani"), title);
+
+            // Closing: "Evet" tries the save again; refused, the form stays open on the row.
+            closeForm();
+            QCOMPARE(answers.count(), 3);
+            QCOMPARE(answers.texts.at(1), QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
+            QCOMPARE(answers.titles.at(2), QStringLiteral("Meltora"));
+            QVERIFY(f->isVisible());
+            QCOMPARE(uye->state(), Dataset::State::Edit);
+            QCOMPARE(uye->fieldText("unvani"), title);
+
+            uye->setFieldText("unvani", title.left(20));
+            waitIdle(); // the idle-time refresh enables Save
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+        QCOMPARE(stored("AHMET", "unvani"), title.left(20));
+    }
+
+    void warningSoundOnMouseDown_data()
+    {
+        QTest::addColumn<bool>("sound");
+        QTest::addColumn<int>("played");
+        QTest::newRow("sound on") << true << 1;
+        QTest::newRow("sound off") << false << 0;
+    }
+    void warningSoundOnMouseDown()
+    {
+        QFETCH(bool, sound);
+        QFETCH(int, played);
+        m_form->settings().sound = sound;
+        Answers answers({"Hayır"});
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            const int before = warningsound::playCount();
+            QTest::mousePress(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(warningsound::playCount() - before, played);
+            QCOMPARE(answers.count(), 0); // the question comes with the click
+            QTest::mouseRelease(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(warningsound::playCount() - before, played);
+            closeForm();
+        });
+        QCOMPARE(uye->recordCount(), 2);
+    }
+
+    void f1OpensTheTitleListFromAnyPage_data()
+    {
+        QTest::addColumn<int>("page");
+        for (int page = 0; page < 5; ++page)
+            QTest::newRow(qPrintable(QStringLiteral("page %1").arg(page + 1))) << page;
+    }
+    void f1OpensTheTitleListFromAnyPage()
+    {
+        QFETCH(int, page);
+        Answers list({"KAPAT"}, QStringLiteral("FrmUnvan"));
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            f->pages()->setCurrentIndex(page);
+            QWidget *target = f->pages()->currentWidget()->findChildren<QWidget *>().constFirst();
+            for (QWidget *w : f->pages()->currentWidget()->findChildren<QWidget *>())
+                if (w->focusPolicy() != Qt::NoFocus && (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
+                                                        qobject_cast<QPlainTextEdit *>(w))) {
+                    target = w;
+                    break;
+                }
+            target->setFocus();
+            QTest::keyPress(target, Qt::Key_F1);
+            QCOMPARE(list.count(), 0); // on the release, not the press
+            QTest::keyRelease(target, Qt::Key_F1);
+            QCOMPARE(list.count(), 1);
+            QCOMPARE(list.titles.first(), QStringLiteral(" Kadro Ünvan Kodları"));
+            QCOMPARE(QApplication::activeModalWidget(), f);
+            uye->cancel(); // the key-down in "Adı" started an edit
+            closeForm();
+        });
+    }
+
+    void titleButtonOpensTheTitleList()
+    {
+        Answers list({"KAPAT"}, QStringLiteral("FrmUnvan"));
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            QTest::mouseClick(tool("SpeedButton1"), Qt::LeftButton);
+            QCOMPARE(list.count(), 1);
+            QVERIFY(f->isVisible());
+            closeForm();
+        });
+    }
+
+    void newMemberShowsAtOnceInTheStaffGrid()
+    {
+        const int rows = staffGrid()->model()->rowCount();
+        whileOpen([this] { clickNewMember(); }, [&] {
+            QCOMPARE(staffGrid()->model()->rowCount(), rows + 1);
+            typeText(box("adi"), "ali");
+            typeText(box("soyadi"), "veli");
+            waitIdle();
+            QVERIFY(tool("KaydetButton")->isEnabled());
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            QCOMPARE(uye->fieldText("Birlestir"), QStringLiteral("ALİ VELİ"));
+            const QModelIndex name = staffGrid()->model()->index(uye->recNo() - 1, 0);
+            QCOMPARE(name.data().toString(), QStringLiteral("ALİ VELİ"));
+            waitIdle();
+            QVERIFY(!tool("KaydetButton")->isEnabled());
+            closeForm();
+        });
+        QCOMPARE(staffGrid()->model()->rowCount(), rows + 1);
+        QCOMPARE(stored("ALİ", "Birlestir"), QStringLiteral("ALİ VELİ"));
+        QCOMPARE(stored("ALİ", "SiraNo"), okul->fieldText("SiraNo"));
+        QCOMPARE(stored("ALİ", "calistigi_kurum"), QStringLiteral("GAZİ LİSESİ"));
+    }
+
+    void newOnAnotherPageGoesToTheName()
+    {
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            f->pages()->setCurrentIndex(3);
+            QTest::mouseClick(tool("ToolButton1"), Qt::LeftButton);
+            QCOMPARE(f->pages()->currentIndex(), 0);
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(box("adi")));
+            QCOMPARE(uye->state(), Dataset::State::Insert);
+            uye->cancel();
+            closeForm();
+        });
+    }
+
+    void lastPageStaysSelected()
+    {
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            f->pages()->setCurrentIndex(4);
+            closeForm();
+        });
+        whileOpen(doubleClickOn("O'NEİL"), [&] {
+            QCOMPARE(f->pages()->currentIndex(), 4);
+            closeForm();
+        });
+    }
+
+    void mailButtonFollowsTheAddress()
+    {
+        MailCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            f->pages()->setCurrentIndex(1);
+            waitIdle();
+            QVERIFY(!tool("BtnMail")->isEnabled());
+            typeText(box("emaili"), "ahmet@okul.tr");
+            waitIdle();
+            QVERIFY(tool("BtnMail")->isEnabled());
+            QTest::mouseClick(tool("BtnMail"), Qt::LeftButton);
+            uye->cancel();
+            waitIdle();
+            QVERIFY(!tool("BtnMail")->isEnabled());
+            closeForm();
+        });
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        QCOMPARE(catcher.urls, QList<QUrl>({QUrl(QStringLiteral("mailto:ahmet@okul.tr"))}));
+    }
+
+    void escapeAndEnterDoNotClose()
+    {
+        whileOpen(doubleClickOn("AHMET"), [&] {
+            box("adi")->setFocus();
+            QTest::keyClick(box("adi"), Qt::Key_Return);
+            QTest::keyClick(box("adi"), Qt::Key_Escape);
+            QVERIFY(f->isVisible());
+            uye->cancel();
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    TestMemberForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_memberform.moc"
