@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+
+class DBEdit;
+class QPushButton;
+class QToolButton;
+class RecordActions;
+class TForm1;
+
+// The unit form: adds, edits, browses and deletes units. It holds no data of its own; its
+// boxes show the current row of the main window's unit query, so the unit browser follows
+// every move and change made here.
+class TKurumKayit : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TKurumKayit(TForm1 *form);
+
+    // Shows the form modally on the unit query's current row.
+    void execute();
+
+    void ToolButton1Click(); // New
+    void ToolButton2Click(); // Delete
+    void DBEdit5Enter();
+
+    DBEdit *edit(int number) const { return m_edits.value(number - 1); }
+    RecordActions *recordActions() const { return m_actions; }
+
+public Q_SLOTS:
+    // Every way of closing the form (TAMAM, the close box) comes here.
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *buildFields();
+    QWidget *buildButtons();
+    // The close question; false when the form has to stay open.
+    bool FormClose();
+
+    TForm1 *m_form;
+    QList<DBEdit *> m_edits;
+    RecordActions *m_actions = nullptr;
+    QToolButton *m_toolButton1 = nullptr;
+    QToolButton *m_toolButton2 = nullptr;
+    QPushButton *m_bitBtn1 = nullptr;
+};

@@ -1,0 +1,699 @@
+// The fixed information form on the real main window, opened from the toolbar or from the
+// first-use question, and the program-wide wheel rule.
+
+#include "app/application.h"
+#include "app/tform1.h"
+#include "app/tsrdbgrid.h"
+#include "app/unitbrowser.h"
+#include "app/windows.h"
+#include "data/programdir.h"
+#include "data/sharedqueries.h"
+#include "entry/tsabitbilgi.h"
+#include "toolkit/dbcheckbox.h"
+#include "toolkit/dbedit.h"
+#include "toolkit/warningsound.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <memory>
+
+namespace {
+
+const QStringList kFixture = {
+    "INSERT INTO sabit (Kurum_Adi, sendikasi, ili) VALUES ('MEB', 'EĞİTİM BİR SEN', 'ANKARA')",
+    "INSERT INTO yetkili (yetkili_adi) VALUES ('AYŞE KAYA')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM BİR SEN', 'ANKARA')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('TÜRK EĞİTİM SEN', 'KIZILAY')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM SEN', 'ÇANKAYA')",
+    "INSERT INTO okul (okul_adi) VALUES ('A OKULU'), ('B OKULU'), ('C OKULU'), ('D OKULU'), ('E OKULU'), "
+    "('F OKULU')",
+};
+const QString kKayitsiz = QStringLiteral("<<< KAYITSIZ >>>");
+const QStringList kUnionNames = {"EĞİTİM BİR SEN", "TÜRK EĞİTİM SEN", "EĞİTİM SEN"};
+
+template <typename T>
+T *child(QObject *parent, const QString &name)
+{
+    T *widget = parent->findChild<T *>(name);
+    if (!widget)
+        qFatal("no control named %s", qPrintable(name));
+    return widget;
+}
+
+QStringList items(QComboBox *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->itemText(i);
+    return out;
+}
+
+// Answers the program's message boxes as they come, with the given button texts in turn,
+// and keeps what each one said. A box beyond the answers is closed, and counted.
+class Answers
+{
+public:
+    explicit Answers(QStringList buttons) : m_buttons(std::move(buttons))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+    int count() const { return int(texts.size()); }
+
+    QStringList titles;
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+
+private:
+    void poll()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        titles << box->windowTitle();
+        texts << box->text();
+        icons << box->icon();
+        const QString wanted = m_next < m_buttons.size() ? m_buttons.at(m_next++) : QString();
+        for (QAbstractButton *b : box->buttons()) {
+            if (!wanted.isEmpty() && b->text().remove(QLatin1Char('&')) == wanted) {
+                b->click();
+                return;
+            }
+        }
+        box->done(0);
+    }
+
+    QStringList m_buttons;
+    int m_next = 0;
+    QTimer m_timer;
+};
+
+// Picks a file in the next picture dialog, and keeps where the dialog opened and what it offered.
+class PictureDialogAnswer
+{
+public:
+    explicit PictureDialogAnswer(QString path) : m_path(std::move(path))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+    bool answered = false;
+    QString directory;
+    QStringList filters;
+
+private:
+    void poll()
+    {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || answered)
+            return;
+        answered = true;
+        directory = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        dialog->selectFile(m_path);
+        QMetaObject::invokeMethod(dialog, "accept"); // the dialog's own "Aç"
+    }
+
+    QString m_path;
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestFixedInformation : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramDir> m_dir;
+    std::unique_ptr<TForm1> m_form;
+    TSabitBilgi *f = nullptr;
+    Dataset *sabit = nullptr;
+    Dataset *unions = nullptr;
+    Dataset *yetkili = nullptr;
+
+    DBEdit *box(const char *name) { return child<DBEdit>(f, QLatin1String(name)); }
+    QToolButton *tool(const char *name) { return child<QToolButton>(f, QLatin1String(name)); }
+    QTabWidget *pages() { return child<QTabWidget>(f, "PageControl1"); }
+    QLineEdit *editAd() { return child<QLineEdit>(f, "EditAd"); }
+    QLabel *logoFrame() { return child<QLabel>(f, "ImageLogo"); }
+    QLabel *mainLogo() { return child<QLabel>(m_form->findChild<QWidget *>("PanelSol"), "Image1"); }
+
+    // Runs `steps` while the form is up modally, after `open` has opened it the user's way.
+    // A form that the steps leave open is hidden, which ends its modal loop.
+    void whileOpen(const std::function<void()> &open, const std::function<void()> &steps)
+    {
+        bool ran = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget() != f)
+                return;
+            poll.stop();
+            ran = true;
+            steps();
+            if (f->isVisible())
+                f->hide();
+        });
+        poll.start(10);
+        open();
+        QVERIFY(ran);
+    }
+    std::function<void()> fromToolbar()
+    {
+        return [this] {
+            auto *bar = m_form->findChild<QToolBar *>("ToolBar1", Qt::FindDirectChildrenOnly);
+            QTest::mouseClick(child<QToolButton>(bar, "ToolButton1"), Qt::LeftButton);
+        };
+    }
+    // "Birim/Personel Listesi" while the fixed information is incomplete, answered "Evet".
+    std::function<void()> fromFirstUseQuestion(Answers *answers)
+    {
+        return [this, answers] {
+            QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+            QCOMPARE(answers->texts.value(0),
+                     QStringLiteral("SABİT BİLGİLER veya SENDİKA İSİMLERİ  düzenlenmemiş. Şimdi düzenlensin mi?"));
+        };
+    }
+    void closeForm() { QTest::mouseClick(child<QPushButton>(f, "BitBtn1"), Qt::LeftButton); }
+    // Replaces the text of a box as the user does: select all, erase, type.
+    void retype(QLineEdit *edit, const QString &text)
+    {
+        edit->setFocus(Qt::MouseFocusReason);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        typeText(edit, text);
+    }
+    int storedRows(const char *table)
+    {
+        Dataset *d = QLatin1String(table) == QLatin1String("sabit")      ? sabit
+                     : QLatin1String(table) == QLatin1String("yetkili") ? yetkili
+                                                                          : unions;
+        d->requery();
+        return d->recordCount();
+    }
+    QString stored(Dataset *d, const char *column)
+    {
+        d->requery();
+        return d->isEmpty() ? QStringLiteral("<none>") : d->fieldText(QLatin1String(column));
+    }
+    QString logoFile(const QString &name, bool picture)
+    {
+        QDir(m_dir->path()).mkpath("Logo");
+        const QString path = QDir(ProgramDir::file("Logo")).filePath(name);
+        if (picture) {
+            QImage image(16, 16, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            image.save(path, "PNG");
+        } else {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write("bu bir resim değil");
+        }
+        return path;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { quietOffscreenWarnings(); }
+    void init()
+    {
+        m_dir = std::make_unique<TestProgramDir>();
+        m_dir->exec(kFixture);
+        QString error;
+        m_form.reset(TForm1::create(&error));
+        QVERIFY2(m_form, qPrintable(error));
+        createWindows(m_form.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        f = m_form->findChild<TSabitBilgi *>();
+        QVERIFY(f);
+        sabit = m_form->data()->QuerySabit;
+        unions = m_form->data()->QSendika;
+        yetkili = m_form->data()->QYetkili;
+    }
+    void cleanup()
+    {
+        if (f && f->isVisible())
+            f->hide();
+        ModalAnswer yes(QStringLiteral("Evet"));
+        m_form->close();
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void formAsTheUserMeetsIt()
+    {
+        whileOpen(fromToolbar(), [&] {
+            QCOMPARE(f->windowTitle(), QStringLiteral("  Sabit Bilgiler"));
+            QVERIFY(f->windowFlags() & Qt::Tool);
+            QCOMPARE(pages()->count(), 3);
+            QCOMPARE(pages()->tabText(0), QStringLiteral(" Sabit Bilgiler "));
+            QCOMPARE(pages()->tabText(1), QStringLiteral(" Sendikalar "));
+            QCOMPARE(pages()->tabText(2), QStringLiteral(" Program Sorumlusu / LOGO "));
+            QTRY_COMPARE(QApplication::focusWidget(), box("DBEdit3"));
+            QCOMPARE(box("DBEdit3")->text(), QStringLiteral("MEB"));
+            QCOMPARE(box("DBEdit3")->maxLength(), 26);
+            QCOMPARE(box("DBEdit6")->maxLength(), 2);
+            QCOMPARE(editAd()->focusPolicy(), Qt::ClickFocus);
+            QVERIFY(editAd()->font().bold());
+            QCOMPARE(child<QWidget>(f, "DBCheckBox8")->focusPolicy(), Qt::ClickFocus);
+            QCOMPARE(tool("SpeedButton1")->toolTip(), QStringLiteral("Açıklama (F1)"));
+            QCOMPARE(tool("SpeedButton1")->statusTip(), QStringLiteral("Hizmet kolu ve Kurum Kodu hakkında açıklama"));
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+    }
+
+    void closeAsksPerTableInOrder_data()
+    {
+        QTest::addColumn<QStringList>("changed");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("questions");
+        QTest::addColumn<bool>("saved");
+        const QString sabitQ = QStringLiteral("Sabit bilgilerdeki değişiklikleri kaydetmek istiyor musunuz?");
+        const QString unionQ = QStringLiteral("Sendika bilgilerindeki değişiklikleri kaydetmek istiyor musunuz?");
+        const QString yetkiliQ = QStringLiteral("Program yetkilisi değişikliklerini kaydetmek istiyor musunuz?");
+        const QStringList all = {"yetkili", "sendikalar", "sabit"}; // changed in the other order
+        QTest::newRow("all three, Evet") << all << "Evet" << QStringList({sabitQ, unionQ, yetkiliQ}) << true;
+        QTest::newRow("all three, Hayır") << all << "Hayır" << QStringList({sabitQ, unionQ, yetkiliQ}) << false;
+        QTest::newRow("unions only") << QStringList({"sendikalar"}) << "Evet" << QStringList({unionQ}) << true;
+        QTest::newRow("nothing changed") << QStringList() << "Evet" << QStringList() << false;
+    }
+    void closeAsksPerTableInOrder()
+    {
+        QFETCH(QStringList, changed);
+        QFETCH(QString, answer);
+        QFETCH(QStringList, questions);
+        QFETCH(bool, saved);
+        Answers answers({answer, answer, answer});
+        whileOpen(fromToolbar(), [&] {
+            for (const QString &table : changed) {
+                if (table == "sabit") {
+                    pages()->setCurrentIndex(0);
+                    retype(box("DBEdit3"), "milli eğitim");
+                } else if (table == "sendikalar") {
+                    pages()->setCurrentIndex(1);
+                    QTest::mouseClick(tool("ToolButton10"), Qt::LeftButton);
+                    typeText(box("DBEdit10"), "yeni sen");
+                } else {
+                    pages()->setCurrentIndex(2);
+                    retype(box("DBEdit1"), "mert can");
+                }
+            }
+            closeForm();
+            QCOMPARE(answers.texts, questions);
+            for (int i = 0; i < answers.count(); ++i) {
+                QCOMPARE(answers.titles.at(i), QStringLiteral("Dikkat !"));
+                QCOMPARE(answers.icons.at(i), QMessageBox::NoIcon);
+            }
+            QVERIFY(!f->isVisible());
+        });
+        for (Dataset *d : {sabit, unions, yetkili})
+            QCOMPARE(d->state(), Dataset::State::Browse);
+        const bool all = changed.size() == 3;
+        QCOMPARE(stored(sabit, "Kurum_Adi"), QString(all && saved ? "MİLLİ EĞİTİM" : "MEB"));
+        QCOMPARE(stored(yetkili, "yetkili_adi"), QString(all && saved ? "Mert Can" : "AYŞE KAYA"));
+        QCOMPARE(storedRows("sendikalar"), changed.contains("sendikalar") && saved ? 4 : 3);
+    }
+
+    void unionListsRebuiltOnClosing_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::newRow("a union added") << "add" << (kUnionNames + QStringList{"YENİ SEN"})
+                                       << QStringList({"ANKARA", "KIZILAY", "ÇANKAYA", "İSTANBUL"});
+        QTest::newRow("a union deleted") << "delete" << QStringList({"TÜRK EĞİTİM SEN", "EĞİTİM SEN"})
+                                         << QStringList({"KIZILAY", "ÇANKAYA"});
+        QTest::newRow("nothing changed") << "none" << kUnionNames << QStringList({"ANKARA", "KIZILAY", "ÇANKAYA"});
+    }
+    void unionListsRebuiltOnClosing()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, addresses);
+        QComboBox *colourSlots = m_form->colourSlotList();
+        QComboBox *filter = child<QComboBox>(m_form.get(), "CbAra");
+        QComboBox *picker = child<QComboBox>(m_form.get(), "DBComboBox1");
+        QComboBox *pickerAddresses = child<QComboBox>(m_form.get(), "CbSendikaAdres");
+        const QStringList before = QStringList{kKayitsiz} + kUnionNames;
+        QCOMPARE(items(colourSlots), before);
+
+        Answers answers({"Evet", "Evet"});
+        whileOpen(fromToolbar(), [&] {
+            pages()->setCurrentIndex(1);
+            if (change == "add") {
+                QTest::mouseClick(tool("ToolButton10"), Qt::LeftButton);
+                QCOMPARE(QApplication::focusWidget(), box("DBEdit10"));
+                typeText(box("DBEdit10"), "yeni sen");
+                typeText(box("DBEdit11"), "istanbul");
+                waitIdle();
+                QTest::mouseClick(tool("ToolButton7"), Qt::LeftButton); // Kaydet
+            } else if (change == "delete") {
+                QTest::mouseClick(tool("ToolButton8"), Qt::LeftButton);
+                QCOMPARE(answers.texts.value(0),
+                         QStringLiteral("'EĞİTİM BİR SEN' adlı sendika silinecek. Onaylıyor musunuz?"));
+            }
+            // Union changes reach the lists only when the form closes.
+            QCOMPARE(items(colourSlots), before);
+            closeForm();
+        });
+        QCOMPARE(items(colourSlots), QStringList{kKayitsiz} + names);
+        QCOMPARE(items(picker), QStringList{kKayitsiz} + names);
+        QCOMPARE(items(pickerAddresses), QStringList{kKayitsiz} + addresses);
+        QCOMPARE(items(filter), QStringList({"Tümünü Göster", "Sendikasızları Göster"}) + names);
+        QVERIFY(unions->eof()); // the walk leaves the union query after its last row
+    }
+
+    void programNameAndCaptionOnClosing()
+    {
+        m_form->setProgramName("MELTORA");
+        whileOpen(fromToolbar(), [&] {
+            QCOMPARE(editAd()->text(), QStringLiteral("MELTORA"));
+            retype(editAd(), "okul sendikası");
+            QCOMPARE(editAd()->text(), QStringLiteral("OKUL SENDİKASI"));
+            pages()->setCurrentIndex(2);
+            retype(box("DBEdit1"), "mert can");
+            Answers answers({"Evet"});
+            closeForm();
+            QCOMPARE(answers.count(), 1);
+        });
+        QCOMPARE(child<QLabel>(m_form.get(), "Label67")->text(), QStringLiteral("OKUL SENDİKASI"));
+        QCOMPARE(child<QLabel>(m_form.get(), "Label68")->text(), QStringLiteral("OKUL SENDİKASI"));
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("OKUL SENDİKASI 2.0 - Mert Can"));
+    }
+
+    void openingFromToolbarOrFirstUse_data()
+    {
+        QTest::addColumn<bool>("toolbar");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("unionRow");
+        QTest::newRow("toolbar: first page, first union") << true << 0 << 1;
+        QTest::newRow("first-use question: as it was left") << false << 2 << 3;
+    }
+    void openingFromToolbarOrFirstUse()
+    {
+        QFETCH(bool, toolbar);
+        QFETCH(int, page);
+        QFETCH(int, unionRow);
+        if (!toolbar)
+            sabit->remove(); // makes "Birim/Personel Listesi" ask
+        m_form->setProgramName("KAYITLI AD");
+        pages()->setCurrentIndex(2);
+        unions->last();
+        Answers answers({"Evet"});
+        whileOpen(toolbar ? fromToolbar() : fromFirstUseQuestion(&answers), [&] {
+            QCOMPARE(pages()->currentIndex(), page);
+            QCOMPARE(unions->recNo(), unionRow);
+            // The name in use, never the built-in default that would replace it on closing.
+            QCOMPARE(editAd()->text(), QStringLiteral("KAYITLI AD"));
+            QCOMPARE(child<QLabel>(f, "Label15")->isVisible(), page == 1);
+            closeForm();
+        });
+        QCOMPARE(answers.count(), toolbar ? 0 : 1);
+        QCOMPARE(m_form->programName(), QStringLiteral("KAYITLI AD"));
+    }
+
+    void deleteAsksPerPage_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<int>("left");
+        const QString sabitQ = QStringLiteral(
+            "'EĞİTİM BİR SEN' ile ilgili sabit bilgiler silinecek. ONAYLIYOR MUSUNUZ?\n\n"
+            "Bilgilerin silinmesi form çıktılarında hatalara neden olacağından tekrar girmeyi unutmayınız !");
+        const QString unionQ = QStringLiteral("'EĞİTİM BİR SEN' adlı sendika silinecek. Onaylıyor musunuz?");
+        const QString yetkiliQ =
+            QStringLiteral("'AYŞE KAYA' adlı program yetkilisine ait bilgiler silinecek. Onaylıyor musunuz?");
+        QTest::newRow("fixed information") << 0 << "ToolButton2" << "sabit" << "Evet" << sabitQ << 0;
+        QTest::newRow("union") << 1 << "ToolButton8" << "sendikalar" << "Evet" << unionQ << 2;
+        QTest::newRow("program authority") << 2 << "ToolButton5" << "yetkili" << "Evet" << yetkiliQ << 0;
+        QTest::newRow("union, Hayır") << 1 << "ToolButton8" << "sendikalar" << "Hayır" << unionQ << 3;
+    }
+    void deleteAsksPerPage()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, button);
+        QFETCH(QString, table);
+        QFETCH(QString, answer);
+        QFETCH(QString, question);
+        QFETCH(int, left);
+        m_form->settings().sound = true;
+        Answers answers({answer});
+        whileOpen(fromToolbar(), [&] {
+            pages()->setCurrentIndex(page);
+            const int sounds = warningsound::playCount();
+            QTest::mousePress(tool(qPrintable(button)), Qt::LeftButton);
+            QCOMPARE(warningsound::playCount() - sounds, 1);
+            QTest::mouseRelease(tool(qPrintable(button)), Qt::LeftButton);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.titles.at(0), QStringLiteral("Dikkat !"));
+            QCOMPARE(answers.icons.at(0), QMessageBox::Warning);
+            QCOMPARE(answers.texts.at(0), question);
+            if (table == "sendikalar")
+                QCOMPARE(child<QLabel>(f, "Label15")->text(), QString::number(left));
+            closeForm();
+        });
+        QCOMPARE(storedRows(qPrintable(table)), left);
+    }
+
+    void firstKeystrokeStartsTheRowOfAnEmptyTable_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("save");
+        QTest::newRow("fixed information box") << "sabit" << 0 << "DBEdit3" << "ToolButton1";
+        QTest::newRow("fixed information tick box") << "sabit" << 0 << "DBCheckBox1" << "ToolButton1";
+        QTest::newRow("program authority box") << "yetkili" << 2 << "DBEdit2" << "ToolButton4";
+        QTest::newRow("program authority tick box") << "yetkili" << 2 << "DBCheckBox9" << "ToolButton4";
+    }
+    void firstKeystrokeStartsTheRowOfAnEmptyTable()
+    {
+        QFETCH(QString, table);
+        QFETCH(int, page);
+        QFETCH(QString, control);
+        QFETCH(QString, save);
+        Dataset *d = table == "sabit" ? sabit : yetkili;
+        d->remove();
+        QVERIFY(d->isEmpty());
+        whileOpen(fromToolbar(), [&] {
+            // Decided when the form shows: no fixed information, nothing to delete.
+            QCOMPARE(tool("ToolButton2")->isEnabled(), table != "sabit");
+            pages()->setCurrentIndex(page);
+            QWidget *w = child<QWidget>(f, control);
+            if (auto *edit = qobject_cast<DBEdit *>(w)) {
+                edit->setFocus(Qt::MouseFocusReason);
+                typeText(edit, "a");
+            } else {
+                QTest::mouseClick(w, Qt::LeftButton);
+                QVERIFY(static_cast<DBCheckBox *>(w)->isChecked());
+            }
+            QCOMPARE(d->state(), Dataset::State::Insert);
+            QCOMPARE(f->focusedDataset(), d);
+            waitIdle();
+            QVERIFY(tool(qPrintable(save))->isEnabled());
+            // The program name is bound to no table: nothing to save while it has the focus.
+            editAd()->setFocus(Qt::MouseFocusReason);
+            waitIdle();
+            QVERIFY(!tool("ToolButton1")->isEnabled());
+            w->setFocus(Qt::MouseFocusReason);
+            waitIdle();
+            QTest::mouseClick(tool(qPrintable(save)), Qt::LeftButton);
+            QCOMPARE(d->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(storedRows(qPrintable(table)), 1);
+    }
+
+    void unionCountOnTheUnionPageOnly()
+    {
+        whileOpen(fromToolbar(), [&] {
+            QLabel *count = child<QLabel>(f, "Label15");
+            QLabel *caption = child<QLabel>(f, "Label14");
+            QCOMPARE(caption->text(), QStringLiteral("Sendika Sayısı :"));
+            QVERIFY(!count->isVisible());
+            QVERIFY(!caption->isVisible());
+            pages()->setCurrentIndex(1);
+            QVERIFY(count->isVisible());
+            QVERIFY(caption->isVisible());
+            QCOMPARE(count->text(), QStringLiteral("3"));
+            QTest::mouseClick(tool("ToolButton10"), Qt::LeftButton);
+            typeText(box("DBEdit10"), "yeni sen");
+            QCOMPARE(count->text(), QStringLiteral("3")); // not stored yet
+            waitIdle();
+            QTest::mouseClick(tool("ToolButton7"), Qt::LeftButton);
+            QCOMPARE(count->text(), QStringLiteral("4"));
+            pages()->setCurrentIndex(2);
+            QVERIFY(!count->isVisible());
+            closeForm();
+        });
+    }
+
+    void loadingTheLogo_data()
+    {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<bool>("emptyTable");
+        QTest::newRow("unreadable file") << false << false;
+        QTest::newRow("picture") << true << false;
+        QTest::newRow("picture, no program authority yet") << true << true;
+    }
+    void loadingTheLogo()
+    {
+        QFETCH(bool, picture);
+        QFETCH(bool, emptyTable);
+        if (emptyTable)
+            yetkili->remove();
+        const QString path = logoFile(picture ? "logo.png" : "bozuk.png", picture);
+        Answers answers({"TAMAM"});
+        PictureDialogAnswer pick(path);
+        whileOpen(fromToolbar(), [&] {
+            pages()->setCurrentIndex(2);
+            QTest::mouseClick(tool("ToolButton11"), Qt::LeftButton);
+            QVERIFY(pick.answered);
+            QCOMPARE(pick.directory, QDir(ProgramDir::file("Logo")).absolutePath());
+            const QString offered = pick.filters.join(' ');
+            for (const char *pattern : {"*.bmp", "*.ico", "*.jpg", "*.jpeg", "*.png"})
+                QVERIFY2(offered.contains(QLatin1String(pattern)), pattern);
+            if (picture) {
+                QCOMPARE(answers.count(), 0);
+                QVERIFY(!logoFrame()->pixmap().isNull());
+            } else {
+                QCOMPARE(answers.count(), 1);
+                QCOMPARE(answers.titles.at(0), QStringLiteral("Meltora"));
+                QCOMPARE(answers.texts.at(0), QStringLiteral("Geçersiz resim formatı."));
+                QVERIFY(logoFrame()->pixmap().isNull());
+            }
+            QCOMPARE(yetkili->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(storedRows("yetkili"), emptyTable && !picture ? 0 : 1);
+        QCOMPARE(stored(yetkili, "logo"), picture ? path : QString());
+        if (emptyTable && picture)
+            QCOMPARE(stored(yetkili, "yetkili_adi"), QString());
+        // The main window shows the logo from the moment the form closes.
+        QCOMPARE(mainLogo()->pixmap().isNull(), !picture);
+    }
+
+    void clearingTheLogo()
+    {
+        const QString path = logoFile("logo.png", true);
+        yetkili->edit();
+        yetkili->setFieldText("logo", path);
+        yetkili->post();
+        m_form->loadLogo();
+        QVERIFY(!mainLogo()->pixmap().isNull());
+        whileOpen(fromToolbar(), [&] {
+            pages()->setCurrentIndex(2);
+            QVERIFY(!logoFrame()->pixmap().isNull()); // the main window's picture, on showing
+            QTest::mouseClick(tool("ToolButton12"), Qt::LeftButton);
+            QVERIFY(logoFrame()->pixmap().isNull());
+            QVERIFY(!mainLogo()->pixmap().isNull()); // until the form closes
+            closeForm();
+        });
+        QCOMPARE(stored(yetkili, "logo"), QString());
+        QCOMPARE(stored(yetkili, "yetkili_adi"), QStringLiteral("AYŞE KAYA"));
+        QVERIFY(mainLogo()->pixmap().isNull());
+    }
+
+    void codeListFromF1AndItsButton_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<bool>("button");
+        QTest::newRow("F1 on the first page") << 0 << "DBEdit7" << false;
+        QTest::newRow("F1 on the union page") << 1 << "DBEdit11" << false;
+        QTest::newRow("F1 on the authority page") << 2 << "DBEdit1" << false;
+        QTest::newRow("button beside Kurum Kodu") << 0 << "DBEdit7" << true;
+    }
+    void codeListFromF1AndItsButton()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, focus);
+        QFETCH(bool, button);
+        whileOpen(fromToolbar(), [&] {
+            pages()->setCurrentIndex(page);
+            box(qPrintable(focus))->setFocus();
+            QString shown;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                QWidget *modal = QApplication::activeModalWidget();
+                if (modal && modal != f && modal->inherits("TFrmKod")) {
+                    shown = modal->windowTitle();
+                    modal->close();
+                }
+            });
+            poll.start(10);
+            if (button) {
+                QTest::mouseClick(tool("SpeedButton1"), Qt::LeftButton);
+            } else {
+                QTest::keyPress(box(qPrintable(focus)), Qt::Key_F1);
+                QCOMPARE(shown, QString()); // on release, not on press
+                QTest::keyRelease(box(qPrintable(focus)), Qt::Key_F1);
+            }
+            QCOMPARE(shown, QStringLiteral("Eğitim, Öğretim ve Bilim Hizmetleri "));
+            QVERIFY(f->isVisible());
+            closeForm();
+        });
+    }
+
+    void wheelMovesTheFocusedGridOneRowPerEvent_data()
+    {
+        QTest::addColumn<QList<int>>("deltas");
+        QTest::addColumn<bool>("overOtherGrid");
+        QTest::addColumn<int>("row");
+        QTest::newRow("one notch away from the user") << QList<int>{120} << false << 2;
+        QTest::newRow("one notch towards the user") << QList<int>{-120} << false << 4;
+        QTest::newRow("a large turn is one row") << QList<int>{-360} << false << 4;
+        QTest::newRow("high-resolution steps, one row each") << QList<int>{-15, -15, -15} << false << 6;
+        QTest::newRow("back and forth") << QList<int>{120, -120, -120} << false << 4;
+        QTest::newRow("mouse over the staff grid") << QList<int>{-120, -120} << true << 5;
+    }
+    void wheelMovesTheFocusedGridOneRowPerEvent()
+    {
+        QFETCH(QList<int>, deltas);
+        QFETCH(bool, overOtherGrid);
+        QFETCH(int, row);
+        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+        Dataset *okul = m_form->data()->QueryOkul;
+        TSrDBGrid *units = m_form->unitBrowser()->unitGrid();
+        TSrDBGrid *staff = m_form->unitBrowser()->staffGrid();
+        okul->setRecNo(3);
+        units->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), units);
+        QWidget *under = overOtherGrid ? staff->viewport() : units->viewport();
+        const QPointF at = QPointF(under->rect().center());
+        for (int delta : deltas) {
+            QWheelEvent wheel(at, under->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(under, &wheel);
+        }
+        QCOMPARE(okul->recNo(), row);
+        QCOMPARE(QApplication::focusWidget(), units);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    TestFixedInformation test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_fixedinformation.moc"

@@ -1,0 +1,565 @@
+// The unit entry form on the real main window: opened from the unit browser as the user
+// opens it and driven key by key and click by click while it runs modally.
+
+#include "app/application.h"
+#include "app/tform1.h"
+#include "app/tsrdbgrid.h"
+#include "app/unitbrowser.h"
+#include "app/windows.h"
+#include "data/sharedqueries.h"
+#include "entry/tkurumkayit.h"
+#include "toolkit/dbedit.h"
+#include "toolkit/recordactions.h"
+#include "toolkit/warningsound.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+namespace {
+
+// Units listed by name: ATATÜRK'ÜN, ÇAMLICA, GAZİ, İNÖNÜ.
+const QStringList kFixture = {
+    "INSERT INTO sabit (Kurum_Adi, sendikasi, ili) VALUES ('MEB', 'EĞİTİM BİR SEN', 'ANKARA')",
+    "INSERT INTO yetkili (yetkili_adi) VALUES ('AYŞE KAYA')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM BİR SEN', 'ANKARA')",
+    "INSERT INTO okul (okul_adi, ili, ilcesi) VALUES ('GAZİ LİSESİ', 'İZMİR', 'KONAK')",             // 1
+    "INSERT INTO okul (okul_adi, ili) VALUES ('ÇAMLICA İLKOKULU', 'BURSA')",                       // 2
+    "INSERT INTO okul (okul_adi) VALUES ('İNÖNÜ ORTAOKULU')",                                      // 3
+    "INSERT INTO okul (okul_adi) VALUES ('ATATÜRK''ÜN OKULU')",                                    // 4
+    "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES "
+    "(1, 'ZEYNEP', 'KOÇ', 'ZEYNEP KOÇ'), (2, 'HASAN', 'ÇELİK', 'HASAN ÇELİK'), (2, 'ELİF', 'AK', 'ELİF AK')",
+};
+
+const QString kStaffRefusal = QStringLiteral("Silmek istediğiniz birime ait personel kayıtları var. "
+                                             "Önce personel kayıtlarını silmelisiniz!");
+
+template <typename T>
+T *child(QObject *parent, const QString &name)
+{
+    T *widget = parent->findChild<T *>(name);
+    if (!widget)
+        qFatal("no control named %s", qPrintable(name));
+    return widget;
+}
+
+// Answers the program's message boxes as they come, with the given button texts in turn,
+// and keeps what each one said. A box beyond the answers is closed, and counted.
+class Answers
+{
+public:
+    explicit Answers(QStringList buttons) : m_buttons(std::move(buttons))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+    int count() const { return int(texts.size()); }
+
+    QStringList titles;
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+
+private:
+    void poll()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        titles << box->windowTitle();
+        texts << box->text();
+        icons << box->icon();
+        const QString wanted = m_next < m_buttons.size() ? m_buttons.at(m_next++) : QString();
+        for (QAbstractButton *b : box->buttons()) {
+            if (!wanted.isEmpty() && b->text().remove(QLatin1Char('&')) == wanted) {
+                b->click();
+                return;
+            }
+        }
+        box->done(0);
+    }
+
+    QStringList m_buttons;
+    int m_next = 0;
+    QTimer m_timer;
+};
+
+} // namespace
+
+class TestUnitForm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramDir> m_dir;
+    std::unique_ptr<TForm1> m_form;
+    TKurumKayit *f = nullptr;
+    Dataset *okul = nullptr;
+    Dataset *uye = nullptr;
+
+    DBEdit *box(const char *name) { return child<DBEdit>(f, QLatin1String(name)); }
+    QToolButton *tool(const char *name) { return child<QToolButton>(f, QLatin1String(name)); }
+
+    // Runs `steps` while the form is up modally, after `open` has opened it the user's way.
+    // A form that the steps leave open is hidden, which ends its modal loop.
+    void whileOpen(const std::function<void()> &open, const std::function<void()> &steps)
+    {
+        bool ran = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget() != f)
+                return;
+            poll.stop();
+            ran = true;
+            steps();
+            if (f->isVisible())
+                f->hide();
+        });
+        poll.start(10);
+        open();
+        QVERIFY(ran);
+    }
+    // A double-click on the unit's row of the unit grid.
+    std::function<void()> doubleClickOn(const QString &unit)
+    {
+        return [this, unit] {
+            QVERIFY(okul->locate("okul_adi", unit));
+            TSrDBGrid *grid = m_form->unitBrowser()->unitGrid();
+            const QRect cell = grid->visualRect(grid->model()->index(okul->recNo() - 1, 0));
+            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        };
+    }
+    std::function<void()> newUnitFromTheBrowser()
+    {
+        return [this] { QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn4"), Qt::LeftButton); };
+    }
+    void closeForm() { QTest::mouseClick(child<QPushButton>(f, "BitBtn1"), Qt::LeftButton); }
+    // Moves into "İl :" with Tab from the telephone box, as the user does.
+    void tabIntoProvince()
+    {
+        box("DBEdit4")->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(box("DBEdit4"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), box("DBEdit5"));
+    }
+    // What the table holds now, read back through a fresh statement.
+    QStringList storedUnits()
+    {
+        okul->requery();
+        QStringList names;
+        for (int row = 0; row < okul->recordCount(); ++row)
+            names << okul->textAt(row, okul->fieldIndex("okul_adi"));
+        return names;
+    }
+    QString storedProvince(const QString &unit)
+    {
+        okul->requery();
+        return okul->locate("okul_adi", unit) ? okul->fieldText("ili") : QStringLiteral("<none>");
+    }
+
+private Q_SLOTS:
+    void initTestCase() { quietOffscreenWarnings(); }
+    void init()
+    {
+        m_dir = std::make_unique<TestProgramDir>();
+        m_dir->exec(kFixture);
+        QString error;
+        m_form.reset(TForm1::create(&error));
+        QVERIFY2(m_form, qPrintable(error));
+        createWindows(m_form.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+        f = m_form->findChild<TKurumKayit *>();
+        QVERIFY(f);
+        okul = m_form->data()->QueryOkul;
+        uye = m_form->data()->Query_Uye;
+    }
+    void cleanup()
+    {
+        if (f && f->isVisible())
+            f->hide();
+        ModalAnswer yes(QStringLiteral("Evet"));
+        m_form->close();
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void formAsTheUserMeetsIt()
+    {
+        whileOpen(doubleClickOn("GAZİ"), [&] {
+            QCOMPARE(f->windowTitle(), QStringLiteral("  Birim Kayıt"));
+            QVERIFY(f->windowFlags() & Qt::Tool);
+            const QStringList columns = {"okul_adi", "okul_muduru", "adresi", "telefonu", "ili", "ilcesi"};
+            const QStringList captions = {"Birim Adı", "Birim Müdürü", "Birim Adresi", "Birim Telefonu", "İl",
+                                          "İlçesi"};
+            for (int i = 0; i < columns.size(); ++i) {
+                DBEdit *edit = f->edit(i + 1);
+                QCOMPARE(edit->field(), columns[i]);
+                QCOMPARE(edit->accessibleName(), captions[i]);
+            }
+            QCOMPARE(box("DBEdit1")->text(), QStringLiteral("GAZİ LİSESİ"));
+            QCOMPARE(box("DBEdit1")->maxLength(), 50);
+            QCOMPARE(box("DBEdit6")->maxLength(), 10);
+            QCOMPARE(box("DBEdit4")->inputMask(), DBEdit::phoneMask());
+            QCOMPARE(tool("ToolButton1")->toolTip(), QStringLiteral("Yeni Birim Ekle"));
+            QCOMPARE(tool("ToolButton2")->toolTip(), QStringLiteral("Kayıt Sil"));
+            // Save and Cancel follow the state, the moves the position.
+            RecordActions *actions = f->recordActions();
+            QVERIFY(!actions->save()->isEnabled());
+            QVERIFY(actions->first()->isEnabled());
+            QVERIFY(actions->next()->isEnabled());
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+    }
+
+    void deleteRefusedWhileTheUnitHasStaff_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::newRow("staff listed") << QString();
+        // A staff search in another unit leaves this unit's list empty, not its table rows.
+        QTest::newRow("staff hidden by a search") << QStringLiteral("z");
+    }
+    void deleteRefusedWhileTheUnitHasStaff()
+    {
+        QFETCH(QString, search);
+        if (!search.isEmpty()) {
+            QVERIFY(okul->locate("okul_adi", "GAZİ"));
+            typeText(child<QLineEdit>(m_form.get(), "Edit2"), search);
+            QCOMPARE(uye->recordCount(), 1);
+        }
+        QVERIFY(okul->locate("okul_adi", "ÇAMLICA"));
+        QCOMPARE(uye->recordCount(), search.isEmpty() ? 2 : 0);
+
+        Answers answers({"TAMAM"});
+        whileOpen(doubleClickOn("ÇAMLICA"), [&] {
+            QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.titles.at(0), QStringLiteral("Meltora"));
+            QCOMPARE(answers.texts.at(0), kStaffRefusal);
+            QCOMPARE(answers.icons.at(0), QMessageBox::NoIcon);
+            QCOMPARE(okul->fieldText("okul_adi"), QStringLiteral("ÇAMLICA İLKOKULU"));
+            closeForm();
+        });
+        QCOMPARE(storedUnits().size(), 4);
+        QCOMPARE(m_form->data()->staffCountOfUnit(2), 2);
+    }
+
+    void deleteAsksWithTheQuotedName_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QStringList>("stored");
+        const QString tail = QStringLiteral(" adlı birim ve tüm personeli silinecek. Onaylıyor musunuz?");
+        QTest::newRow("confirmed") << "İNÖNÜ" << "Evet" << "'İNÖNÜ ORTAOKULU'" + tail
+                                   << QStringList({"ATATÜRK'ÜN OKULU", "ÇAMLICA İLKOKULU", "GAZİ LİSESİ"});
+        QTest::newRow("refused") << "İNÖNÜ" << "Hayır" << "'İNÖNÜ ORTAOKULU'" + tail
+                                 << QStringList({"ATATÜRK'ÜN OKULU", "ÇAMLICA İLKOKULU", "GAZİ LİSESİ",
+                                                 "İNÖNÜ ORTAOKULU"});
+        QTest::newRow("quote in the name") << "ATATÜRK" << "Evet" << "'ATATÜRK''ÜN OKULU'" + tail
+                                           << QStringList({"ÇAMLICA İLKOKULU", "GAZİ LİSESİ", "İNÖNÜ ORTAOKULU"});
+    }
+    void deleteAsksWithTheQuotedName()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, answer);
+        QFETCH(QString, question);
+        QFETCH(QStringList, stored);
+        Answers answers({answer});
+        whileOpen(doubleClickOn(unit), [&] {
+            QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.titles.at(0), QStringLiteral("Dikkat !"));
+            QCOMPARE(answers.icons.at(0), QMessageBox::Warning);
+            QCOMPARE(answers.texts.at(0), question);
+            closeForm();
+        });
+        QCOMPARE(storedUnits(), stored);
+    }
+
+    void deleteDiscardsAPendingNewRow()
+    {
+        Answers answers({"Evet"});
+        whileOpen(newUnitFromTheBrowser(), [&] {
+            QCOMPARE(okul->state(), Dataset::State::Insert);
+            typeText(box("DBEdit2"), "ali can");
+            QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(answers.texts.value(0),
+                     QStringLiteral("'' adlı birim ve tüm personeli silinecek. Onaylıyor musunuz?"));
+            QCOMPARE(okul->state(), Dataset::State::Browse);
+            QCOMPARE(okul->recordCount(), 4);
+            closeForm();
+        });
+        QCOMPARE(storedUnits().size(), 4);
+    }
+
+    void enteringTheProvinceTakesTheFixedOne_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("saved") << "Evet" << "ANKARA";
+        QTest::newRow("not saved") << "Hayır" << "İZMİR";
+    }
+    void enteringTheProvinceTakesTheFixedOne()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, stored);
+        Answers answers({answer});
+        whileOpen(doubleClickOn("GAZİ"), [&] {
+            QCOMPARE(box("DBEdit5")->text(), QStringLiteral("İZMİR"));
+            tabIntoProvince();
+            QCOMPARE(box("DBEdit5")->text(), QStringLiteral("ANKARA"));
+            QCOMPARE(okul->fieldText("ili"), QStringLiteral("ANKARA"));
+            QCOMPARE(okul->state(), Dataset::State::Edit);
+            closeForm();
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.titles.at(0), QStringLiteral("Dikkat !"));
+            QCOMPARE(answers.icons.at(0), QMessageBox::NoIcon);
+            QCOMPARE(answers.texts.at(0), QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
+            QVERIFY(!f->isVisible());
+            QCOMPARE(okul->state(), Dataset::State::Browse);
+        });
+        QCOMPARE(storedProvince("GAZİ"), stored);
+    }
+
+    void typedProvinceLastsUntilTheBoxIsEnteredAgain()
+    {
+        whileOpen(doubleClickOn("GAZİ"), [&] {
+            tabIntoProvince();
+            typeText(box("DBEdit5"), "izmir"); // Tab selected the filled-in province
+            QCOMPARE(okul->fieldText("ili"), QStringLiteral("İZMİR"));
+            // Coming back to the window is not entering the box.
+            {
+                Answers answers({"TAMAM"});
+                QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton); // the unit has staff: a message
+                QCOMPARE(answers.count(), 1);
+            }
+            f->activateWindow();
+            waitIdle();
+            QCOMPARE(okul->fieldText("ili"), QStringLiteral("İZMİR"));
+            QTest::keyClick(box("DBEdit5"), Qt::Key_Tab);
+            tabIntoProvince();
+            QCOMPARE(okul->fieldText("ili"), QStringLiteral("ANKARA"));
+            okul->cancel();
+            closeForm();
+        });
+    }
+
+    void afterNewTheProvinceWaitsForTheBox_data()
+    {
+        QTest::addColumn<bool>("fromBrowser");
+        QTest::newRow("form's New") << false;
+        QTest::newRow("browser's Yeni Birim Kaydı") << true;
+    }
+    void afterNewTheProvinceWaitsForTheBox()
+    {
+        QFETCH(bool, fromBrowser);
+        whileOpen(fromBrowser ? newUnitFromTheBrowser() : doubleClickOn("GAZİ"), [&] {
+            if (!fromBrowser) {
+                QTest::mouseClick(tool("ToolButton1"), Qt::LeftButton);
+                QCOMPARE(QApplication::focusWidget(), box("DBEdit1"));
+            }
+            QCOMPARE(okul->state(), Dataset::State::Insert);
+            QCOMPARE(okul->recordCount(), 5);
+            QCOMPARE(box("DBEdit5")->text(), QString());
+            QVERIFY(okul->value("ili").isNull());
+            tabIntoProvince();
+            QCOMPARE(box("DBEdit5")->text(), QStringLiteral("ANKARA"));
+            QCOMPARE(okul->fieldText("ili"), QStringLiteral("ANKARA"));
+            okul->cancel();
+            closeForm();
+        });
+    }
+
+    void withoutFixedInformationTheProvinceEmpties()
+    {
+        m_form->data()->QuerySabit->remove();
+        QVERIFY(m_form->data()->QuerySabit->isEmpty());
+        whileOpen(doubleClickOn("GAZİ"), [&] {
+            tabIntoProvince();
+            QCOMPARE(box("DBEdit5")->text(), QString());
+            QVERIFY(okul->value("ili").isNull());
+            QCOMPARE(okul->state(), Dataset::State::Edit);
+            Answers answers({"Evet"});
+            closeForm();
+            QCOMPARE(answers.count(), 1);
+        });
+        QCOMPARE(storedProvince("GAZİ"), QString());
+    }
+
+    void boxesTypeInCapitals_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Birim Adı") << "DBEdit1" << "okul_adi" << "ankara" << "ANKARA";
+        QTest::newRow("İl") << "DBEdit5" << "ili" << "izmir" << "İZMİR";
+        QTest::newRow("Birim Müdürü") << "DBEdit2" << "okul_muduru" << "ılgaz çiçek" << "ILGAZ ÇİÇEK";
+        QTest::newRow("İlçesi, q and w as typed") << "DBEdit6" << "ilcesi" << "qwx" << "qwX";
+    }
+    void boxesTypeInCapitals()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        whileOpen(newUnitFromTheBrowser(), [&] {
+            DBEdit *edit = this->box(qPrintable(box));
+            edit->setFocus(Qt::TabFocusReason);
+            typeText(edit, typed);
+            QCOMPARE(edit->text(), shown);
+            QCOMPARE(okul->fieldText(column), shown);
+            okul->cancel();
+            closeForm();
+        });
+    }
+
+    void closingANewRowWithoutNameAsksNothing_data()
+    {
+        QTest::addColumn<QString>("typedHead");
+        QTest::addColumn<QString>("head");
+        QTest::newRow("nothing typed") << QString() << QString();
+        QTest::newRow("only the head typed") << QStringLiteral("ali can") << QStringLiteral("ALİ CAN");
+    }
+    void closingANewRowWithoutNameAsksNothing()
+    {
+        QFETCH(QString, typedHead);
+        QFETCH(QString, head);
+        Answers answers({});
+        whileOpen(newUnitFromTheBrowser(), [&] {
+            typeText(box("DBEdit2"), typedHead);
+            closeForm();
+            waitIdle();
+            QCOMPARE(answers.count(), 0);
+            QVERIFY(!f->isVisible());
+        });
+        QCOMPARE(okul->state(), Dataset::State::Insert);
+        QCOMPARE(okul->recordCount(), 5);
+        QCOMPARE(okul->fieldText("okul_muduru"), head);
+
+        // Opened again, the form shows the pending row.
+        whileOpen([this] { f->execute(); }, [&] {
+            QCOMPARE(okul->state(), Dataset::State::Insert);
+            QCOMPARE(box("DBEdit2")->text(), head);
+            okul->cancel();
+            closeForm();
+        });
+    }
+
+    void tooLongValueIsRefusedAndKept_data()
+    {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("Kaydet") << false;
+        QTest::newRow("closing, Evet") << true;
+    }
+    void tooLongValueIsRefusedAndKept()
+    {
+        QFETCH(bool, byClosing);
+        const QString typed = QStringLiteral("çok programlı anadolu lisesi ve mesleki teknik eğitim");
+        const QString name = QStringLiteral("ÇOK PROGRAMLI ANADOLU LİSESİ VE MESLEKİ TEKNİK EĞİTİM");
+        QCOMPARE(name.size(), 53);
+        Answers answers(byClosing ? QStringList{"Evet", "TAMAM"} : QStringList{"TAMAM"});
+        whileOpen(newUnitFromTheBrowser(), [&] {
+            // The box stops typing at the column's 50 characters; with its limit lifted the
+            // table's own limit is what refuses.
+            box("DBEdit1")->setMaxLength(100);
+            box("DBEdit1")->setFocus(Qt::TabFocusReason);
+            typeText(box("DBEdit1"), typed);
+            QCOMPARE(box("DBEdit1")->text(), name);
+            if (byClosing) {
+                closeForm();
+            } else {
+                waitIdle(); // the idle-time refresh enables Save
+                QTest::mouseClick(f->recordActions()->save(), Qt::LeftButton);
+            }
+            QCOMPARE(answers.count(), byClosing ? 2 : 1);
+            QCOMPARE(answers.titles.last(), QStringLiteral("Meltora"));
+            QCOMPARE(answers.texts.last(),
+                     QStringLiteral("'okul_adi' alanına girilen değer çok uzun: en fazla 50 karakter olabilir."));
+            QVERIFY(f->isVisible());
+            QCOMPARE(okul->state(), Dataset::State::Insert);
+            QCOMPARE(box("DBEdit1")->text(), name);
+            QCOMPARE(okul->fieldText("okul_adi"), name);
+
+            box("DBEdit1")->setFocus(Qt::MouseFocusReason);
+            for (int extra = 0; extra < 3; ++extra)
+                QTest::keyClick(box("DBEdit1"), Qt::Key_Backspace);
+            waitIdle();
+            QTest::mouseClick(f->recordActions()->save(), Qt::LeftButton);
+            QCOMPARE(okul->state(), Dataset::State::Browse);
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+        QVERIFY(storedUnits().contains(name.left(50)));
+    }
+
+    void warningSoundOnMouseDown_data()
+    {
+        QTest::addColumn<bool>("sound");
+        QTest::newRow("sound on") << true;
+        QTest::newRow("sound off") << false;
+    }
+    void warningSoundOnMouseDown()
+    {
+        QFETCH(bool, sound);
+        m_form->settings().sound = sound;
+        Answers answers({"Hayır"});
+        whileOpen(doubleClickOn("İNÖNÜ"), [&] {
+            const int before = warningsound::playCount();
+            QTest::mousePress(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(warningsound::playCount() - before, sound ? 1 : 0);
+            QCOMPARE(answers.count(), 0); // the question comes with the click
+            QTest::mouseRelease(tool("ToolButton2"), Qt::LeftButton);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(warningsound::playCount() - before, sound ? 1 : 0);
+            closeForm();
+        });
+        QCOMPARE(storedUnits().size(), 4);
+    }
+
+    void movesChangeTheCurrentUnitOfTheMainWindow()
+    {
+        whileOpen(doubleClickOn("ATATÜRK"), [&] {
+            RecordActions *actions = f->recordActions();
+            QVERIFY(!actions->first()->isEnabled());
+            QTest::mouseClick(actions->next(), Qt::LeftButton);
+            QCOMPARE(box("DBEdit1")->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
+            QCOMPARE(uye->recordCount(), 2);
+            QTest::mouseClick(actions->last(), Qt::LeftButton);
+            QCOMPARE(box("DBEdit1")->text(), QStringLiteral("İNÖNÜ ORTAOKULU"));
+            QCOMPARE(uye->recordCount(), 0);
+            waitIdle();
+            QVERIFY(!actions->next()->isEnabled());
+            QVERIFY(actions->prior()->isEnabled());
+            closeForm();
+        });
+        QCOMPARE(okul->fieldText("okul_adi"), QStringLiteral("İNÖNÜ ORTAOKULU"));
+    }
+
+    void escapeDoesNotClose()
+    {
+        whileOpen(doubleClickOn("GAZİ"), [&] {
+            box("DBEdit1")->setFocus();
+            QTest::keyClick(box("DBEdit1"), Qt::Key_Escape);
+            QTest::keyClick(box("DBEdit1"), Qt::Key_Return);
+            QVERIFY(f->isVisible());
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    TestUnitForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_unitform.moc"
