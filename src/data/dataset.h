@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Database;
@@ -123,6 +124,9 @@ private:
     struct Row;
     enum class Kind { Text, Integer, Real, YesNo };
 
+    struct ClientOrder;
+    static std::optional<ClientOrder> clientOrder(const QString &statement);
+    void orderRows(int field, bool descending);
     void fetch();
     void rebuildView();
     void applyOrder();
@@ -155,7 +159,7 @@ private:
     QStringList m_columns; // the table's column behind each field, for writing back
     QStringList m_hiddenFields;
 
-    std::vector<std::unique_ptr<Row>> m_rows; // fetched rows, in statement order
+    std::vector<Row> m_rows; // fetched rows, in statement order; deleted ones leave empty slots
     std::vector<int> m_order;                 // m_rows indexes in sort order
     std::vector<int> m_view;                  // m_order filtered by the master link
     int m_cursor = 0;

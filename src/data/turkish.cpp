@@ -31,17 +31,6 @@ char32_t nextUtf8(const unsigned char *&p, const unsigned char *end)
     return cp;
 }
 
-// Decodes into a buffer that is reused, so that comparing and matching inside a query
-// allocates nothing per row.
-void decodeUtf8(const char *s, int n, std::u32string &out)
-{
-    out.clear();
-    auto p = reinterpret_cast<const unsigned char *>(s);
-    auto end = p + n;
-    while (p < end)
-        out.push_back(nextUtf8(p, end));
-}
-
 // Walks UTF-8 text code point by code point without decoding it first.
 struct Utf8Iterator {
     const unsigned char *p;
@@ -208,36 +197,59 @@ QByteArray sortKey(QStringView text)
     return key;
 }
 
+QByteArray sortKeyUtf8(const char *text, int length)
+{
+    QByteArray key;
+    key.reserve(length * 3 + 2);
+    auto begin = reinterpret_cast<const unsigned char *>(text);
+    auto end = begin + length;
+    for (auto p = begin; p < end;) {
+        uint16_t w = weightsOf(nextUtf8(p, end)).primary;
+        key.append(char(w >> 8));
+        key.append(char(w & 0xFF));
+    }
+    key.append('\0');
+    key.append('\0');
+    for (auto p = begin; p < end;)
+        key.append(char(weightsOf(nextUtf8(p, end)).tertiary));
+    return key;
+}
+
 bool like(const char *pattern, int patternLength, const char *text, int textLength)
 {
-    thread_local std::u32string p, t;
-    decodeUtf8(pattern, patternLength, p);
-    decodeUtf8(text, textLength, t);
-    for (auto &c : p)
-        if (c != '%' && c != '_')
-            c = toLower(c);
-    for (auto &c : t)
-        c = toLower(c);
-
-    // Greedy matching with one back-track point per '%', linear in practice.
-    size_t pi = 0, ti = 0, starP = std::u32string::npos, starT = 0;
-    while (ti < t.size()) {
-        if (pi < p.size() && (p[pi] == '_' || (p[pi] != '%' && p[pi] == t[ti]))) {
-            ++pi;
-            ++ti;
-        } else if (pi < p.size() && p[pi] == '%') {
-            starP = pi++;
-            starT = ti;
-        } else if (starP != std::u32string::npos) {
-            pi = starP + 1;
-            ti = ++starT;
+    // Greedy matching with one back-track point per '%', walking both texts in place so
+    // that a row that differs in its first letters costs only those letters.
+    using P = const unsigned char *;
+    P p = reinterpret_cast<P>(pattern), pEnd = p + patternLength;
+    P t = reinterpret_cast<P>(text), tEnd = t + textLength;
+    P starP = nullptr, starT = nullptr;
+    while (t < tEnd) {
+        P pNext = p, tNext = t;
+        const char32_t pc = p < pEnd ? nextUtf8(pNext, pEnd) : 0;
+        if (p < pEnd && pc == '%') {
+            starP = p = pNext;
+            starT = t;
+            continue;
+        }
+        const char32_t tc = nextUtf8(tNext, tEnd);
+        if (p < pEnd && (pc == '_' || toLower(pc) == toLower(tc))) {
+            p = pNext;
+            t = tNext;
+        } else if (starP) {
+            p = starP;
+            nextUtf8(starT, tEnd);
+            t = starT;
         } else {
             return false;
         }
     }
-    while (pi < p.size() && p[pi] == '%')
-        ++pi;
-    return pi == p.size();
+    while (p < pEnd) {
+        P pNext = p;
+        if (nextUtf8(pNext, pEnd) != '%')
+            return false;
+        p = pNext;
+    }
+    return true;
 }
 
 } // namespace turkish

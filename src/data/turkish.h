@@ -19,6 +19,7 @@ int compareUtf8(const char *a, int aLength, const char *b, int bLength);
 
 // A byte string whose memcmp order is the order of compare().
 QByteArray sortKey(QStringView text);
+QByteArray sortKeyUtf8(const char *text, int length);
 
 // Case-insensitive LIKE with % (any run) and _ (one character), both UTF-8.
 bool like(const char *pattern, int patternLength, const char *text, int textLength);
