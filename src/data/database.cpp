@@ -80,7 +80,9 @@ bool Database::openHandle(const QString &path, const QByteArray &key, int flags,
 bool Database::open(const QString &path, const QByteArray &key, QString *error)
 {
     close();
-    if (!openHandle(path, key, SQLITE_OPEN_READWRITE, &m_db, error))
+    // The program reaches the database from its one user-interface thread only, so the
+    // connection needs no lock around every call.
+    if (!openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, &m_db, error))
         return false;
     m_path = path;
     return true;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class QTimer;
+
+// Small pieces the benchmarks share: timing, order statistics, the sqlcipher shell as the
+// reference measured in the same run, and a report that marks figures beyond their target.
+namespace bench {
+
+void say(const QString &line);
+
+class Timer
+{
+public:
+    Timer() { m_timer.start(); }
+    double ms() const { return double(m_timer.nsecsElapsed()) / 1e6; }
+
+private:
+    QElapsedTimer m_timer;
+};
+
+double median(std::vector<double> values);
+double percentile(std::vector<double> values, double p);
+
+// Wall time of the sqlcipher shell opening the database with our key and page size and
+// running the statements with its output sent to /dev/null; the median of reps runs,
+// or -1 when the shell is not there.
+double shellMedian(const QString &database, const QString &statements, int reps);
+
+class Report
+{
+public:
+    void ratio(const QString &what, double ms, double referenceMs, double target);
+    void percentiles(const QString &what, const std::vector<double> &ms, double p95Target);
+    void limit(const QString &what, double ms, double targetMs);
+    void print() const;
+
+private:
+    QStringList m_lines;
+};
+
+// While it lives, answers every modal dialog by clicking the button with the given text.
+class AnswerModals
+{
+public:
+    explicit AnswerModals(const QString &button);
+    ~AnswerModals();
+
+private:
+    QTimer *m_timer;
+};
+
+} // namespace bench
