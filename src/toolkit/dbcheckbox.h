@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QPointer>
 
 class Dataset;
+class FieldLink;
 
 // A tick box bound to a yes/no field.
 class DBCheckBox : public QCheckBox
@@ -14,9 +14,5 @@ public:
     void refresh();
 
 private:
-    void userClicked(bool checked);
-
-    QPointer<Dataset> m_dataset;
-    QString m_field;
-    bool m_writing = false;
+    FieldLink *m_link;
 };

@@ -1,42 +1,31 @@
 #include "dbcombobox.h"
 
-#include "data/dataset.h"
+#include "fieldlink.h"
 #include "guard.h"
 
 DBComboBox::DBComboBox(Dataset *dataset, const QString &field, QWidget *parent)
-    : QComboBox(parent), m_dataset(dataset), m_field(field)
+    : QComboBox(parent), m_link(new FieldLink(dataset, field, this, [this] { refresh(); }))
 {
-    connect(dataset, &Dataset::rowsReset, this, &DBComboBox::refresh);
-    connect(dataset, &Dataset::currentMoved, this, &DBComboBox::refresh);
-    connect(dataset, &Dataset::rowUpdated, this, &DBComboBox::refresh);
-    connect(dataset, &Dataset::stateChanged, this, &DBComboBox::refresh);
-    connect(this, &QComboBox::activated, this, [this](int index) { guard::run([&] { userPicked(index); }); });
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (guard::run([&] { m_link->writeText(itemText(index)); }))
+            Q_EMIT userChanged(index);
+    });
+    refresh();
 }
 
-void DBComboBox::userPicked(int index)
+Dataset *DBComboBox::dataset() const
 {
-    if (!m_dataset)
-        return;
-    m_writing = true;
-    try {
-        if (!m_dataset->isEditing())
-            m_dataset->edit();
-        m_dataset->setFieldText(m_field, itemText(index));
-    } catch (...) {
-        m_writing = false;
-        throw;
-    }
-    m_writing = false;
-    Q_EMIT userChanged(index);
+    return m_link->dataset();
+}
+
+QString DBComboBox::field() const
+{
+    return m_link->field();
 }
 
 void DBComboBox::refresh()
 {
-    if (m_writing)
-        return;
-    QString value;
-    if (m_dataset && m_dataset->isOpen() && !m_dataset->isEmpty() && m_dataset->hasField(m_field))
-        value = m_dataset->fieldText(m_field);
+    const QString value = m_link->text();
     const int index = value.isEmpty() ? -1 : findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index != currentIndex())
         setCurrentIndex(index);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QComboBox>
-#include <QPointer>
 
 class Dataset;
+class FieldLink;
 
 // A fixed list bound to a field: the user picks one of its items, whose text is stored.
 class DBComboBox : public QComboBox
@@ -11,8 +11,8 @@ class DBComboBox : public QComboBox
     Q_OBJECT
 public:
     DBComboBox(Dataset *dataset, const QString &field, QWidget *parent = nullptr);
-    Dataset *dataset() const { return m_dataset; }
-    QString field() const { return m_field; }
+    Dataset *dataset() const;
+    QString field() const;
     void refresh();
 
 Q_SIGNALS:
@@ -20,9 +20,5 @@ Q_SIGNALS:
     void userChanged(int index);
 
 private:
-    void userPicked(int index);
-
-    QPointer<Dataset> m_dataset;
-    QString m_field;
-    bool m_writing = false;
+    FieldLink *m_link;
 };

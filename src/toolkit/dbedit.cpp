@@ -1,17 +1,24 @@
 #include "dbedit.h"
 
-#include "data/dataset.h"
+#include "fieldlink.h"
 #include "guard.h"
 
 DBEdit::DBEdit(Dataset *dataset, const QString &field, QWidget *parent)
-    : QLineEdit(parent), m_dataset(dataset), m_field(field)
+    : QLineEdit(parent), m_link(new FieldLink(dataset, field, this, [this] { refresh(); }))
 {
-    connect(dataset, &Dataset::rowsReset, this, &DBEdit::refresh);
-    connect(dataset, &Dataset::currentMoved, this, &DBEdit::refresh);
-    connect(dataset, &Dataset::rowUpdated, this, &DBEdit::refresh);
-    connect(dataset, &Dataset::stateChanged, this, &DBEdit::refresh);
-    connect(this, &QLineEdit::textEdited, this, [this] { guard::run([this] { userEdited(); }); });
+    connect(this, &QLineEdit::textEdited, this,
+            [this] { guard::run([this] { m_link->writeText(storedValue()); }); });
     refresh();
+}
+
+Dataset *DBEdit::dataset() const
+{
+    return m_link->dataset();
+}
+
+QString DBEdit::field() const
+{
+    return m_link->field();
 }
 
 QString DBEdit::phoneMask()
@@ -42,35 +49,13 @@ QString DBEdit::storedValue() const
     return {};
 }
 
-void DBEdit::userEdited()
-{
-    if (!m_dataset)
-        return;
-    m_writing = true;
-    try {
-        if (!m_dataset->isEditing())
-            m_dataset->edit();
-        m_dataset->setFieldText(m_field, storedValue());
-    } catch (...) {
-        m_writing = false;
-        throw;
-    }
-    m_writing = false;
-}
-
 void DBEdit::refresh()
 {
-    if (m_writing)
-        return; // the change came from this box: its text is already right
-    QString value;
-    bool open = m_dataset && m_dataset->isOpen() && m_dataset->hasField(m_field);
-    if (open) {
-        const int size = m_dataset->fieldSize(m_field);
-        if (m_mask == Mask::None)
-            setMaxLength(size > 0 ? size : 32767);
-        if (!m_dataset->isEmpty())
-            value = m_dataset->fieldText(m_field);
+    if (m_mask == Mask::None) {
+        const int size = m_link->size();
+        setMaxLength(size > 0 ? size : 32767);
     }
+    const QString value = m_link->text();
     if (value != storedValue()) {
         setText(value);
         if (!hasFocus())

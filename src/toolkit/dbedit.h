@@ -1,14 +1,12 @@
 #pragma once
 
 #include <QLineEdit>
-#include <QPointer>
 
 class Dataset;
+class FieldLink;
 
-// A line edit bound to a field of its dataset's current row. It shows the field and
-// follows every move and change of the row; the user's first change puts the dataset into
-// edit state (an empty dataset starts a new row) and each change is written to the row.
-// It takes no more characters than the column holds.
+// A line edit bound to a field of its dataset's current row. It takes no more characters
+// than the column holds; the phone and date masks keep their literals in the stored text.
 class DBEdit : public QLineEdit
 {
     Q_OBJECT
@@ -16,8 +14,8 @@ public:
     enum class Mask { None, Phone, Date };
 
     DBEdit(Dataset *dataset, const QString &field, QWidget *parent = nullptr);
-    Dataset *dataset() const { return m_dataset; }
-    QString field() const { return m_field; }
+    Dataset *dataset() const;
+    QString field() const;
     void setMask(Mask mask);
     void refresh();
 
@@ -26,11 +24,8 @@ public:
     static QString dateMask();
 
 private:
-    void userEdited();
     QString storedValue() const;
 
-    QPointer<Dataset> m_dataset;
-    QString m_field;
+    FieldLink *m_link;
     Mask m_mask = Mask::None;
-    bool m_writing = false;
 };

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <QPointer>
 
 class Dataset;
+class FieldLink;
 
 // A multi-line text bound to a memo field.
 class DBMemo : public QPlainTextEdit
@@ -14,10 +14,6 @@ public:
     void refresh();
 
 private:
-    void userEdited();
-
-    QPointer<Dataset> m_dataset;
-    QString m_field;
-    bool m_writing = false;
+    FieldLink *m_link;
     bool m_refreshing = false;
 };
