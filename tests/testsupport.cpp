@@ -1,17 +1,20 @@
 #include "testsupport.h"
 
+#include "app/tform1.h"
+#include "app/windows.h"
 #include "data/database.h"
+#include "data/dataset.h"
 #include "data/programdir.h"
 #include "data/schema.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QEventLoop>
-#include <QLabel>
-#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <stdexcept>
 
 void waitIdle(int ms)
@@ -24,8 +27,9 @@ void waitIdle(int ms)
 void typeText(QWidget *widget, const QString &text)
 {
     for (QChar ch : text) {
-        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        // Qt's key codes of printable ASCII are the characters themselves, letters upper case.
+        const Qt::Key key = ch.unicode() < 128 ? Qt::Key(ch.toUpper().unicode()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, widget, key, QString(ch), Qt::NoModifier);
     }
 }
 
@@ -56,46 +60,145 @@ void TestProgramDir::exec(const QStringList &statements) const
     exec(statements.join(QStringLiteral(";\n")));
 }
 
-ModalAnswer::ModalAnswer(const QString &buttonText, int timeoutMs)
-    : m_button(buttonText), m_remaining(timeoutMs / 20), m_timer(new QTimer)
+QString TestProgramDir::settingsPath() const
 {
-    QObject::connect(m_timer, &QTimer::timeout, [this] { poll(); });
-    m_timer->start(20);
+    return QDir(m_dir.path()).filePath(QStringLiteral("PersonelKayit.ini"));
 }
 
-ModalAnswer::~ModalAnswer()
+QStringList itemTexts(const QComboBox *list)
 {
-    delete m_timer;
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->itemText(i);
+    return out;
 }
 
-void ModalAnswer::poll()
+QStringList columnOf(const Dataset &dataset, const QString &field)
 {
-    if (m_answered || --m_remaining < 0) {
-        m_timer->stop();
-        return;
-    }
+    QStringList out;
+    const int index = dataset.fieldIndex(field);
+    for (int row = 0; row < dataset.recordCount(); ++row)
+        out << dataset.textAt(row, index);
+    return out;
+}
+
+Answers::Answers(QStringList buttons, QString windowName)
+    : m_buttons(std::move(buttons)), m_windowName(std::move(windowName))
+{
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+    m_timer.start(10);
+}
+
+void Answers::poll()
+{
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal)
+    if (!modal || !modal->isVisible())
+        return; // a window just answered is hidden until its modal loop returns
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    if (m_windowName.isEmpty() ? !box : modal->objectName() != m_windowName)
         return;
-    if (auto box = qobject_cast<QMessageBox *>(modal)) {
-        m_text = box->text();
-    } else if (auto label = modal->findChild<QLabel *>()) {
-        m_text = label->text();
-    }
-    m_title = modal->windowTitle();
-    for (QAbstractButton *b : modal->findChildren<QAbstractButton *>()) {
-        if (b->text().remove(QLatin1Char('&')) == m_button) {
-            m_answered = true;
-            m_timer->stop();
-            b->click();
-            return;
+    titles << modal->windowTitle();
+    texts << (box ? box->text() : QString());
+    icons << (box ? box->icon() : QMessageBox::NoIcon);
+    // A message box lists its buttons in the order the user sees them.
+    const QList<QAbstractButton *> offered =
+        box ? box->buttons() : modal->findChildren<QAbstractButton *>();
+    QStringList names;
+    for (QAbstractButton *b : offered)
+        names << b->text();
+    buttons << names;
+
+    const int index = count() - 1;
+    if (index < m_buttons.size()) {
+        for (QAbstractButton *b : offered) {
+            if (b->text().remove(QLatin1Char('&')) == m_buttons.at(index)) {
+                ++m_clicked;
+                b->click();
+                return;
+            }
         }
     }
+    // done() rather than close(): the save question ignores its close box.
+    if (auto *dialog = qobject_cast<QDialog *>(modal))
+        dialog->done(0);
+    else
+        modal->close();
 }
 
-namespace {
-// The offscreen platform warns about window size hints on every top-level window; that
-// noise would hide the warnings that matter.
+void whileOpen(QWidget *window, const std::function<void()> &open,
+               const std::function<void()> &steps)
+{
+    bool ran = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() != window)
+            return;
+        poll.stop();
+        ran = true;
+        steps();
+        if (window->isVisible())
+            window->hide();
+    });
+    poll.start(10);
+    open();
+    QVERIFY2(ran, qPrintable(QStringLiteral("%1 never came up").arg(window->objectName())));
+}
+
+MainWindowFixture::MainWindowFixture(const QStringList &rows)
+{
+    if (!rows.isEmpty())
+        m_dir.exec(rows);
+}
+
+MainWindowFixture::~MainWindowFixture()
+{
+    close();
+}
+
+TForm1 *MainWindowFixture::start(Windows windows)
+{
+    m_form.reset(); // a restart: the old window lets the database go first
+    QString error;
+    m_form.reset(TForm1::create(&error));
+    if (!m_form)
+        qFatal("the main window did not start: %s", qPrintable(error));
+    if (windows == Windows::All)
+        createWindows(m_form.get());
+    m_form->show();
+    if (!QTest::qWaitForWindowActive(m_form.get()))
+        qFatal("the main window never became active");
+    return m_form.get();
+}
+
+void MainWindowFixture::click(const char *button)
+{
+    // The panels only: the dialogs the window owns have push buttons of the same names.
+    QTest::mouseClick(child<QPushButton>(m_form->centralWidget(), QLatin1String(button)),
+                      Qt::LeftButton);
+}
+
+void MainWindowFixture::closeAnswering(const QString &answer)
+{
+    Answers box({answer});
+    m_form->close();
+    QVERIFY(box.answered());
+    QCOMPARE(box.text(), QStringLiteral("Programdan çıkmak istiyor musunuz?"));
+    QCOMPARE(box.title(), QStringLiteral(" Meltora"));
+}
+
+void MainWindowFixture::close()
+{
+    if (m_form && m_form->isVisible()) {
+        Answers yes({QStringLiteral("Evet")});
+        m_form->close();
+    }
+    m_form.reset();
+}
+
+namespace
+{
+// The offscreen platform warns about window size hints on every top-level window, and that
+// it cannot raise a pop-up or let it grab the keyboard each time a list or menu opens.
 QtMessageHandler previousHandler = nullptr;
 void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {

@@ -1,22 +1,48 @@
 #pragma once
 
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
+#include <memory>
 
 class Database;
+class Dataset;
+class QComboBox;
+class TForm1;
 
 // Lets the event loop run until it has nothing to do, as it does between the user's
 // actions; the main window's idle-time refresh runs then. (QTest::qWait never blocks,
 // so it never reaches that point.)
 void waitIdle(int ms = 30);
 
-// Types text key by key, as the keyboard would (QTest::keyClicks takes Latin-1 only).
+// Types text key by key, as the keyboard would: Turkish letters included (QTest::keyClicks
+// takes Latin-1 only), and ASCII characters with their key codes, as the keyboard sends them.
 void typeText(QWidget *widget, const QString &text);
 
-// Call from initTestCase: drops the offscreen platform's size-hint warnings.
+// Call from initTestCase: drops the offscreen platform's warnings about what it cannot do
+// (size hints, raising pop-ups, grabbing the keyboard), which would hide the warnings that matter.
 void quietOffscreenWarnings();
+
+// The control of that name below `parent`. A missing one ends the run: no check about it
+// could mean anything.
+template <typename T> T *child(const QObject *parent, const QString &name)
+{
+    T *found = parent->findChild<T *>(name);
+    if (!found)
+        qFatal("no control named %s", qPrintable(name));
+    return found;
+}
+
+// The texts of a list's items, in their order.
+QStringList itemTexts(const QComboBox *list);
+
+// One field of every row a dataset holds, without moving its cursor.
+QStringList columnOf(const Dataset &dataset, const QString &field);
 
 // A fresh program folder with an empty Data.dat for each test; ProgramDir points at it.
 class TestProgramDir
@@ -25,6 +51,8 @@ public:
     TestProgramDir();
     QString path() const { return m_dir.path(); }
     QString databasePath() const;
+    // Where the program keeps its settings; named here so that the tests notice a rename.
+    QString settingsPath() const;
     // Runs SQL on the database through a connection of its own.
     void exec(const QString &sql) const;
     void exec(const QStringList &statements) const;
@@ -33,23 +61,71 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Clicks the button with the given text on the next modal dialog that opens, and
-// remembers the dialog's text. Used for the program's message boxes.
-class ModalAnswer
+// Answers the modal windows that come up while it lives, with the given button texts in
+// turn, and keeps what each one showed. Only the program's message boxes are answered, never
+// the entry form that is open under them; given a window's object name, only windows of
+// that name are (the code lists). A window beyond the answers, or without the button asked
+// for, is closed, and counted, so that an unexpected question never hangs a test. Hence one
+// Answers at a time: give it every window that the step brings up.
+class Answers
 {
 public:
-    explicit ModalAnswer(const QString &buttonText, int timeoutMs = 5000);
-    ~ModalAnswer();
-    bool answered() const { return m_answered; }
-    QString text() const { return m_text; }
-    QString title() const { return m_title; }
+    explicit Answers(QStringList buttons, QString windowName = QString());
+
+    // How many windows came up.
+    int count() const { return int(titles.size()); }
+    // Every answer given was clicked, each in its own window.
+    bool answered() const { return m_clicked == m_buttons.size(); }
+    // What the first window showed: most tests expect one question.
+    QString title() const { return titles.value(0); }
+    QString text() const { return texts.value(0); }
+
+    QStringList titles;
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+    QList<QStringList> buttons; // the button texts each window offered
 
 private:
     void poll();
-    QString m_button;
-    QString m_text;
-    QString m_title;
-    bool m_answered = false;
-    int m_remaining;
-    class QTimer *m_timer;
+
+    QStringList m_buttons;
+    QString m_windowName;
+    int m_clicked = 0;
+    QTimer m_timer;
+};
+
+// Drives a modal window from inside its modal loop: `open` opens it the user's way and
+// returns once the loop has ended; `steps` run as soon as `window` is the active modal
+// window. A window the steps leave open is hidden, which ends its loop, so that a failed
+// check never leaves the test waiting. Fails the test when the window never came up.
+void whileOpen(QWidget *window, const std::function<void()> &open,
+               const std::function<void()> &steps);
+
+// The real main window on a fresh program folder, started the program's way: TForm1::create
+// on the folder's database, the long-lived windows when asked for, then shown. Destroying
+// it closes the window, answering the exit question "Evet", before the folder goes.
+class MainWindowFixture
+{
+public:
+    // Whether the long-lived windows (the entry forms, the code lists, the wheel rule) are
+    // created too; without them the commands that open them do nothing.
+    enum class Windows { MainOnly, All };
+
+    // `rows` are written into the database before the start.
+    explicit MainWindowFixture(const QStringList &rows = {});
+    ~MainWindowFixture();
+
+    TestProgramDir &dir() { return m_dir; }
+    // A window that cannot start ends the run: no check could go on without it.
+    TForm1 *start(Windows windows);
+    // Clicks a push button of the main window's own panels, as the user does.
+    void click(const char *button);
+    // Closes the window as the user does, checking the exit question and answering it.
+    void closeAnswering(const QString &answer);
+    // Closes a window still open, answering "Evet", and lets it go.
+    void close();
+
+private:
+    TestProgramDir m_dir;
+    std::unique_ptr<TForm1> m_form;
 };

@@ -2,7 +2,6 @@
 
 #include "app/application.h"
 #include "app/tform1.h"
-#include "app/windows.h"
 #include "entry/tfrmkod.h"
 #include "entry/tfrmunvan.h"
 #include "testsupport.h"
@@ -11,7 +10,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <memory>
 
 namespace {
@@ -38,47 +36,17 @@ class TestCodeLists : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
-
-    // Opens the list the way its opener does and runs `steps` while it is up; the steps end
-    // by closing it, or it is hidden, which ends its modal loop.
-    void whileOpen(QDialog *list, const std::function<void()> &open, const std::function<void()> &steps)
-    {
-        bool ran = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (QApplication::activeModalWidget() != list)
-                return;
-            poll.stop();
-            ran = true;
-            steps();
-            if (list->isVisible())
-                list->hide();
-        });
-        poll.start(10);
-        open();
-        QVERIFY(ran);
-    }
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
 
 private Q_SLOTS:
     void initTestCase() { quietOffscreenWarnings(); }
     void init()
     {
-        m_dir = std::make_unique<TestProgramDir>();
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        QVERIFY2(m_form, qPrintable(error));
-        createWindows(m_form.get());
-        m_form->show();
+        m_main = std::make_unique<MainWindowFixture>();
+        m_form = m_main->start(MainWindowFixture::Windows::All);
     }
-    void cleanup()
-    {
-        ModalAnswer yes(QStringLiteral("Evet"));
-        m_form->close();
-        m_form.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_main.reset(); }
 
     void everyRowInOrder_data()
     {

@@ -64,16 +64,6 @@ private:
     Database m_db;
 };
 
-// The visible rows of one field, without moving the cursor.
-QStringList columnOf(const Dataset &ds, const QString &field)
-{
-    QStringList out;
-    const int index = ds.fieldIndex(field);
-    for (int row = 0; row < ds.recordCount(); ++row)
-        out << ds.textAt(row, index);
-    return out;
-}
-
 // A database connection on the test folder, as the program holds one.
 struct Connection {
     TestProgramDir dir;

@@ -5,7 +5,6 @@
 #include "app/tform1.h"
 #include "app/tsrdbgrid.h"
 #include "app/unitbrowser.h"
-#include "app/windows.h"
 #include "data/programdir.h"
 #include "data/sharedqueries.h"
 #include "entry/tsabitbilgi.h"
@@ -46,63 +45,6 @@ const QStringList kFixture = {
 const QString kKayitsiz = QStringLiteral("<<< KAYITSIZ >>>");
 const QStringList kUnionNames = {"EĞİTİM BİR SEN", "TÜRK EĞİTİM SEN", "EĞİTİM SEN"};
 
-template <typename T>
-T *child(QObject *parent, const QString &name)
-{
-    T *widget = parent->findChild<T *>(name);
-    if (!widget)
-        qFatal("no control named %s", qPrintable(name));
-    return widget;
-}
-
-QStringList items(QComboBox *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->itemText(i);
-    return out;
-}
-
-// Answers the program's message boxes as they come, with the given button texts in turn,
-// and keeps what each one said. A box beyond the answers is closed, and counted.
-class Answers
-{
-public:
-    explicit Answers(QStringList buttons) : m_buttons(std::move(buttons))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    int count() const { return int(texts.size()); }
-
-    QStringList titles;
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-
-private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        titles << box->windowTitle();
-        texts << box->text();
-        icons << box->icon();
-        const QString wanted = m_next < m_buttons.size() ? m_buttons.at(m_next++) : QString();
-        for (QAbstractButton *b : box->buttons()) {
-            if (!wanted.isEmpty() && b->text().remove(QLatin1Char('&')) == wanted) {
-                b->click();
-                return;
-            }
-        }
-        box->done(0);
-    }
-
-    QStringList m_buttons;
-    int m_next = 0;
-    QTimer m_timer;
-};
-
 // Picks a file in the next picture dialog, and keeps where the dialog opened and what it offered.
 class PictureDialogAnswer
 {
@@ -139,8 +81,8 @@ class TestFixedInformation : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
     TSabitBilgi *f = nullptr;
     Dataset *sabit = nullptr;
     Dataset *unions = nullptr;
@@ -153,25 +95,6 @@ class TestFixedInformation : public QObject
     QLabel *logoFrame() { return child<QLabel>(f, "ImageLogo"); }
     QLabel *mainLogo() { return child<QLabel>(m_form->findChild<QWidget *>("PanelSol"), "Image1"); }
 
-    // Runs `steps` while the form is up modally, after `open` has opened it the user's way.
-    // A form that the steps leave open is hidden, which ends its modal loop.
-    void whileOpen(const std::function<void()> &open, const std::function<void()> &steps)
-    {
-        bool ran = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (QApplication::activeModalWidget() != f)
-                return;
-            poll.stop();
-            ran = true;
-            steps();
-            if (f->isVisible())
-                f->hide();
-        });
-        poll.start(10);
-        open();
-        QVERIFY(ran);
-    }
     std::function<void()> fromToolbar()
     {
         return [this] {
@@ -183,7 +106,7 @@ class TestFixedInformation : public QObject
     std::function<void()> fromFirstUseQuestion(Answers *answers)
     {
         return [this, answers] {
-            QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+            m_main->click("BitBtn1");
             QCOMPARE(answers->texts.value(0),
                      QStringLiteral("SABİT BİLGİLER veya SENDİKA İSİMLERİ  düzenlenmemiş. Şimdi düzenlensin mi?"));
         };
@@ -212,7 +135,7 @@ class TestFixedInformation : public QObject
     }
     QString logoFile(const QString &name, bool picture)
     {
-        QDir(m_dir->path()).mkpath("Logo");
+        QDir(m_main->dir().path()).mkpath("Logo");
         const QString path = QDir(ProgramDir::file("Logo")).filePath(name);
         if (picture) {
             QImage image(16, 16, QImage::Format_RGB32);
@@ -230,14 +153,8 @@ private Q_SLOTS:
     void initTestCase() { quietOffscreenWarnings(); }
     void init()
     {
-        m_dir = std::make_unique<TestProgramDir>();
-        m_dir->exec(kFixture);
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        QVERIFY2(m_form, qPrintable(error));
-        createWindows(m_form.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_main = std::make_unique<MainWindowFixture>(kFixture);
+        m_form = m_main->start(MainWindowFixture::Windows::All);
         f = m_form->findChild<TSabitBilgi *>();
         QVERIFY(f);
         sabit = m_form->data()->QuerySabit;
@@ -248,15 +165,12 @@ private Q_SLOTS:
     {
         if (f && f->isVisible())
             f->hide();
-        ModalAnswer yes(QStringLiteral("Evet"));
-        m_form->close();
-        m_form.reset();
-        m_dir.reset();
+        m_main.reset();
     }
 
     void formAsTheUserMeetsIt()
     {
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             QCOMPARE(f->windowTitle(), QStringLiteral("  Sabit Bilgiler"));
             QVERIFY(f->windowFlags() & Qt::Tool);
             QCOMPARE(pages()->count(), 3);
@@ -299,7 +213,7 @@ private Q_SLOTS:
         QFETCH(QStringList, questions);
         QFETCH(bool, saved);
         Answers answers({answer, answer, answer});
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             for (const QString &table : changed) {
                 if (table == "sabit") {
                     pages()->setCurrentIndex(0);
@@ -346,14 +260,14 @@ private Q_SLOTS:
         QFETCH(QStringList, names);
         QFETCH(QStringList, addresses);
         QComboBox *colourSlots = m_form->colourSlotList();
-        QComboBox *filter = child<QComboBox>(m_form.get(), "CbAra");
-        QComboBox *picker = child<QComboBox>(m_form.get(), "DBComboBox1");
-        QComboBox *pickerAddresses = child<QComboBox>(m_form.get(), "CbSendikaAdres");
+        QComboBox *filter = child<QComboBox>(m_form, "CbAra");
+        QComboBox *picker = child<QComboBox>(m_form, "DBComboBox1");
+        QComboBox *pickerAddresses = child<QComboBox>(m_form, "CbSendikaAdres");
         const QStringList before = QStringList{kKayitsiz} + kUnionNames;
-        QCOMPARE(items(colourSlots), before);
+        QCOMPARE(itemTexts(colourSlots), before);
 
         Answers answers({"Evet", "Evet"});
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             pages()->setCurrentIndex(1);
             if (change == "add") {
                 QTest::mouseClick(tool("ToolButton10"), Qt::LeftButton);
@@ -368,20 +282,20 @@ private Q_SLOTS:
                          QStringLiteral("'EĞİTİM BİR SEN' adlı sendika silinecek. Onaylıyor musunuz?"));
             }
             // Union changes reach the lists only when the form closes.
-            QCOMPARE(items(colourSlots), before);
+            QCOMPARE(itemTexts(colourSlots), before);
             closeForm();
         });
-        QCOMPARE(items(colourSlots), QStringList{kKayitsiz} + names);
-        QCOMPARE(items(picker), QStringList{kKayitsiz} + names);
-        QCOMPARE(items(pickerAddresses), QStringList{kKayitsiz} + addresses);
-        QCOMPARE(items(filter), QStringList({"Tümünü Göster", "Sendikasızları Göster"}) + names);
+        QCOMPARE(itemTexts(colourSlots), QStringList{kKayitsiz} + names);
+        QCOMPARE(itemTexts(picker), QStringList{kKayitsiz} + names);
+        QCOMPARE(itemTexts(pickerAddresses), QStringList{kKayitsiz} + addresses);
+        QCOMPARE(itemTexts(filter), QStringList({"Tümünü Göster", "Sendikasızları Göster"}) + names);
         QVERIFY(unions->eof()); // the walk leaves the union query after its last row
     }
 
     void programNameAndCaptionOnClosing()
     {
         m_form->setProgramName("MELTORA");
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             QCOMPARE(editAd()->text(), QStringLiteral("MELTORA"));
             retype(editAd(), "okul sendikası");
             QCOMPARE(editAd()->text(), QStringLiteral("OKUL SENDİKASI"));
@@ -391,8 +305,8 @@ private Q_SLOTS:
             closeForm();
             QCOMPARE(answers.count(), 1);
         });
-        QCOMPARE(child<QLabel>(m_form.get(), "Label67")->text(), QStringLiteral("OKUL SENDİKASI"));
-        QCOMPARE(child<QLabel>(m_form.get(), "Label68")->text(), QStringLiteral("OKUL SENDİKASI"));
+        QCOMPARE(child<QLabel>(m_form, "Label67")->text(), QStringLiteral("OKUL SENDİKASI"));
+        QCOMPARE(child<QLabel>(m_form, "Label68")->text(), QStringLiteral("OKUL SENDİKASI"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("OKUL SENDİKASI 2.0 - Mert Can"));
     }
 
@@ -415,7 +329,7 @@ private Q_SLOTS:
         pages()->setCurrentIndex(2);
         unions->last();
         Answers answers({"Evet"});
-        whileOpen(toolbar ? fromToolbar() : fromFirstUseQuestion(&answers), [&] {
+        whileOpen(f, toolbar ? fromToolbar() : fromFirstUseQuestion(&answers), [&] {
             QCOMPARE(pages()->currentIndex(), page);
             QCOMPARE(unions->recNo(), unionRow);
             // The name in use, never the built-in default that would replace it on closing.
@@ -456,7 +370,7 @@ private Q_SLOTS:
         QFETCH(int, left);
         m_form->settings().sound = true;
         Answers answers({answer});
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             pages()->setCurrentIndex(page);
             const int sounds = warningsound::playCount();
             QTest::mousePress(tool(qPrintable(button)), Qt::LeftButton);
@@ -493,7 +407,7 @@ private Q_SLOTS:
         Dataset *d = table == "sabit" ? sabit : yetkili;
         d->remove();
         QVERIFY(d->isEmpty());
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             // Decided when the form shows: no fixed information, nothing to delete.
             QCOMPARE(tool("ToolButton2")->isEnabled(), table != "sabit");
             pages()->setCurrentIndex(page);
@@ -524,7 +438,7 @@ private Q_SLOTS:
 
     void unionCountOnTheUnionPageOnly()
     {
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             QLabel *count = child<QLabel>(f, "Label15");
             QLabel *caption = child<QLabel>(f, "Label14");
             QCOMPARE(caption->text(), QStringLiteral("Sendika Sayısı :"));
@@ -563,7 +477,7 @@ private Q_SLOTS:
         const QString path = logoFile(picture ? "logo.png" : "bozuk.png", picture);
         Answers answers({"TAMAM"});
         PictureDialogAnswer pick(path);
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             pages()->setCurrentIndex(2);
             QTest::mouseClick(tool("ToolButton11"), Qt::LeftButton);
             QVERIFY(pick.answered);
@@ -599,7 +513,7 @@ private Q_SLOTS:
         yetkili->post();
         m_form->loadLogo();
         QVERIFY(!mainLogo()->pixmap().isNull());
-        whileOpen(fromToolbar(), [&] {
+        whileOpen(f, fromToolbar(), [&] {
             pages()->setCurrentIndex(2);
             QVERIFY(!logoFrame()->pixmap().isNull()); // the main window's picture, on showing
             QTest::mouseClick(tool("ToolButton12"), Qt::LeftButton);
@@ -627,27 +541,19 @@ private Q_SLOTS:
         QFETCH(int, page);
         QFETCH(QString, focus);
         QFETCH(bool, button);
-        whileOpen(fromToolbar(), [&] {
+        Answers list({"KAPAT"}, QStringLiteral("FrmKod"));
+        whileOpen(f, fromToolbar(), [&] {
             pages()->setCurrentIndex(page);
             box(qPrintable(focus))->setFocus();
-            QString shown;
-            QTimer poll;
-            QObject::connect(&poll, &QTimer::timeout, [&] {
-                QWidget *modal = QApplication::activeModalWidget();
-                if (modal && modal != f && modal->inherits("TFrmKod")) {
-                    shown = modal->windowTitle();
-                    modal->close();
-                }
-            });
-            poll.start(10);
             if (button) {
                 QTest::mouseClick(tool("SpeedButton1"), Qt::LeftButton);
             } else {
                 QTest::keyPress(box(qPrintable(focus)), Qt::Key_F1);
-                QCOMPARE(shown, QString()); // on release, not on press
+                QCOMPARE(list.count(), 0); // on release, not on press
                 QTest::keyRelease(box(qPrintable(focus)), Qt::Key_F1);
             }
-            QCOMPARE(shown, QStringLiteral("Eğitim, Öğretim ve Bilim Hizmetleri "));
+            QCOMPARE(list.count(), 1);
+            QCOMPARE(list.title(), QStringLiteral("Eğitim, Öğretim ve Bilim Hizmetleri "));
             QVERIFY(f->isVisible());
             closeForm();
         });
@@ -670,7 +576,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, deltas);
         QFETCH(bool, overOtherGrid);
         QFETCH(int, row);
-        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+        m_main->click("BitBtn1");
         Dataset *okul = m_form->data()->QueryOkul;
         TSrDBGrid *units = m_form->unitBrowser()->unitGrid();
         TSrDBGrid *staff = m_form->unitBrowser()->staffGrid();

@@ -41,15 +41,6 @@ const QStringList kStaff = {
     "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (2, 'CEM', 'AY', 'CEM AY')",
 };
 
-template <typename T>
-T *child(QWidget *form, const char *name)
-{
-    T *widget = form->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control named %s", name);
-    return widget;
-}
-
 bool visibleIn(QWidget *w)
 {
     return !w->isHidden();
@@ -62,45 +53,24 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindowFixture> m_main;
 
     TForm1 *start()
     {
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        if (!m_form)
-            qFatal("start failed: %s", qPrintable(error));
-        m_form->show();
-        m_form->idleRefresh()->run();
-        return m_form.get();
+        TForm1 *form = m_main->start(MainWindowFixture::Windows::MainOnly);
+        form->idleRefresh()->run();
+        return form;
     }
-    void closeAnswering(const QString &answer)
-    {
-        ModalAnswer box(answer);
-        m_form->close();
-        QVERIFY(box.answered());
-        QCOMPARE(box.text(), QStringLiteral("Programdan çıkmak istiyor musunuz?"));
-        QCOMPARE(box.title(), QStringLiteral(" Meltora"));
-    }
-    QString iniPath() const { return QDir(m_dir->path()).filePath("PersonelKayit.ini"); }
+    TestProgramDir &dir() { return m_main->dir(); }
 
 private Q_SLOTS:
     void initTestCase() { quietOffscreenWarnings(); }
-    void init() { m_dir = std::make_unique<TestProgramDir>(); }
-    void cleanup()
-    {
-        if (m_form && m_form->isVisible()) {
-            ModalAnswer yes(QStringLiteral("Evet"));
-            m_form->close();
-        }
-        m_form.reset();
-        m_dir.reset();
-    }
+    void init() { m_main = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { m_main.reset(); }
 
     void startShowsTheInformationScreen()
     {
-        m_dir->exec(kFixedRows + kUnions + kStaff);
+        dir().exec(kFixedRows + kUnions + kStaff);
         TForm1 *form = start();
         QCOMPARE(form->windowTitle(), QStringLiteral("MELTORA 2.0 - AYŞE KAYA"));
         QCOMPARE(child<QLabel>(form, "Label67")->text(), QStringLiteral("MELTORA"));
@@ -129,7 +99,7 @@ private Q_SLOTS:
 
     void emptyValuesHideTheirRows()
     {
-        m_dir->exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, sendikal_gorevi) VALUES (NULL, 'ÜYE')"));
+        dir().exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, sendikal_gorevi) VALUES (NULL, 'ÜYE')"));
         TForm1 *form = start();
         QCOMPARE(form->windowTitle(), QStringLiteral("MELTORA 2.0 - "));
         QVERIFY(visibleIn(child<QLabel>(form, "LabelBaslik1")));
@@ -151,7 +121,7 @@ private Q_SLOTS:
 
     void unionListsFilledInTableOrder()
     {
-        m_dir->exec(kFixedRows + kUnions);
+        dir().exec(kFixedRows + kUnions);
         TForm1 *form = start();
         QComboBox *slots_ = form->colourSlotList();
         QCOMPARE(slots_->count(), 3);
@@ -178,10 +148,10 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, rows);
         QFETCH(bool, asks);
-        m_dir->exec(rows);
+        dir().exec(rows);
         TForm1 *form = start();
         for (int attempt = 0; attempt < 2; ++attempt) {
-            ModalAnswer no(QStringLiteral("Hayır"), asks ? 5000 : 300);
+            Answers no({"Hayır"});
             QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
             QCOMPARE(no.answered(), asks);
             if (asks) {
@@ -198,9 +168,9 @@ private Q_SLOTS:
     {
         TForm1 *form = start();
         int opened = 0;
-        form->setFixedInformationForm([&] { ++opened; });
+        form->setFixedInformationForm([&](bool) { ++opened; });
         QVERIFY(child<QToolButton>(form, "ToolButton1")->isEnabled());
-        ModalAnswer yes(QStringLiteral("Evet"));
+        Answers yes({"Evet"});
         QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
         QVERIFY(yes.answered());
         QCOMPARE(opened, 1);
@@ -209,7 +179,7 @@ private Q_SLOTS:
 
     void memberBrowserReopensAllStaff()
     {
-        m_dir->exec(kFixedRows + kUnions + kStaff);
+        dir().exec(kFixedRows + kUnions + kStaff);
         TForm1 *form = start();
         Dataset *personel = form->data()->QueryPersonel;
         personel->close();
@@ -225,7 +195,7 @@ private Q_SLOTS:
         QVERIFY(visibleIn(form->panelPersonel()));
         QVERIFY(!visibleIn(form->panelKurum()));
 
-        ModalAnswer yes(QStringLiteral("Evet"));
+        Answers yes({"Evet"});
         QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
         QVERIFY(visibleIn(form->panelKurum()));
         QVERIFY(!visibleIn(form->panelPersonel()));
@@ -259,7 +229,7 @@ private Q_SLOTS:
 
     void missingLogoLeavesTheFrameEmpty()
     {
-        m_dir->exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, logo) VALUES ('A', '/yok/logo.png')"));
+        dir().exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, logo) VALUES ('A', '/yok/logo.png')"));
         TForm1 *form = start();
         QVERIFY(child<QLabel>(form, "Image1")->pixmap().isNull());
     }
@@ -269,7 +239,7 @@ private Q_SLOTS:
         IniFile ini;
         ini.writeString("Program Adi", "Program", "ÇAĞRI ŞUBE İŞLERİ");
         ini.writeString("Gosterim", "Logo", "1");
-        QVERIFY(ini.save(iniPath(), nullptr));
+        QVERIFY(ini.save(dir().settingsPath(), nullptr));
         TForm1 *form = start();
         QCOMPARE(child<QLabel>(form, "Label67")->text(), QStringLiteral("ÇAĞRI ŞUBE İŞLERİ"));
         QCOMPARE(child<QLabel>(form, "Label68")->text(), QStringLiteral("ÇAĞRI ŞUBE İŞLERİ"));
@@ -282,26 +252,28 @@ private Q_SLOTS:
         TForm1 *form = start();
         form->settings().colours[1] = 255;
         form->setProgramName("YENİ AD");
-        closeAnswering("Hayır");
+        m_main->closeAnswering("Hayır");
         QVERIFY(form->isVisible());
         Settings saved;
-        SettingsFile::load(iniPath(), saved);
+        SettingsFile::load(dir().settingsPath(), saved);
         QCOMPARE(saved.colours[1], 255);
         QCOMPARE(saved.programName, QStringLiteral("YENİ AD"));
 
-        closeAnswering("Evet");
+        m_main->closeAnswering("Evet");
         QVERIFY(!form->isVisible());
     }
 
     void unwritableSettingsAreReportedAndTheCloseGoesOn()
     {
-        QVERIFY(QDir().mkpath(iniPath())); // a folder where the file should be
+        QVERIFY(QDir().mkpath(dir().settingsPath())); // a folder where the file should be
         TForm1 *form = start();
-        ModalAnswer error(QStringLiteral("TAMAM"), 8000);
-        closeAnswering("Evet");
-        QTRY_VERIFY(error.answered());
-        QCOMPARE(error.text(), QStringLiteral("Unable to write to %1.").arg(iniPath()));
-        QCOMPARE(error.title(), QStringLiteral("Meltora"));
+        Answers boxes({"Evet", "TAMAM"}); // the exit question, then the error
+        form->close();
+        QCOMPARE(boxes.texts.value(0), QStringLiteral("Programdan çıkmak istiyor musunuz?"));
+        QCOMPARE(boxes.titles.value(0), QStringLiteral(" Meltora"));
+        QTRY_VERIFY(boxes.answered());
+        QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to write to %1.").arg(dir().settingsPath()));
+        QCOMPARE(boxes.titles.value(1), QStringLiteral("Meltora"));
         QVERIFY(!form->isVisible());
     }
 
@@ -317,9 +289,9 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
-        QVERIFY(QFile::remove(m_dir->databasePath()));
+        QVERIFY(QFile::remove(dir().databasePath()));
         if (!content.isEmpty()) {
-            QFile file(m_dir->databasePath());
+            QFile file(dir().databasePath());
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
         }
@@ -327,14 +299,14 @@ private Q_SLOTS:
         std::unique_ptr<TForm1> form(TForm1::create(&error));
         QVERIFY(!form);
         QCOMPARE(error, message);
-        QCOMPARE(QFile::exists(m_dir->databasePath()), !content.isEmpty()); // never created
+        QCOMPARE(QFile::exists(dir().databasePath()), !content.isEmpty()); // never created
     }
 
     void databaseWithAnotherKey()
     {
-        QVERIFY(QFile::remove(m_dir->databasePath()));
+        QVERIFY(QFile::remove(dir().databasePath()));
         QString error;
-        QVERIFY(Database::create(m_dir->databasePath(), "başka-anahtar", &error));
+        QVERIFY(Database::create(dir().databasePath(), "başka-anahtar", &error));
         std::unique_ptr<TForm1> form(TForm1::create(&error));
         QVERIFY(!form);
         QCOMPARE(error, QStringLiteral("file is encrypted or is not a database"));
@@ -343,7 +315,7 @@ private Q_SLOTS:
     void errorsEscapingAHandlerAreShownAndTheProgramGoesOn()
     {
         TForm1 *form = start();
-        ModalAnswer ok(QStringLiteral("TAMAM"));
+        Answers ok({"TAMAM"});
         // Deleting in an empty dataset is refused; the error travels to the handler.
         auto *thrower = new QPushButton(form);
         connect(thrower, &QPushButton::clicked, form, [form] { form->data()->QSendika->remove(); });

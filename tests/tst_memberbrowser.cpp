@@ -69,24 +69,6 @@ const QStringList kEverybody = {"ALİ ŞEN",      "ALİ AK",     "IŞIL ÖZ",   
                                 "İSMAİL ÇAKIR", "İLKER ÜNAL", "ÇAĞLA ÜNAL", "ŞEYMA KAYA",
                                 "ÖMER IŞIK",    "CEM AY"};
 
-template <typename T> T *child(QWidget *form, const QString &name)
-{
-    T *widget = form->findChild<T *>(name);
-    if (!widget)
-        qFatal("no control named %s", qPrintable(name));
-    return widget;
-}
-
-// Each character as its own key press, Turkish letters included (QTest::keyClicks sends
-// Latin-1 only).
-void typeInto(QWidget *widget, const QString &text)
-{
-    for (QChar ch : text) {
-        const Qt::Key key = ch.unicode() < 128 ? Qt::Key(ch.toUpper().unicode()) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Click, widget, key, QString(ch), Qt::NoModifier);
-    }
-}
-
 // Opens the list and clicks the item, as the user picks it.
 bool pick(QComboBox *box, const QString &text)
 {
@@ -102,17 +84,6 @@ bool pick(QComboBox *box, const QString &text)
     return QTest::qWaitFor([view] { return !view->isVisible(); }, 2000);
 }
 
-// The offscreen platform cannot raise a drop-down list or let it grab the keyboard, and
-// says so each time one opens.
-QtMessageHandler chainedHandler = nullptr;
-void quietPopups(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("does not support raise()")) ||
-        message.contains(QLatin1String("does not support grabbing the keyboard")))
-        return;
-    chainedHandler(type, context, message);
-}
-
 QStringList sorted(QStringList names)
 {
     std::sort(names.begin(), names.end());
@@ -126,32 +97,27 @@ class TestMemberBrowser : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
 
     // The real window, with "Personel Ara" pressed.
     TForm1 *start()
     {
-        m_dir->exec(kFixture);
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        if (!m_form)
-            qFatal("start failed: %s", qPrintable(error));
-        m_form->show();
-        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn2"), Qt::LeftButton);
+        m_form = m_main->start(MainWindowFixture::Windows::MainOnly);
+        m_main->click("BitBtn2");
         waitIdle();
-        return m_form.get();
+        return m_form;
     }
-    QLineEdit *edit3() const { return child<QLineEdit>(m_form.get(), "Edit3"); }
-    QComboBox *cbAra() const { return child<QComboBox>(m_form.get(), "CbAra"); }
-    QComboBox *cbKan() const { return child<QComboBox>(m_form.get(), "CbKan"); }
-    TSrDBGrid *grid() const { return child<TSrDBGrid>(m_form.get(), "SrDBGrid3"); }
+    QLineEdit *edit3() const { return child<QLineEdit>(m_form, "Edit3"); }
+    QComboBox *cbAra() const { return child<QComboBox>(m_form, "CbAra"); }
+    QComboBox *cbKan() const { return child<QComboBox>(m_form, "CbKan"); }
+    TSrDBGrid *grid() const { return child<TSrDBGrid>(m_form, "SrDBGrid3"); }
     QString value(const QString &field) const
     {
-        return child<QLabel>(m_form.get(), "DBText_" + field)->text();
+        return child<QLabel>(m_form, "DBText_" + field)->text();
     }
-    bool enabled(const char *name) const { return child<QWidget>(m_form.get(), name)->isEnabled(); }
-    bool shown(const char *name) const { return !child<QWidget>(m_form.get(), name)->isHidden(); }
+    bool enabled(const char *name) const { return child<QWidget>(m_form, name)->isEnabled(); }
+    bool shown(const char *name) const { return !child<QWidget>(m_form, name)->isHidden(); }
     QString current() const { return m_form->data()->QueryPersonel->fieldText("Birlestir"); }
     QStringList listed() const
     {
@@ -165,27 +131,15 @@ private:
     void goTo(const QString &person)
     {
         edit3()->clear();
-        typeInto(edit3(), person);
+        typeText(edit3(), person);
         QCOMPARE(current(), person);
         waitIdle();
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        quietOffscreenWarnings();
-        chainedHandler = qInstallMessageHandler(quietPopups);
-    }
-    void init() { m_dir = std::make_unique<TestProgramDir>(); }
-    void cleanup()
-    {
-        if (m_form && m_form->isVisible()) {
-            ModalAnswer yes(QStringLiteral("Evet"));
-            m_form->close();
-        }
-        m_form.reset();
-        m_dir.reset();
-    }
+    void initTestCase() { quietOffscreenWarnings(); }
+    void init() { m_main = std::make_unique<MainWindowFixture>(kFixture); }
+    void cleanup() { m_main.reset(); }
 
     void panelAtStart()
     {
@@ -258,7 +212,7 @@ private Q_SLOTS:
         start();
         const int rows = grid()->model()->rowCount();
         for (int i = 0; i < typed.size(); ++i) {
-            typeInto(edit3(), typed.mid(i, 1));
+            typeText(edit3(), typed.mid(i, 1));
             QCOMPARE(current(), currentAfterEachKey[i]);
         }
         QCOMPARE(edit3()->text(), shown);
@@ -269,7 +223,7 @@ private Q_SLOTS:
                  QColor(Qt::black));
         waitIdle();
         QVERIFY(enabled("SpeedButton3"));
-        QTest::mouseClick(child<QToolButton>(m_form.get(), "SpeedButton3"), Qt::LeftButton);
+        QTest::mouseClick(child<QToolButton>(m_form, "SpeedButton3"), Qt::LeftButton);
         QCOMPARE(edit3()->text(), QString());
         QCOMPARE(current(), currentAfterEachKey.last()); // emptying the box moves nothing
     }
@@ -295,10 +249,10 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         start();
-        typeInto(edit3(), before);
+        typeText(edit3(), before);
         const QString person = current();
-        ModalAnswer ok(QStringLiteral("TAMAM"));
-        typeInto(edit3(), typed);
+        Answers ok({"TAMAM"});
+        typeText(edit3(), typed);
         QVERIFY(ok.answered());
         QCOMPARE(ok.text(), kNoMatch);
         QCOMPARE(ok.title(), QStringLiteral("Bilgi"));
@@ -326,7 +280,7 @@ private Q_SLOTS:
         QAbstractItemModelTester tester(grid()->model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(pick(cbKan(), "B Rh +"));
-        typeInto(edit3(), "i");
+        typeText(edit3(), "i");
         QCOMPARE(edit3()->text(), QStringLiteral("İ"));
 
         QVERIFY(pick(cbAra(), item));
@@ -411,14 +365,14 @@ private Q_SLOTS:
         goTo("ALİ ŞEN");
         QVERIFY(enabled("BitBtn13"));
         {
-            ModalAnswer ok(QStringLiteral("TAMAM"), group.isEmpty() ? 5000 : 300);
+            Answers ok({"TAMAM"});
             QVERIFY(pick(cbAra(), item));
             QCOMPARE(ok.answered(), group.isEmpty());
             if (group.isEmpty())
                 QCOMPARE(ok.text(), kNoMatch);
         }
         if (!group.isEmpty()) {
-            ModalAnswer ok(QStringLiteral("TAMAM"));
+            Answers ok({"TAMAM"});
             QVERIFY(pick(cbKan(), group));
             QVERIFY(ok.answered());
             QCOMPARE(ok.text(), kNoMatch);
@@ -448,7 +402,7 @@ private Q_SLOTS:
     {
         TForm1 *form = start();
         QVERIFY(pick(cbKan(), "0 Rh +"));
-        typeInto(edit3(), "ç");
+        typeText(edit3(), "ç");
         QCOMPARE(current(), QStringLiteral("ÇAĞLA ÜNAL"));
         QTest::mouseClick(child<QPushButton>(form, "BitBtn2"), Qt::LeftButton);
         QCOMPARE(edit3()->text(), QString());
@@ -475,7 +429,7 @@ private Q_SLOTS:
         QCOMPARE(value("sendika_kayit_tarihi"), QStringLiteral("01.09.2010"));
         QCOMPARE(value("sendika_adresi"), QStringLiteral("ANKARA"));
         QCOMPARE(value("kan_grubu"), QStringLiteral("0 Rh +"));
-        QVERIFY(child<QLabel>(m_form.get(), "DBText_kan_grubu")->font().bold());
+        QVERIFY(child<QLabel>(m_form, "DBText_kan_grubu")->font().bold());
         QCOMPARE(value("tc_kimlik"), QStringLiteral("12345678901"));
         QCOMPARE(value("dogum_yeri"), QStringLiteral("SİVAS"));
         QCOMPARE(value("ogrenim_durumu"), QStringLiteral("LİSANS"));
@@ -484,10 +438,10 @@ private Q_SLOTS:
         QCOMPARE(value("ev_adresi"), QStringLiteral("GÜL SOK. 4"));
         QCOMPARE(value("medeni_durumu"), QStringLiteral("EVLİ"));
         QCOMPARE(value("esinin_meslegi"), QStringLiteral("HEMŞİRE"));
-        QCOMPARE(child<QPlainTextEdit>(m_form.get(), "DBMemoHakkinda")->toPlainText(),
+        QCOMPARE(child<QPlainTextEdit>(m_form, "DBMemoHakkinda")->toPlainText(),
                  QStringLiteral("Aidatını elden ödüyor."));
-        QVERIFY(child<QPlainTextEdit>(m_form.get(), "DBMemoHakkinda")->isReadOnly());
-        QCOMPARE(child<QGroupBox>(m_form.get(), "GroupHakkinda")->title(),
+        QVERIFY(child<QPlainTextEdit>(m_form, "DBMemoHakkinda")->isReadOnly());
+        QCOMPARE(child<QGroupBox>(m_form, "GroupHakkinda")->title(),
                  QStringLiteral(" Hakkındaki Notlar "));
 
         // The values follow a change of the current row made elsewhere.
@@ -530,9 +484,8 @@ private Q_SLOTS:
         QCOMPARE(shown("LabelBransAyrac"), branchSlash);
         QCOMPARE(shown("LabelIlAyrac"), districtSlash);
         QCOMPARE(shown("GroupHakkinda"), notes);
-        QCOMPARE(
-            child<QLabel>(m_form.get(), "DBText_sendikasi")->palette().color(QPalette::WindowText),
-            red ? QColor(Qt::red) : QColor(Qt::black));
+        QCOMPARE(child<QLabel>(m_form, "DBText_sendikasi")->palette().color(QPalette::WindowText),
+                 red ? QColor(Qt::red) : QColor(Qt::black));
         QCOMPARE(enabled("BitBtn12"), membershipForm);
         QCOMPARE(enabled("BitBtn13"), resignationForm);
         for (const char *name : {"BitBtn6", "BitBtn14", "BitBtn7"})

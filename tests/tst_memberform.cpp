@@ -5,7 +5,6 @@
 #include "app/tform1.h"
 #include "app/tsrdbgrid.h"
 #include "app/unitbrowser.h"
-#include "app/windows.h"
 #include "data/sharedqueries.h"
 #include "entry/tpersonelkayit.h"
 #include "toolkit/dbcombobox.h"
@@ -20,7 +19,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <memory>
@@ -44,59 +42,6 @@ const QStringList kFixture = {
     "(2, 'HASAN', 'ÇELİK', 'HASAN ÇELİK', 'EĞİTİM BİR SEN', 'ANKARA')",
 };
 
-template <typename T>
-T *child(QObject *parent, const QString &name)
-{
-    T *widget = parent->findChild<T *>(name);
-    if (!widget)
-        qFatal("no control named %s", qPrintable(name));
-    return widget;
-}
-
-// Answers the modal windows named `objectName` (the program's message boxes by default) as
-// they come, with the given button texts in turn, and keeps what each one said. A window
-// beyond the answers is closed, and counted.
-class Answers
-{
-public:
-    explicit Answers(QStringList buttons, QString objectName = QStringLiteral("MessageBox"))
-        : m_buttons(std::move(buttons)), m_name(std::move(objectName))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    int count() const { return int(titles.size()); }
-
-    QStringList titles;
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-
-private:
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != m_name || !modal->isVisible())
-            return;
-        titles << modal->windowTitle();
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        texts << (box ? box->text() : QString());
-        icons << (box ? box->icon() : QMessageBox::NoIcon);
-        const QString wanted = m_next < m_buttons.size() ? m_buttons.at(m_next++) : QString();
-        for (QAbstractButton *b : modal->findChildren<QAbstractButton *>()) {
-            if (!wanted.isEmpty() && b->text().remove(QLatin1Char('&')) == wanted) {
-                b->click();
-                return;
-            }
-        }
-        modal->close();
-    }
-
-    QStringList m_buttons;
-    QString m_name;
-    int m_next = 0;
-    QTimer m_timer;
-};
-
 // Catches the "mailto:" addresses that the e-mail button hands to the desktop.
 class MailCatcher : public QObject
 {
@@ -113,8 +58,8 @@ class TestMemberForm : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
     TPersonelKayit *f = nullptr;
     Dataset *okul = nullptr;
     Dataset *uye = nullptr;
@@ -123,26 +68,7 @@ class TestMemberForm : public QObject
     QToolButton *tool(const char *name) { return child<QToolButton>(f, QLatin1String(name)); }
     TSrDBGrid *staffGrid() { return m_form->unitBrowser()->staffGrid(); }
 
-    // Runs `steps` while the form is up modally, after `open` has opened it the user's way.
-    // A form that the steps leave open is hidden, which ends its modal loop.
-    void whileOpen(const std::function<void()> &open, const std::function<void()> &steps)
-    {
-        bool ran = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (QApplication::activeModalWidget() != f)
-                return;
-            poll.stop();
-            ran = true;
-            steps();
-            if (f->isVisible())
-                f->hide();
-        });
-        poll.start(10);
-        open();
-        QVERIFY(ran);
-    }
-    void clickNewMember() { QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn5"), Qt::LeftButton); }
+    void clickNewMember() { m_main->click("BitBtn5"); }
     // A double-click on the member's row of the staff grid.
     std::function<void()> doubleClickOn(const QString &adi)
     {
@@ -168,14 +94,9 @@ private Q_SLOTS:
     void initTestCase() { quietOffscreenWarnings(); }
     void init()
     {
-        m_dir = std::make_unique<TestProgramDir>();
-        m_dir->exec(kFixture);
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        QVERIFY2(m_form, qPrintable(error));
-        createWindows(m_form.get());
-        m_form->show();
-        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+        m_main = std::make_unique<MainWindowFixture>(kFixture);
+        m_form = m_main->start(MainWindowFixture::Windows::All);
+        m_main->click("BitBtn1");
         f = m_form->findChild<TPersonelKayit *>();
         QVERIFY(f);
         okul = m_form->data()->QueryOkul;
@@ -186,10 +107,7 @@ private Q_SLOTS:
     {
         if (f && f->isVisible())
             f->hide();
-        ModalAnswer yes(QStringLiteral("Evet"));
-        m_form->close();
-        m_form.reset();
-        m_dir.reset();
+        m_main.reset();
     }
 
     void formIsTheOneMemberWindow()
@@ -263,7 +181,7 @@ private Q_SLOTS:
         QFETCH(QString, column);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
-        whileOpen([this] { clickNewMember(); }, [&] {
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
             DBEdit *edit = box(column);
             f->pages()->setCurrentWidget(edit->parentWidget());
             edit->setFocus();
@@ -277,7 +195,7 @@ private Q_SLOTS:
 
     void firstKeyInNameCopiesTheWorkplace()
     {
-        whileOpen([this] { clickNewMember(); }, [&] {
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
             QCOMPARE(uye->state(), Dataset::State::Insert);
             QCOMPARE(box("calistigi_kurum")->text(), QString());
             typeText(box("adi"), "a");
@@ -308,15 +226,9 @@ private Q_SLOTS:
     void unionListsInTableOrder()
     {
         QCOMPARE(child<QComboBox>(f, "DBComboBox1")->count(), 4);
-        auto items = [](QComboBox *list) {
-            QStringList out;
-            for (int i = 0; i < list->count(); ++i)
-                out << list->itemText(i);
-            return out;
-        };
-        QCOMPARE(items(child<QComboBox>(f, "DBComboBox1")),
+        QCOMPARE(itemTexts(child<QComboBox>(f, "DBComboBox1")),
                  QStringList({"<<< KAYITSIZ >>>", "EĞİTİM BİR SEN", "TÜRK EĞİTİM SEN", "EĞİTİM SEN"}));
-        QCOMPARE(items(child<QComboBox>(f, "CbSendikaAdres")),
+        QCOMPARE(itemTexts(child<QComboBox>(f, "CbSendikaAdres")),
                  QStringList({"<<< KAYITSIZ >>>", "ANKARA", "KIZILAY", "ÇANKAYA"}));
         QVERIFY(child<QComboBox>(f, "CbSendikaAdres")->isHidden());
     }
@@ -334,7 +246,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(QString, union_);
         QFETCH(QString, address);
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             auto *list = child<DBComboBox>(f, "DBComboBox1");
             QCOMPARE(list->currentText(), QStringLiteral("EĞİTİM SEN"));
             QCOMPARE(box("sendika_adresi")->text(), QStringLiteral("ÇANKAYA"));
@@ -364,7 +276,7 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(QString, surname);
         Answers answers({answer});
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             box("soyadi")->setFocus();
             box("soyadi")->selectAll();
             typeText(box("soyadi"), "kaya");
@@ -385,7 +297,7 @@ private Q_SLOTS:
     {
         Answers answers({});
         const int rows = uye->recordCount();
-        whileOpen([this] { clickNewMember(); }, [&] {
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
             box("soyadi")->setFocus();
             typeText(box("soyadi"), "kaya");
             closeForm();
@@ -402,7 +314,7 @@ private Q_SLOTS:
     {
         Answers answers({"Evet"});
         const int rows = uye->recordCount();
-        whileOpen([this] { clickNewMember(); }, [&] {
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
             QCOMPARE(uye->recordCount(), rows + 1);
             QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
             QCOMPARE(answers.count(), 1);
@@ -426,7 +338,7 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(int, left);
         Answers answers({answer});
-        whileOpen(doubleClickOn("O'NEİL"), [&] {
+        whileOpen(f, doubleClickOn("O'NEİL"), [&] {
             QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
             closeForm();
         });
@@ -441,12 +353,12 @@ private Q_SLOTS:
 
     void deleteInAUnitWithoutStaffIsRefused()
     {
-        m_dir->exec("INSERT INTO okul (okul_adi) VALUES ('BOŞ OKUL')");
+        m_main->dir().exec("INSERT INTO okul (okul_adi) VALUES ('BOŞ OKUL')");
         okul->requery();
         selectUnit("BOŞ");
         QCOMPARE(uye->recordCount(), 0);
         Answers answers({"Evet", "Evet", "TAMAM"});
-        whileOpen([this] { clickNewMember(); }, [&] {
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
             QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton); // discards the new row
             QCOMPARE(uye->recordCount(), 0);
             QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
@@ -462,7 +374,7 @@ private Q_SLOTS:
     {
         const QString title = QStringLiteral("OKUL MÜDÜR YARDIMCISI"); // 21 characters; the column holds 20
         Answers answers({"TAMAM", "Evet", "TAMAM"});
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             uye->edit();
             uye->setFieldText("unvani", title);
             waitIdle(); // the idle-time refresh enables Save
@@ -506,7 +418,7 @@ private Q_SLOTS:
         QFETCH(int, played);
         m_form->settings().sound = sound;
         Answers answers({"Hayır"});
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             const int before = warningsound::playCount();
             QTest::mousePress(tool("ToolButton2"), Qt::LeftButton);
             QCOMPARE(warningsound::playCount() - before, played);
@@ -529,7 +441,7 @@ private Q_SLOTS:
     {
         QFETCH(int, page);
         Answers list({"KAPAT"}, QStringLiteral("FrmUnvan"));
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             f->pages()->setCurrentIndex(page);
             QWidget *target = f->pages()->currentWidget()->findChildren<QWidget *>().constFirst();
             for (QWidget *w : f->pages()->currentWidget()->findChildren<QWidget *>())
@@ -553,7 +465,7 @@ private Q_SLOTS:
     void titleButtonOpensTheTitleList()
     {
         Answers list({"KAPAT"}, QStringLiteral("FrmUnvan"));
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             QTest::mouseClick(tool("SpeedButton1"), Qt::LeftButton);
             QCOMPARE(list.count(), 1);
             QVERIFY(f->isVisible());
@@ -564,7 +476,7 @@ private Q_SLOTS:
     void newMemberShowsAtOnceInTheStaffGrid()
     {
         const int rows = staffGrid()->model()->rowCount();
-        whileOpen([this] { clickNewMember(); }, [&] {
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
             QCOMPARE(staffGrid()->model()->rowCount(), rows + 1);
             typeText(box("adi"), "ali");
             typeText(box("soyadi"), "veli");
@@ -587,7 +499,7 @@ private Q_SLOTS:
 
     void newOnAnotherPageGoesToTheName()
     {
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             f->pages()->setCurrentIndex(3);
             QTest::mouseClick(tool("ToolButton1"), Qt::LeftButton);
             QCOMPARE(f->pages()->currentIndex(), 0);
@@ -600,11 +512,11 @@ private Q_SLOTS:
 
     void lastPageStaysSelected()
     {
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             f->pages()->setCurrentIndex(4);
             closeForm();
         });
-        whileOpen(doubleClickOn("O'NEİL"), [&] {
+        whileOpen(f, doubleClickOn("O'NEİL"), [&] {
             QCOMPARE(f->pages()->currentIndex(), 4);
             closeForm();
         });
@@ -614,7 +526,7 @@ private Q_SLOTS:
     {
         MailCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             f->pages()->setCurrentIndex(1);
             waitIdle();
             QVERIFY(!tool("BtnMail")->isEnabled());
@@ -633,7 +545,7 @@ private Q_SLOTS:
 
     void escapeAndEnterDoNotClose()
     {
-        whileOpen(doubleClickOn("AHMET"), [&] {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
             box("adi")->setFocus();
             QTest::keyClick(box("adi"), Qt::Key_Return);
             QTest::keyClick(box("adi"), Qt::Key_Escape);

@@ -42,36 +42,19 @@ const QStringList kFixture = {
     "(1, 'CAN', 'ER', 'CAN ER', NULL, 'AB Rh +')",
 };
 
-template <typename T>
-T *child(QWidget *form, const char *name)
-{
-    T *widget = form->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control named %s", name);
-    return widget;
-}
-
-QStringList column(Dataset *d, const char *field)
-{
-    QStringList out;
-    for (int row = 0; row < d->recordCount(); ++row)
-        out << d->textAt(row, d->fieldIndex(QLatin1String(field)));
-    return out;
-}
-
 } // namespace
 
 class TestUnitBrowser : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
     Dataset *okul = nullptr;
     Dataset *uye = nullptr;
 
-    QLineEdit *edit(const char *name) { return child<QLineEdit>(m_form.get(), name); }
-    TSrDBGrid *grid(const char *name) { return child<TSrDBGrid>(m_form.get(), name); }
+    QLineEdit *edit(const char *name) { return child<QLineEdit>(m_form, name); }
+    TSrDBGrid *grid(const char *name) { return child<TSrDBGrid>(m_form, name); }
     void selectUnit(const QString &name)
     {
         QVERIFY(okul->locate("okul_adi", name));
@@ -87,42 +70,32 @@ private Q_SLOTS:
     void initTestCase() { quietOffscreenWarnings(); }
     void init()
     {
-        m_dir = std::make_unique<TestProgramDir>();
-        m_dir->exec(kFixture);
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        QVERIFY2(m_form, qPrintable(error));
-        m_form->show();
-        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+        m_main = std::make_unique<MainWindowFixture>(kFixture);
+        m_form = m_main->start(MainWindowFixture::Windows::MainOnly);
+        m_main->click("BitBtn1");
         okul = m_form->data()->QueryOkul;
         uye = m_form->data()->Query_Uye;
     }
-    void cleanup()
-    {
-        ModalAnswer yes(QStringLiteral("Evet"));
-        m_form->close();
-        m_form.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_main.reset(); }
 
     void unitListInTurkishOrderWithCounts()
     {
-        QCOMPARE(column(okul, "okul_adi"),
+        QCOMPARE(columnOf(*okul, "okul_adi"),
                  QStringList({"ÇAMLICA İLKOKULU", "GAZİ LİSESİ", "IŞIKLAR ORTAOKULU", "İNÖNÜ ORTAOKULU"}));
         QCOMPARE(m_form->statusPanel(0)->text(), QStringLiteral(" Kayıtlı Birim: 4"));
         QCOMPARE(m_form->statusPanel(1)->text(), QStringLiteral(" Birim/Personel Sayısı: 2"));
-        QCOMPARE(child<QLineEdit>(m_form.get(), "DBEditBirim_okul_adi")->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
+        QCOMPARE(child<QLineEdit>(m_form, "DBEditBirim_okul_adi")->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
     }
 
     void typingNarrowsTheUnitsAtEachKeystroke()
     {
         typeText(edit("Edit1"), "ı");
         QCOMPARE(edit("Edit1")->text(), QStringLiteral("I"));
-        QCOMPARE(column(okul, "okul_adi"), QStringList({"IŞIKLAR ORTAOKULU"}));
+        QCOMPARE(columnOf(*okul, "okul_adi"), QStringList({"IŞIKLAR ORTAOKULU"}));
         QCOMPARE(m_form->statusPanel(0)->text(), QStringLiteral(" Kayıtlı Birim: 1"));
-        QCOMPARE(column(uye, "adi"), QStringList()); // IŞIKLAR has no staff
+        QCOMPARE(columnOf(*uye, "adi"), QStringList()); // IŞIKLAR has no staff
 
-        ModalAnswer ok(QStringLiteral("TAMAM"));
+        Answers ok({"TAMAM"});
         QTest::keyClicks(edit("Edit1"), "x");
         QVERIFY(ok.answered());
         QCOMPARE(ok.text(), QStringLiteral("Aradığınız kriterlere uygun birim kaydı bulunamadı."));
@@ -133,10 +106,10 @@ private Q_SLOTS:
 
     void searchByHead()
     {
-        auto *criterion = child<QComboBox>(m_form.get(), "ComboBox1");
+        auto *criterion = child<QComboBox>(m_form, "ComboBox1");
         criterion->setCurrentIndex(1);
         QTest::keyClicks(edit("Edit1"), "m");
-        QCOMPARE(column(okul, "okul_muduru"), QStringList({"MERT AY"}));
+        QCOMPARE(columnOf(*okul, "okul_muduru"), QStringList({"MERT AY"}));
     }
 
     void typedTextIsNeverPartOfTheStatement_data()
@@ -149,7 +122,7 @@ private Q_SLOTS:
     void typedTextIsNeverPartOfTheStatement()
     {
         QFETCH(QString, typed);
-        ModalAnswer ok(QStringLiteral("TAMAM"));
+        Answers ok({"TAMAM"});
         edit("Edit1")->setText(typed);
         QVERIFY(ok.answered());
         QCOMPARE(ok.text(), QStringLiteral("Aradığınız kriterlere uygun birim kaydı bulunamadı."));
@@ -159,19 +132,19 @@ private Q_SLOTS:
     void percentStaysAWildcard()
     {
         edit("Edit1")->setText("%OKULU");
-        QCOMPARE(column(okul, "okul_adi"),
+        QCOMPARE(columnOf(*okul, "okul_adi"),
                  QStringList({"ÇAMLICA İLKOKULU", "İNÖNÜ ORTAOKULU", "IŞIKLAR ORTAOKULU"}));
     }
 
     void staffSearchFollowsTheCurrentUnit()
     {
         selectUnit("ÇAMLICA");
-        child<QComboBox>(m_form.get(), "ComboBox2")->setCurrentIndex(1);
+        child<QComboBox>(m_form, "ComboBox2")->setCurrentIndex(1);
         typeText(edit("Edit2"), "eğitim b");
         QCOMPARE(edit("Edit2")->text(), QStringLiteral("EĞİTİM B"));
-        QCOMPARE(column(uye, "Birlestir"), QStringList({"HASAN ÇELİK"}));
+        QCOMPARE(columnOf(*uye, "Birlestir"), QStringList({"HASAN ÇELİK"}));
         selectUnit("GAZİ");
-        QCOMPARE(column(uye, "Birlestir"), QStringList({"ZEYNEP KOÇ"}));
+        QCOMPARE(columnOf(*uye, "Birlestir"), QStringList({"ZEYNEP KOÇ"}));
         QCOMPARE(m_form->statusPanel(1)->text(), QStringLiteral(" Birim/Personel Sayısı: 1"));
 
         // A new member while the search is active still belongs to the current unit.
@@ -195,32 +168,32 @@ private Q_SLOTS:
         QFETCH(QStringList, listed);
         QFETCH(bool, message);
         selectUnit(unit);
-        ModalAnswer ok(QStringLiteral("TAMAM"), message ? 5000 : 300);
-        auto *criterion = child<QComboBox>(m_form.get(), "ComboBox2");
+        Answers ok({"TAMAM"});
+        auto *criterion = child<QComboBox>(m_form, "ComboBox2");
         criterion->setCurrentIndex(3);
         Q_EMIT criterion->activated(3);
         QCOMPARE(ok.answered(), message);
         if (message)
             QCOMPARE(ok.text(), QStringLiteral("Aradığınız kriterlere uygun personel bulunamadı."));
-        QCOMPARE(column(uye, "Birlestir"), listed);
+        QCOMPARE(columnOf(*uye, "Birlestir"), listed);
     }
 
     void unitWithoutStaffDisablesTheStaffSearch()
     {
         selectUnit("İNÖNÜ");
         QVERIFY(!edit("Edit2")->isEnabled());
-        QVERIFY(!child<QComboBox>(m_form.get(), "ComboBox2")->isEnabled());
-        QVERIFY(!child<QPushButton>(m_form.get(), "BitBtn11")->isEnabled());
+        QVERIFY(!child<QComboBox>(m_form, "ComboBox2")->isEnabled());
+        QVERIFY(!child<QPushButton>(m_form, "BitBtn11")->isEnabled());
         selectUnit("GAZİ");
         QVERIFY(edit("Edit2")->isEnabled());
-        QVERIFY(child<QPushButton>(m_form.get(), "BitBtn11")->isEnabled());
+        QVERIFY(child<QPushButton>(m_form, "BitBtn11")->isEnabled());
     }
 
     void clearButtonsFollowTheirBoxes()
     {
         QTest::keyClicks(edit("Edit1"), "g");
         waitIdle();
-        auto *clear = child<QWidget>(m_form.get(), "SpeedButton1");
+        auto *clear = child<QWidget>(m_form, "SpeedButton1");
         QVERIFY(clear->isEnabled());
         QTest::mouseClick(clear, Qt::LeftButton);
         QCOMPARE(edit("Edit1")->text(), QString());
@@ -242,7 +215,7 @@ private Q_SLOTS:
         for (const auto &[sort, order] : clicks) {
             clickTitle(units, 0);
             QCOMPARE(okul->sort(), sort);
-            QCOMPARE(column(okul, "okul_adi"), order);
+            QCOMPARE(columnOf(*okul, "okul_adi"), order);
             QCOMPARE(okul->fieldText("okul_adi"), QStringLiteral("GAZİ LİSESİ")); // current stays current
         }
         auto *model = units->datasetModel();
@@ -251,7 +224,7 @@ private Q_SLOTS:
 
         clickTitle(units, 1);
         QCOMPARE(okul->sort(), QStringLiteral("okul_muduru ASC"));
-        QCOMPARE(column(okul, "okul_muduru"), QStringList({"ALİ CAN", "CEM ŞEN", "MERT AY", "ZEKİ ÖZ"}));
+        QCOMPARE(columnOf(*okul, "okul_muduru"), QStringList({"ALİ CAN", "CEM ŞEN", "MERT AY", "ZEKİ ÖZ"}));
         QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(), QColor(192, 192, 192));
         QVERIFY(!model->headerData(0, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
         QVERIFY(model->headerData(1, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
@@ -268,7 +241,7 @@ private Q_SLOTS:
         m_form->settings().colours = {0x00FF00, 0x0000FF, 0x00AA00, 0xFF0000, 0x111111, 0x222222};
         TSrDBGrid *staff = grid("SrDBGrid1");
         auto *model = staff->datasetModel();
-        QCOMPARE(column(uye, "Birlestir"), QStringList({"CAN ER", "İSMAİL EREN", "ÖMER ŞAHİN", "ZEYNEP KOÇ"}));
+        QCOMPARE(columnOf(*uye, "Birlestir"), QStringList({"CAN ER", "İSMAİL EREN", "ÖMER ŞAHİN", "ZEYNEP KOÇ"}));
         auto text = [&](int row) { return model->data(model->index(row, 0), Qt::ForegroundRole).value<QColor>(); };
         auto back = [&](int row) { return model->data(model->index(row, 0), Qt::BackgroundRole).value<QColor>(); };
         uye->last(); // ZEYNEP KOÇ is current: selection colours win
@@ -310,18 +283,18 @@ private Q_SLOTS:
         selectUnit("GAZİ");
         TSrDBGrid *units = grid("SrDBGrid2");
         units->setFocus();
-        ModalAnswer confirm(QStringLiteral("TAMAM"));
-        ModalAnswer refusal(QStringLiteral("TAMAM"), 8000);
-        QTest::keyClick(units, Qt::Key_Delete, Qt::ControlModifier);
-        QVERIFY(confirm.answered());
-        QCOMPARE(confirm.text(), QStringLiteral("Delete record?"));
-        QTRY_VERIFY(refusal.answered());
-        QCOMPARE(refusal.text(), QStringLiteral("Silmek istediğiniz birime ait personel kayıtları var. "
-                                                "Önce personel kayıtlarını silmelisiniz!"));
+        {
+            Answers boxes({"TAMAM", "TAMAM"}); // the confirmation, then the refusal
+            QTest::keyClick(units, Qt::Key_Delete, Qt::ControlModifier);
+            QCOMPARE(boxes.texts.value(0), QStringLiteral("Delete record?"));
+            QTRY_VERIFY(boxes.answered());
+            QCOMPARE(boxes.texts.value(1), QStringLiteral("Silmek istediğiniz birime ait personel kayıtları var. "
+                                                          "Önce personel kayıtlarını silmelisiniz!"));
+        }
         QCOMPARE(okul->recordCount(), 4);
 
         selectUnit("İNÖNÜ");
-        ModalAnswer again(QStringLiteral("TAMAM"));
+        Answers again({"TAMAM"});
         QTest::keyClick(units, Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(again.answered());
         QCOMPARE(okul->recordCount(), 3);
@@ -334,7 +307,7 @@ private Q_SLOTS:
         selectUnit("İNÖNÜ");
         TSrDBGrid *units = grid("SrDBGrid2");
         units->setFocus();
-        ModalAnswer cancel(QStringLiteral("İptal"));
+        Answers cancel({"İptal"});
         QTest::keyClick(units, Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(cancel.answered());
         QCOMPARE(okul->recordCount(), 4);

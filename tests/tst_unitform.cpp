@@ -5,7 +5,6 @@
 #include "app/tform1.h"
 #include "app/tsrdbgrid.h"
 #include "app/unitbrowser.h"
-#include "app/windows.h"
 #include "data/sharedqueries.h"
 #include "entry/tkurumkayit.h"
 #include "toolkit/dbedit.h"
@@ -18,7 +17,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <memory>
 
@@ -40,63 +38,14 @@ const QStringList kFixture = {
 const QString kStaffRefusal = QStringLiteral("Silmek istediğiniz birime ait personel kayıtları var. "
                                              "Önce personel kayıtlarını silmelisiniz!");
 
-template <typename T>
-T *child(QObject *parent, const QString &name)
-{
-    T *widget = parent->findChild<T *>(name);
-    if (!widget)
-        qFatal("no control named %s", qPrintable(name));
-    return widget;
-}
-
-// Answers the program's message boxes as they come, with the given button texts in turn,
-// and keeps what each one said. A box beyond the answers is closed, and counted.
-class Answers
-{
-public:
-    explicit Answers(QStringList buttons) : m_buttons(std::move(buttons))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    int count() const { return int(texts.size()); }
-
-    QStringList titles;
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-
-private:
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        titles << box->windowTitle();
-        texts << box->text();
-        icons << box->icon();
-        const QString wanted = m_next < m_buttons.size() ? m_buttons.at(m_next++) : QString();
-        for (QAbstractButton *b : box->buttons()) {
-            if (!wanted.isEmpty() && b->text().remove(QLatin1Char('&')) == wanted) {
-                b->click();
-                return;
-            }
-        }
-        box->done(0);
-    }
-
-    QStringList m_buttons;
-    int m_next = 0;
-    QTimer m_timer;
-};
-
 } // namespace
 
 class TestUnitForm : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
     TKurumKayit *f = nullptr;
     Dataset *okul = nullptr;
     Dataset *uye = nullptr;
@@ -104,25 +53,6 @@ class TestUnitForm : public QObject
     DBEdit *box(const char *name) { return child<DBEdit>(f, QLatin1String(name)); }
     QToolButton *tool(const char *name) { return child<QToolButton>(f, QLatin1String(name)); }
 
-    // Runs `steps` while the form is up modally, after `open` has opened it the user's way.
-    // A form that the steps leave open is hidden, which ends its modal loop.
-    void whileOpen(const std::function<void()> &open, const std::function<void()> &steps)
-    {
-        bool ran = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (QApplication::activeModalWidget() != f)
-                return;
-            poll.stop();
-            ran = true;
-            steps();
-            if (f->isVisible())
-                f->hide();
-        });
-        poll.start(10);
-        open();
-        QVERIFY(ran);
-    }
     // A double-click on the unit's row of the unit grid.
     std::function<void()> doubleClickOn(const QString &unit)
     {
@@ -135,7 +65,7 @@ class TestUnitForm : public QObject
     }
     std::function<void()> newUnitFromTheBrowser()
     {
-        return [this] { QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn4"), Qt::LeftButton); };
+        return [this] { m_main->click("BitBtn4"); };
     }
     void closeForm() { QTest::mouseClick(child<QPushButton>(f, "BitBtn1"), Qt::LeftButton); }
     // Moves into "İl :" with Tab from the telephone box, as the user does.
@@ -149,10 +79,7 @@ class TestUnitForm : public QObject
     QStringList storedUnits()
     {
         okul->requery();
-        QStringList names;
-        for (int row = 0; row < okul->recordCount(); ++row)
-            names << okul->textAt(row, okul->fieldIndex("okul_adi"));
-        return names;
+        return columnOf(*okul, "okul_adi");
     }
     QString storedProvince(const QString &unit)
     {
@@ -164,15 +91,9 @@ private Q_SLOTS:
     void initTestCase() { quietOffscreenWarnings(); }
     void init()
     {
-        m_dir = std::make_unique<TestProgramDir>();
-        m_dir->exec(kFixture);
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        QVERIFY2(m_form, qPrintable(error));
-        createWindows(m_form.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        QTest::mouseClick(child<QPushButton>(m_form.get(), "BitBtn1"), Qt::LeftButton);
+        m_main = std::make_unique<MainWindowFixture>(kFixture);
+        m_form = m_main->start(MainWindowFixture::Windows::All);
+        m_main->click("BitBtn1");
         f = m_form->findChild<TKurumKayit *>();
         QVERIFY(f);
         okul = m_form->data()->QueryOkul;
@@ -182,15 +103,12 @@ private Q_SLOTS:
     {
         if (f && f->isVisible())
             f->hide();
-        ModalAnswer yes(QStringLiteral("Evet"));
-        m_form->close();
-        m_form.reset();
-        m_dir.reset();
+        m_main.reset();
     }
 
     void formAsTheUserMeetsIt()
     {
-        whileOpen(doubleClickOn("GAZİ"), [&] {
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
             QCOMPARE(f->windowTitle(), QStringLiteral("  Birim Kayıt"));
             QVERIFY(f->windowFlags() & Qt::Tool);
             const QStringList columns = {"okul_adi", "okul_muduru", "adresi", "telefonu", "ili", "ilcesi"};
@@ -229,14 +147,14 @@ private Q_SLOTS:
         QFETCH(QString, search);
         if (!search.isEmpty()) {
             QVERIFY(okul->locate("okul_adi", "GAZİ"));
-            typeText(child<QLineEdit>(m_form.get(), "Edit2"), search);
+            typeText(child<QLineEdit>(m_form, "Edit2"), search);
             QCOMPARE(uye->recordCount(), 1);
         }
         QVERIFY(okul->locate("okul_adi", "ÇAMLICA"));
         QCOMPARE(uye->recordCount(), search.isEmpty() ? 2 : 0);
 
         Answers answers({"TAMAM"});
-        whileOpen(doubleClickOn("ÇAMLICA"), [&] {
+        whileOpen(f, doubleClickOn("ÇAMLICA"), [&] {
             QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
             QCOMPARE(answers.count(), 1);
             QCOMPARE(answers.titles.at(0), QStringLiteral("Meltora"));
@@ -271,7 +189,7 @@ private Q_SLOTS:
         QFETCH(QString, question);
         QFETCH(QStringList, stored);
         Answers answers({answer});
-        whileOpen(doubleClickOn(unit), [&] {
+        whileOpen(f, doubleClickOn(unit), [&] {
             QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
             QCOMPARE(answers.count(), 1);
             QCOMPARE(answers.titles.at(0), QStringLiteral("Dikkat !"));
@@ -285,7 +203,7 @@ private Q_SLOTS:
     void deleteDiscardsAPendingNewRow()
     {
         Answers answers({"Evet"});
-        whileOpen(newUnitFromTheBrowser(), [&] {
+        whileOpen(f, newUnitFromTheBrowser(), [&] {
             QCOMPARE(okul->state(), Dataset::State::Insert);
             typeText(box("DBEdit2"), "ali can");
             QTest::mouseClick(tool("ToolButton2"), Qt::LeftButton);
@@ -310,7 +228,7 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(QString, stored);
         Answers answers({answer});
-        whileOpen(doubleClickOn("GAZİ"), [&] {
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
             QCOMPARE(box("DBEdit5")->text(), QStringLiteral("İZMİR"));
             tabIntoProvince();
             QCOMPARE(box("DBEdit5")->text(), QStringLiteral("ANKARA"));
@@ -329,7 +247,7 @@ private Q_SLOTS:
 
     void typedProvinceLastsUntilTheBoxIsEnteredAgain()
     {
-        whileOpen(doubleClickOn("GAZİ"), [&] {
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
             tabIntoProvince();
             typeText(box("DBEdit5"), "izmir"); // Tab selected the filled-in province
             QCOMPARE(okul->fieldText("ili"), QStringLiteral("İZMİR"));
@@ -359,7 +277,7 @@ private Q_SLOTS:
     void afterNewTheProvinceWaitsForTheBox()
     {
         QFETCH(bool, fromBrowser);
-        whileOpen(fromBrowser ? newUnitFromTheBrowser() : doubleClickOn("GAZİ"), [&] {
+        whileOpen(f, fromBrowser ? newUnitFromTheBrowser() : doubleClickOn("GAZİ"), [&] {
             if (!fromBrowser) {
                 QTest::mouseClick(tool("ToolButton1"), Qt::LeftButton);
                 QCOMPARE(QApplication::focusWidget(), box("DBEdit1"));
@@ -380,7 +298,7 @@ private Q_SLOTS:
     {
         m_form->data()->QuerySabit->remove();
         QVERIFY(m_form->data()->QuerySabit->isEmpty());
-        whileOpen(doubleClickOn("GAZİ"), [&] {
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
             tabIntoProvince();
             QCOMPARE(box("DBEdit5")->text(), QString());
             QVERIFY(okul->value("ili").isNull());
@@ -409,7 +327,7 @@ private Q_SLOTS:
         QFETCH(QString, column);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
-        whileOpen(newUnitFromTheBrowser(), [&] {
+        whileOpen(f, newUnitFromTheBrowser(), [&] {
             DBEdit *edit = this->box(qPrintable(box));
             edit->setFocus(Qt::TabFocusReason);
             typeText(edit, typed);
@@ -432,7 +350,7 @@ private Q_SLOTS:
         QFETCH(QString, typedHead);
         QFETCH(QString, head);
         Answers answers({});
-        whileOpen(newUnitFromTheBrowser(), [&] {
+        whileOpen(f, newUnitFromTheBrowser(), [&] {
             typeText(box("DBEdit2"), typedHead);
             closeForm();
             waitIdle();
@@ -444,7 +362,7 @@ private Q_SLOTS:
         QCOMPARE(okul->fieldText("okul_muduru"), head);
 
         // Opened again, the form shows the pending row.
-        whileOpen([this] { f->execute(); }, [&] {
+        whileOpen(f, [this] { f->execute(); }, [&] {
             QCOMPARE(okul->state(), Dataset::State::Insert);
             QCOMPARE(box("DBEdit2")->text(), head);
             okul->cancel();
@@ -465,7 +383,7 @@ private Q_SLOTS:
         const QString name = QStringLiteral("ÇOK PROGRAMLI ANADOLU LİSESİ VE MESLEKİ TEKNİK EĞİTİM");
         QCOMPARE(name.size(), 53);
         Answers answers(byClosing ? QStringList{"Evet", "TAMAM"} : QStringList{"TAMAM"});
-        whileOpen(newUnitFromTheBrowser(), [&] {
+        whileOpen(f, newUnitFromTheBrowser(), [&] {
             // The box stops typing at the column's 50 characters; with its limit lifted the
             // table's own limit is what refuses.
             box("DBEdit1")->setMaxLength(100);
@@ -510,7 +428,7 @@ private Q_SLOTS:
         QFETCH(bool, sound);
         m_form->settings().sound = sound;
         Answers answers({"Hayır"});
-        whileOpen(doubleClickOn("İNÖNÜ"), [&] {
+        whileOpen(f, doubleClickOn("İNÖNÜ"), [&] {
             const int before = warningsound::playCount();
             QTest::mousePress(tool("ToolButton2"), Qt::LeftButton);
             QCOMPARE(warningsound::playCount() - before, sound ? 1 : 0);
@@ -525,7 +443,7 @@ private Q_SLOTS:
 
     void movesChangeTheCurrentUnitOfTheMainWindow()
     {
-        whileOpen(doubleClickOn("ATATÜRK"), [&] {
+        whileOpen(f, doubleClickOn("ATATÜRK"), [&] {
             RecordActions *actions = f->recordActions();
             QVERIFY(!actions->first()->isEnabled());
             QTest::mouseClick(actions->next(), Qt::LeftButton);
@@ -544,7 +462,7 @@ private Q_SLOTS:
 
     void escapeDoesNotClose()
     {
-        whileOpen(doubleClickOn("GAZİ"), [&] {
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
             box("DBEdit1")->setFocus();
             QTest::keyClick(box("DBEdit1"), Qt::Key_Escape);
             QTest::keyClick(box("DBEdit1"), Qt::Key_Return);

@@ -17,13 +17,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -56,15 +54,6 @@ const Widths kFactoryWidths = {200, 190, 110, 128, 100, 110, 110, 200, 110, 64, 
                                80,  80,  80,  100, 100, 70,  180, 70,  100, 200, 75};
 const QList<int> kFactoryColumns = {0, 1, 3, 5, 6};
 
-template <typename T>
-T *child(QObject *parent, const QString &name)
-{
-    T *object = parent->findChild<T *>(name);
-    if (!object)
-        qFatal("no control named %s", qPrintable(name));
-    return object;
-}
-
 QString boxName(int n)
 {
     return QStringLiteral("CheckBox%1").arg(n);
@@ -77,69 +66,6 @@ QList<int> shownColumns(QTableView *grid)
         if (!grid->isColumnHidden(c))
             shown << c;
     return shown;
-}
-
-// Runs the given steps on the modal window with this object name as soon as it is the
-// active modal window. Steps that fail a check leave it open; it is then closed so that the
-// test does not hang in its event loop.
-class OnModal
-{
-public:
-    OnModal(const QString &objectName, std::function<void(QDialog *)> steps, int timeoutMs = 5000)
-        : m_name(objectName), m_steps(std::move(steps)), m_remaining(timeoutMs / 20)
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(20);
-    }
-    bool ran() const { return m_ran; }
-
-private:
-    void poll()
-    {
-        if (m_ran || --m_remaining < 0) {
-            m_timer.stop();
-            return;
-        }
-        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!modal || modal->objectName() != m_name)
-            return;
-        m_ran = true;
-        m_timer.stop();
-        m_steps(modal);
-        if (modal->isVisible() && QApplication::activeModalWidget() == modal)
-            modal->reject();
-    }
-
-    QString m_name;
-    std::function<void(QDialog *)> m_steps;
-    int m_remaining;
-    bool m_ran = false;
-    QTimer m_timer;
-};
-
-// What the warning box of the reset said, and the answer it got.
-struct BoxSeen {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons;
-};
-
-void answerBox(QDialog *dialog, const QString &answer, BoxSeen *seen)
-{
-    auto *box = qobject_cast<QMessageBox *>(dialog);
-    QVERIFY(box);
-    seen->title = box->windowTitle();
-    seen->text = box->text();
-    seen->icon = box->icon();
-    for (QAbstractButton *b : box->buttons())
-        seen->buttons << b->text();
-    for (QAbstractButton *b : box->buttons())
-        if (b->text() == answer) {
-            QTest::mouseClick(b, Qt::LeftButton);
-            return;
-        }
-    QFAIL(qPrintable(QStringLiteral("no button ") + answer));
 }
 
 void setBox(QDialog *dialog, int n, bool checked)
@@ -156,27 +82,17 @@ void click(QDialog *dialog, const char *button)
 }
 
 // "Orijinal Ayarlara Dön" and the answer to its warning; the dialog stays open.
-void reset(QDialog *dialog, const QString &answer, BoxSeen *seen)
+void reset(QDialog *dialog, const QString &answer)
 {
-    OnModal box(QStringLiteral("MessageBox"), [&](QDialog *b) { answerBox(b, answer, seen); });
+    Answers warning({answer});
     click(dialog, "BitBtn3");
-    QVERIFY(box.ran());
-    QCOMPARE(seen->title, QStringLiteral("Dikkat !"));
-    QCOMPARE(seen->text, kResetQuestion);
-    QCOMPARE(seen->icon, QMessageBox::Warning);
-    QCOMPARE(seen->buttons, (QStringList{"Evet", "Hayır"}));
+    QVERIFY(warning.answered());
+    QCOMPARE(warning.title(), QStringLiteral("Dikkat !"));
+    QCOMPARE(warning.text(), kResetQuestion);
+    QCOMPARE(warning.icons.value(0), QMessageBox::Warning);
+    QCOMPARE(warning.buttons.value(0), (QStringList{"Evet", "Hayır"}));
     QVERIFY(dialog->isVisible());
     QCOMPARE(QApplication::activeModalWidget(), dialog);
-}
-
-// Pop-up menus and message boxes ask the offscreen platform to raise windows and grab the
-// keyboard, which it cannot do; the warnings would bury the ones that matter.
-QtMessageHandler nextHandler = nullptr;
-void quietPopupWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    nextHandler(type, context, message);
 }
 
 } // namespace
@@ -186,48 +102,36 @@ class TestVisibleFields : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestProgramDir> m_dir;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
 
     // The main window on the fixture, with the unit browser shown on the first unit.
     TForm1 *start()
     {
-        QString error;
-        m_form.reset(TForm1::create(&error));
-        if (!m_form)
-            qFatal("start failed: %s", qPrintable(error));
-        m_form->show();
+        m_form = m_main->start(MainWindowFixture::Windows::MainOnly);
         m_form->idleRefresh()->run();
         // The fixture has fixed information and a union: the first-use question is not asked.
-        QTest::mouseClick(child<QPushButton>(m_form->centralWidget(), "BitBtn1"), Qt::LeftButton);
+        m_main->click("BitBtn1");
         waitIdle();
         if (!m_form->panelKurum()->isVisible())
             qFatal("the unit browser did not open");
-        return m_form.get();
-    }
-    void closeAnswering(const QString &answer)
-    {
-        ModalAnswer box(answer);
-        m_form->close();
-        QVERIFY(box.answered());
-        QCOMPARE(box.text(), QStringLiteral("Programdan çıkmak istiyor musunuz?"));
+        return m_form;
     }
     void restart()
     {
-        closeAnswering("Evet");
+        m_main->closeAnswering("Evet");
         QVERIFY(!m_form->isVisible());
-        m_form.reset();
         start();
     }
-    TSrDBGrid *staffGrid() const { return child<TSrDBGrid>(m_form.get(), "SrDBGrid1"); }
-    QString iniPath() const { return QDir(m_dir->path()).filePath("PersonelKayit.ini"); }
+    TSrDBGrid *staffGrid() const { return child<TSrDBGrid>(m_form, "SrDBGrid1"); }
+    QString iniPath() const { return m_main->dir().settingsPath(); }
 
     // Right-click on the staff grid and "Alan Gösterimleri"; the steps run while the dialog
     // is open and must close it.
     void openFields(std::function<void(QDialog *)> steps)
     {
         TSrDBGrid *grid = staffGrid();
-        auto *menu = child<QMenu>(m_form.get(), "PopupKisisel");
+        auto *menu = child<QMenu>(m_form, "PopupKisisel");
         auto *item = child<QAction>(menu, "AlanGsterimleri1");
         QCOMPARE(item->text(), QStringLiteral("Alan Gösterimleri"));
         QVERIFY(menu->actions().contains(item));
@@ -236,10 +140,11 @@ private:
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
         QApplication::sendEvent(grid->viewport(), &event);
         QTRY_VERIFY(menu->isVisible());
-        OnModal dialog(QStringLiteral("FrmGorunum"), std::move(steps));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-        QVERIFY(dialog.ran());
-        QVERIFY(!m_form->visibleFieldsDialog()->isVisible());
+        QDialog *dialog = m_form->visibleFieldsDialog();
+        whileOpen(
+            dialog, [&] { QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center()); },
+            [&] { steps(dialog); });
+        QVERIFY(!dialog->isVisible());
         waitIdle();
     }
 
@@ -253,25 +158,9 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        quietOffscreenWarnings();
-        nextHandler = qInstallMessageHandler(quietPopupWarnings);
-    }
-    void init()
-    {
-        m_dir = std::make_unique<TestProgramDir>();
-        m_dir->exec(kFixture);
-    }
-    void cleanup()
-    {
-        if (m_form && m_form->isVisible()) {
-            ModalAnswer yes(QStringLiteral("Evet"));
-            m_form->close();
-        }
-        m_form.reset();
-        m_dir.reset();
-    }
+    void initTestCase() { quietOffscreenWarnings(); }
+    void init() { m_main = std::make_unique<MainWindowFixture>(kFixture); }
+    void cleanup() { m_main.reset(); }
 
     void factoryLayoutAtFirstStart()
     {
@@ -430,8 +319,7 @@ private Q_SLOTS:
         QCOMPARE(form->settings().columnWidths, changed);
 
         openFields([&](QDialog *open) {
-            BoxSeen seen;
-            reset(open, answer, &seen);
+            reset(open, answer);
             const bool reset = answer == QLatin1String("Evet");
             for (int n = 1; n <= 23; ++n) {
                 const bool factory = n == 1 || n == 2 || n == 4 || n == 6 || n == 7;
@@ -570,8 +458,7 @@ private Q_SLOTS:
         });
         QCOMPARE(shownColumns(grid), shown);
         openFields([&](QDialog *open) {
-            BoxSeen seen;
-            reset(open, "Evet", &seen);
+            reset(open, "Evet");
             click(open, "BitBtn1");
         });
         QCOMPARE(shownColumns(grid), shown);

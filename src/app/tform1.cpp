@@ -171,7 +171,7 @@ void TForm1::buildToolBar()
                                    QStyle::SP_FileDialogDetailedView);
     connect(sabit, &QToolButton::clicked, this, [this] {
         if (m_openFixedInformation)
-            guard::run(m_openFixedInformation);
+            guard::run([this] { m_openFixedInformation(true); });
     });
     sabit->setEnabled(false);
 
@@ -492,7 +492,7 @@ void TForm1::rebuildUnionLists()
     fillUnionLists();
 }
 
-void TForm1::setFixedInformationForm(std::function<void()> open)
+void TForm1::setFixedInformationForm(std::function<void(bool fromToolbar)> open)
 {
     m_openFixedInformation = std::move(open);
     if (auto *button = findChild<QToolButton *>(QStringLiteral("ToolButton1")))
@@ -538,7 +538,7 @@ void TForm1::BitBtn1Click()
             this, QStringLiteral(" Meltora"),
             QStringLiteral("SABİT BİLGİLER veya SENDİKA İSİMLERİ  düzenlenmemiş. Şimdi düzenlensin mi?"));
         if (edit && m_openFixedInformation)
-            m_openFixedInformation();
+            m_openFixedInformation(false);
     }
     m_panelKurum->show();
     m_panelPersonel->hide();

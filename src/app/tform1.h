@@ -48,8 +48,10 @@ public:
     void registerUnionList(QComboBox *list, const QStringList &leadingItems, bool addresses = false);
     QComboBox *colourSlotList() const { return m_cbRenk; }
 
-    // The windows that later commands open; each is optional until it exists.
-    void setFixedInformationForm(std::function<void()> open);
+    // The windows that later commands open; each is optional until it exists. The fixed
+    // information form is told who asked for it: the toolbar button (true) or the first-use
+    // question (false).
+    void setFixedInformationForm(std::function<void(bool fromToolbar)> open);
 
     void loadLogo();
 
@@ -90,7 +92,7 @@ private:
     Settings m_settings;
     IdleRefresh *m_idle;
     bool m_shownOnce = false;
-    std::function<void()> m_openFixedInformation;
+    std::function<void(bool fromToolbar)> m_openFixedInformation;
 
     struct UnionList {
         QComboBox *list;

@@ -2,6 +2,7 @@
 
 #include "data/settings.h"
 #include "tform1.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/messages.h"
 #include "toolkit/guard.h"
 
@@ -9,7 +10,6 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -40,9 +40,7 @@ void name(QWidget *widget, const QString &objectName, const QString &caption)
 TFrmGorunum::TFrmGorunum(TForm1 *form)
     : QDialog(form, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_form(form)
 {
-    setObjectName(QStringLiteral("FrmGorunum"));
-    setWindowTitle(QStringLiteral("  Gösterilecek Bilgi Alanları"));
-    setAccessibleName(windowTitle().trimmed());
+    dialogs::setTitle(this, QStringLiteral("FrmGorunum"), QStringLiteral("  Gösterilecek Bilgi Alanları"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
@@ -107,13 +105,7 @@ void TFrmGorunum::AlanGsterimleri1Click()
     const auto &flags = m_form->settings().fieldFlags;
     for (size_t n = 1; n < m_boxes.size(); ++n)
         m_boxes[n]->setChecked(flags[n]);
-    adjustSize();
-    // Centred on the main window wherever that stands now; the native window must exist for
-    // the frame to be counted in.
-    winId();
-    QRect frame = frameGeometry();
-    frame.moveCenter(m_form->frameGeometry().center());
-    move(frame.topLeft());
+    dialogs::centreOn(this, m_form);
     exec();
 }
 

@@ -18,7 +18,7 @@ void createWindows(TForm1 *form)
     auto *personelKayit = new TPersonelKayit(form);
     form->unitBrowser()->setMemberForm([personelKayit] { personelKayit->showModal(); });
     auto *sabitBilgi = new TSabitBilgi(form);
-    form->setFixedInformationForm([sabitBilgi] { sabitBilgi->execute(); });
+    form->setFixedInformationForm([sabitBilgi](bool fromToolbar) { sabitBilgi->execute(fromToolbar); });
     auto *frmKod = new TFrmKod(form);
     sabitBilgi->setCodeList([frmKod] { frmKod->showModal(); });
     auto *frmUnvan = new TFrmUnvan(form);

@@ -1,14 +1,11 @@
 #include "tfrmkod.h"
 
 #include "app/tform1.h"
-#include "toolkit/guard.h"
+#include "codelist.h"
+#include "toolkit/dialogs.h"
 
 #include <QFrame>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -33,25 +30,12 @@ const struct {
 // The row whose text is the official gazette reference rather than an institution.
 constexpr int kGazetteRow = 2;
 
-const QColor kHeaderCell(212, 208, 200);
-
-// A cell that can only be read: not editable, not selectable.
-QTableWidgetItem *cell(const QString &text, const QColor &background)
-{
-    auto *item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setBackground(background);
-    return item;
-}
-
 } // namespace
 
 TFrmKod::TFrmKod(TForm1 *form)
     : QDialog(form, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_form(form)
 {
-    setObjectName(QStringLiteral("FrmKod"));
-    setWindowTitle(kCaption);
-    setAccessibleName(windowTitle().trimmed());
+    dialogs::setTitle(this, QStringLiteral("FrmKod"), kCaption);
     setModal(true);
 
     auto *layout = new QVBoxLayout(this);
@@ -59,23 +43,14 @@ TFrmKod::TFrmKod(TForm1 *form)
     layout->setSpacing(8);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    auto *panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Sunken);
+    QFrame *panel = codelist::panel(this);
     auto *inner = new QVBoxLayout(panel);
     inner->setContentsMargins(10, 10, 10, 10);
     inner->setSpacing(8);
 
-    auto *heading = new QLabel(kCaption, panel);
-    heading->setObjectName(QStringLiteral("Label1"));
-    heading->setAlignment(Qt::AlignCenter);
+    QLabel *heading = codelist::heading(kCaption, panel);
     heading->setFrameShape(QFrame::Box);
     heading->setMargin(4);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() + 1);
-    heading->setFont(bold);
     inner->addWidget(heading);
 
     QFont fixed(QStringLiteral("Courier New"));
@@ -83,25 +58,15 @@ TFrmKod::TFrmKod(TForm1 *form)
     fixed.setFixedPitch(true);
     fixed.setPointSizeF(font().pointSizeF());
     const int bodyRows = int(std::size(kInstitutions));
-    m_table = new QTableWidget(bodyRows + 1, 3, panel);
-    m_table->setObjectName(QStringLiteral("StringGrid1"));
-    m_table->setAccessibleName(kCaption.trimmed());
-    m_table->horizontalHeader()->hide();
-    m_table->verticalHeader()->hide();
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionMode(QAbstractItemView::NoSelection);
-    m_table->setFocusPolicy(Qt::NoFocus);
-    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_table->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_table = codelist::table(bodyRows + 1, 3, kCaption.trimmed(), panel);
     m_table->setWordWrap(false);
 
-    m_table->setItem(0, 0, cell(QStringLiteral("Hizmet Kolu"), kHeaderCell));
-    m_table->setItem(0, 1, cell(QStringLiteral("Kurum Kodu"), kHeaderCell));
-    m_table->setItem(0, 2, cell(QStringLiteral("Kurum ve Kuruluşlar"), kHeaderCell));
+    m_table->setItem(0, 0, codelist::cell(QStringLiteral("Hizmet Kolu"), codelist::kHeaderCell));
+    m_table->setItem(0, 1, codelist::cell(QStringLiteral("Kurum Kodu"), codelist::kHeaderCell));
+    m_table->setItem(0, 2, codelist::cell(QStringLiteral("Kurum ve Kuruluşlar"), codelist::kHeaderCell));
 
     // One tall cell for the branch: every institution below belongs to branch 02.
-    QTableWidgetItem *branch = cell(QStringLiteral("02"), Qt::white);
+    QTableWidgetItem *branch = codelist::cell(QStringLiteral("02"), Qt::white);
     QFont branchFont = fixed;
     branchFont.setBold(true);
     branchFont.setPointSizeF(fixed.pointSizeF() * 2);
@@ -113,10 +78,10 @@ TFrmKod::TFrmKod(TForm1 *form)
 
     int r = 1;
     for (const auto &k : kInstitutions) {
-        QTableWidgetItem *code = cell(QStringLiteral("   ") + QString::fromLatin1(k.code), Qt::white);
+        QTableWidgetItem *code = codelist::cell(QStringLiteral("   ") + QString::fromLatin1(k.code), Qt::white);
         code->setFont(fixed);
         m_table->setItem(r, 1, code);
-        QTableWidgetItem *name = cell(QString::fromUtf8(k.institution), Qt::white);
+        QTableWidgetItem *name = codelist::cell(QString::fromUtf8(k.institution), Qt::white);
         if (r - 1 == kGazetteRow) {
             QFont italic = name->font();
             italic.setItalic(true);
@@ -134,36 +99,16 @@ TFrmKod::TFrmKod(TForm1 *form)
         m_table->setRowHeight(row, m_table->rowHeight(bodyRows));
     for (int c = 0; c < m_table->columnCount(); ++c)
         m_table->setColumnWidth(c, m_table->columnWidth(c) + 16);
-    int width = 2 * m_table->frameWidth();
-    for (int c = 0; c < m_table->columnCount(); ++c)
-        width += m_table->columnWidth(c);
-    int height = 2 * m_table->frameWidth();
-    for (int row = 0; row < m_table->rowCount(); ++row)
-        height += m_table->rowHeight(row);
-    m_table->setFixedSize(width, height);
+    codelist::fitToCells(m_table);
     inner->addWidget(m_table);
     layout->addWidget(panel);
 
-    m_bitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("KAPAT"), this);
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setAccessibleName(QStringLiteral("KAPAT"));
-    m_bitBtn1->setMinimumWidth(96);
-    connect(m_bitBtn1, &QPushButton::clicked, this, [this] { guard::run([this] { BitBtn1Click(); }); });
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_bitBtn1);
-    layout->addLayout(buttons);
+    codelist::closeButton(this, QStringLiteral("BitBtn1"), layout, [this] { BitBtn1Click(); });
 }
 
 void TFrmKod::showModal()
 {
-    adjustSize();
-    // Centred on the main window wherever that stands now; the native window must exist for
-    // the frame to be counted in.
-    winId();
-    QRect frame = frameGeometry();
-    frame.moveCenter(m_form->frameGeometry().center());
-    move(frame.topLeft());
+    dialogs::centreOn(this, m_form);
     exec();
 }
 

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class QPushButton;
 class QTableWidget;
 class TForm1;
 
@@ -23,5 +22,4 @@ public:
 private:
     TForm1 *m_form;
     QTableWidget *m_table = nullptr;
-    QPushButton *m_bitBtn1 = nullptr;
 };

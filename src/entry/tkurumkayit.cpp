@@ -3,86 +3,18 @@
 #include "app/idlerefresh.h"
 #include "app/tform1.h"
 #include "data/sharedqueries.h"
+#include "entryform.h"
 #include "toolkit/dbedit.h"
 #include "toolkit/guard.h"
-#include "toolkit/hints.h"
 #include "toolkit/keyfilters.h"
 #include "toolkit/messages.h"
 #include "toolkit/recordactions.h"
-#include "toolkit/warningsound.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QStyle>
-#include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// The save question on closing: like the platform's Yes/No box it can only be answered,
-// never dismissed with Escape or its close box, which would silently drop the typing.
-class SaveQuestion : public QMessageBox
-{
-public:
-    SaveQuestion(QWidget *parent, const QString &text)
-        : QMessageBox(QMessageBox::NoIcon, QStringLiteral("Dikkat !"), text, QMessageBox::NoButton, parent)
-    {
-        setObjectName(QStringLiteral("MessageBox"));
-        m_yes = addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
-        addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
-        setDefaultButton(m_yes);
-    }
-    bool yes() const { return clickedButton() == m_yes; }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (event->key() == Qt::Key_Escape) {
-            event->accept();
-            return;
-        }
-        QMessageBox::keyPressEvent(event);
-    }
-    void closeEvent(QCloseEvent *event) override { event->ignore(); }
-
-private:
-    QPushButton *m_yes;
-};
-
-bool askToSave(QWidget *parent, const QString &text)
-{
-    SaveQuestion box(parent, text);
-    box.exec();
-    return box.yes();
-}
-
-// The program's warning question before a deletion: "Dikkat !", warning icon, "Evet"/"Hayır".
-bool askWarning(QWidget *parent, const QString &text)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Dikkat !"), text, QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.exec();
-    return box.clickedButton() == yes;
-}
-
-QString quoted(const QString &text)
-{
-    QString inner = text;
-    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
-}
-
-} // namespace
 
 TKurumKayit::TKurumKayit(TForm1 *form) : QDialog(form), m_form(form)
 {
@@ -97,6 +29,7 @@ TKurumKayit::TKurumKayit(TForm1 *form) : QDialog(form), m_form(form)
     layout->addWidget(buildFields());
     layout->addWidget(buildButtons());
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    entryform::keepOpenOnEscape(this);
 
     form->idleRefresh()->addRule([this] { m_actions->update(); });
 }
@@ -157,44 +90,11 @@ QWidget *TKurumKayit::buildFields()
 
 QWidget *TKurumKayit::buildButtons()
 {
-    auto *row = new QWidget(this);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    auto *bar = new QToolBar(row);
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setIconSize(QSize(20, 20));
-    auto tool = [&](const QString &objectName, const QString &hint, QStyle::StandardPixmap icon) {
-        auto *button = new QToolButton(bar);
-        button->setObjectName(objectName);
-        button->setAccessibleName(hint);
-        button->setIcon(style()->standardIcon(icon));
-        button->setAutoRaise(true);
-        hints::set(button, hint);
-        bar->addWidget(button);
-        return button;
-    };
-    m_toolButton1 = tool(QStringLiteral("ToolButton1"), QStringLiteral("Yeni Birim Ekle"), QStyle::SP_FileIcon);
-    m_toolButton2 = tool(QStringLiteral("ToolButton2"), QStringLiteral("Kayıt Sil"), QStyle::SP_TrashIcon);
-    connect(m_toolButton1, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton1Click(); }); });
-    connect(m_toolButton2, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton2Click(); }); });
-    m_toolButton2->installEventFilter(this);
-
-    Dataset *okul = m_form->data()->QueryOkul;
-    m_actions = new RecordActions([okul] { return okul; }, this);
-    m_actions->addTo(bar);
-    layout->addWidget(bar);
-    layout->addStretch(1);
-
-    m_bitBtn1 = new QPushButton(QStringLiteral("TAMAM"), row);
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setAccessibleName(QStringLiteral("TAMAM"));
-    m_bitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    m_bitBtn1->setAutoDefault(false);
-    m_bitBtn1->setMinimumWidth(90);
-    connect(m_bitBtn1, &QPushButton::clicked, this, &QWidget::close);
-    layout->addWidget(m_bitBtn1);
-    return row;
+    const entryform::BottomRow bottom =
+        entryform::bottomRow(m_form, this, m_form->data()->QueryOkul, QStringLiteral("Yeni Birim Ekle"),
+                             [this] { ToolButton1Click(); }, [this] { ToolButton2Click(); }, 90);
+    m_actions = bottom.actions;
+    return bottom.row;
 }
 
 void TKurumKayit::execute()
@@ -221,7 +121,9 @@ void TKurumKayit::ToolButton2Click()
         return;
     }
     const QString name = okul->isEmpty() ? QString() : okul->fieldText(QStringLiteral("okul_adi"));
-    if (askWarning(this, quoted(name) + QStringLiteral(" adlı birim ve tüm personeli silinecek. Onaylıyor musunuz?")))
+    const QString text =
+        messages::quoted(name) + QStringLiteral(" adlı birim ve tüm personeli silinecek. Onaylıyor musunuz?");
+    if (messages::warningQuestion(this, text))
         okul->remove();
 }
 
@@ -242,35 +144,17 @@ bool TKurumKayit::eventFilter(QObject *watched, QEvent *event)
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             guard::run([this] { DBEdit5Enter(); });
-    } else if (watched == m_toolButton2 && event->type() == QEvent::MouseButtonPress) {
-        if (m_form->settings().sound)
-            warningsound::play();
     }
     return QDialog::eventFilter(watched, event);
 }
 
 bool TKurumKayit::FormClose()
 {
-    Dataset *okul = m_form->data()->QueryOkul;
     // A new row without a name is left pending: the user may still be about to name it.
-    if (!okul->isEditing() || m_edits[0]->text().isEmpty())
+    if (m_edits[0]->text().isEmpty())
         return true;
-    if (!askToSave(this, QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"))) {
-        okul->cancel();
-        return true;
-    }
-    // A refused save keeps the form open on the typed row.
-    return guard::run([okul] { okul->post(); });
-}
-
-// Escape closes no entry form: the close box and "TAMAM" do, with their questions.
-void TKurumKayit::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    return entryform::saveOnClose(this, m_form->data()->QueryOkul,
+                                  QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
 }
 
 void TKurumKayit::reject()

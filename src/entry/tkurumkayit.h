@@ -3,8 +3,6 @@
 #include <QDialog>
 
 class DBEdit;
-class QPushButton;
-class QToolButton;
 class RecordActions;
 class TForm1;
 
@@ -32,7 +30,6 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -44,7 +41,4 @@ private:
     TForm1 *m_form;
     QList<DBEdit *> m_edits;
     RecordActions *m_actions = nullptr;
-    QToolButton *m_toolButton1 = nullptr;
-    QToolButton *m_toolButton2 = nullptr;
-    QPushButton *m_bitBtn1 = nullptr;
 };

@@ -4,30 +4,27 @@
 #include "app/tform1.h"
 #include "data/dataset.h"
 #include "data/sharedqueries.h"
+#include "entryform.h"
 #include "tfrmunvan.h"
 #include "toolkit/dbcombobox.h"
 #include "toolkit/dbedit.h"
 #include "toolkit/dbmemo.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/guard.h"
 #include "toolkit/hints.h"
 #include "toolkit/keyfilters.h"
+#include "toolkit/messages.h"
 #include "toolkit/recordactions.h"
-#include "toolkit/warningsound.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
-#include <QPushButton>
 #include <QStatusTipEvent>
-#include <QStyle>
 #include <QTabWidget>
-#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -65,30 +62,18 @@ QLabel *fieldLabel(const QString &caption, QWidget *buddy, QWidget *parent)
     return label;
 }
 
-// The warning question of the deletions: "Dikkat !", the warning sign, "Evet" and "Hayır".
-// True on "Evet"; closing the box counts as "Hayır".
-bool warningQuestion(QWidget *parent, const QString &text)
+// The grid of a page with two columns of captioned boxes (columns 0-1 and 3-4) and a
+// narrow gap between them; the boxes take the width.
+QGridLayout *twoColumnGrid(QWidget *page)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Dikkat !"), text, QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.exec();
-    return box.clickedButton() == yes;
-}
-
-// The plain Yes/No box of the save question: caption "Dikkat !", no icon.
-bool saveQuestion(QWidget *parent)
-{
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Dikkat !"),
-                    QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"), QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.exec();
-    return box.clickedButton() == yes;
+    auto *grid = new QGridLayout(page);
+    grid->setContentsMargins(10, 12, 10, 10);
+    grid->setVerticalSpacing(6);
+    grid->setHorizontalSpacing(8);
+    grid->setColumnMinimumWidth(2, 12);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(4, 1);
+    return grid;
 }
 
 // A small envelope for the e-mail button; the style offers no mail icon of its own.
@@ -106,40 +91,6 @@ QIcon envelopeIcon()
     return QIcon(pixmap);
 }
 
-// Watches the keys released anywhere in the form while it is the window in use, as the
-// form's key preview; a box that ignores F1 must not keep it from the form.
-class KeyPreview : public QObject
-{
-public:
-    KeyPreview(QWidget *form, std::function<void()> onF1) : QObject(form), m_form(form), m_onF1(std::move(onF1)) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyRelease)
-            return false;
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() != Qt::Key_F1 || key->isAutoRepeat())
-            return false;
-        if (QApplication::activeModalWidget() != m_form || !inForm(watched))
-            return false;
-        m_onF1();
-        return true;
-    }
-
-private:
-    bool inForm(QObject *watched) const
-    {
-        for (QObject *o = watched; o; o = o->parent())
-            if (o == m_form)
-                return true;
-        return false;
-    }
-
-    QWidget *m_form;
-    std::function<void()> m_onF1;
-};
-
 } // namespace
 
 TPersonelKayit::TPersonelKayit(TForm1 *form)
@@ -147,9 +98,7 @@ TPersonelKayit::TPersonelKayit(TForm1 *form)
       m_form(form),
       m_uye(form->data()->Query_Uye)
 {
-    setObjectName(QStringLiteral("PersonelKayit"));
-    setWindowTitle(QStringLiteral("  Personel Kayıt"));
-    setAccessibleName(windowTitle().trimmed());
+    dialogs::setTitle(this, QStringLiteral("PersonelKayit"), QStringLiteral("  Personel Kayıt"));
     setModal(true);
 
     auto *layout = new QVBoxLayout(this);
@@ -180,7 +129,8 @@ TPersonelKayit::TPersonelKayit(TForm1 *form)
     form->registerUnionList(m_cbSendikaAdres, {kKayitsiz}, true);
     m_dbComboBox1->refresh();
 
-    m_keyPreview = new KeyPreview(this, [this] { guard::run([this] { SpeedButton1Click(); }); });
+    entryform::onF1(this, entryform::KeyScope::FormAndPopups, [this] { SpeedButton1Click(); });
+    entryform::keepOpenOnEscape(this);
 
     form->idleRefresh()->addRule([this] {
         IdleRefresh::setEnabled(m_btnMail, !m_edits.value(QStringLiteral("emaili"))->text().isEmpty());
@@ -335,11 +285,7 @@ QWidget *TPersonelKayit::buildGeneralPage()
 QWidget *TPersonelKayit::buildContactPage()
 {
     auto *page = new QWidget;
-    auto *grid = new QGridLayout(page);
-    grid->setContentsMargins(10, 12, 10, 10);
-    grid->setVerticalSpacing(6);
-    grid->setHorizontalSpacing(8);
-    grid->setColumnMinimumWidth(2, 12);
+    QGridLayout *grid = twoColumnGrid(page);
 
     auto place = [&](DBEdit *edit, const QString &caption, int r, int c) {
         grid->addWidget(fieldLabel(caption, edit, page), r, c);
@@ -387,8 +333,6 @@ QWidget *TPersonelKayit::buildContactPage()
         grid->addWidget(edit, r, 1, 1, 4);
         ++r;
     }
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(4, 1);
     grid->setRowStretch(r, 1);
     return page;
 }
@@ -396,11 +340,7 @@ QWidget *TPersonelKayit::buildContactPage()
 QWidget *TPersonelKayit::buildOtherPage()
 {
     auto *page = new QWidget;
-    auto *grid = new QGridLayout(page);
-    grid->setContentsMargins(10, 12, 10, 10);
-    grid->setVerticalSpacing(6);
-    grid->setHorizontalSpacing(8);
-    grid->setColumnMinimumWidth(2, 12);
+    QGridLayout *grid = twoColumnGrid(page);
 
     // Created in the Tab key's order, placed in two columns.
     struct Cell {
@@ -444,8 +384,6 @@ QWidget *TPersonelKayit::buildOtherPage()
         grid->addWidget(c.box, r, 4);
         ++r;
     }
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(4, 1);
     grid->setRowStretch(int(std::size(leftColumn)), 1);
     return page;
 }
@@ -499,42 +437,11 @@ QWidget *TPersonelKayit::buildNotesPage()
 
 QWidget *TPersonelKayit::buildBottomRow()
 {
-    auto *row = new QWidget(this);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    auto *bar = new QToolBar(row);
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setIconSize(QSize(20, 20));
-    auto tool = [&](const QString &objectName, const QString &hint, QStyle::StandardPixmap icon) {
-        auto *b = new QToolButton(bar);
-        b->setObjectName(objectName);
-        b->setAccessibleName(hint);
-        b->setIcon(style()->standardIcon(icon));
-        b->setAutoRaise(true);
-        hints::set(b, hint);
-        bar->addWidget(b);
-        return b;
-    };
-    m_toolButton1 = tool(QStringLiteral("ToolButton1"), QStringLiteral("Yeni Personel"), QStyle::SP_FileIcon);
-    m_toolButton2 = tool(QStringLiteral("ToolButton2"), QStringLiteral("Kayıt Sil"), QStyle::SP_TrashIcon);
-    connect(m_toolButton1, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton1Click(); }); });
-    connect(m_toolButton2, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton2Click(); }); });
-    m_toolButton2->installEventFilter(this);
-    m_actions = new RecordActions([this] { return m_uye; }, this);
-    m_actions->addTo(bar);
-    layout->addWidget(bar);
-    layout->addStretch(1);
-
-    m_bitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("TAMAM"), row);
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setAccessibleName(QStringLiteral("TAMAM"));
-    // Enter means nothing in this form; only a click closes it.
-    m_bitBtn1->setAutoDefault(false);
-    m_bitBtn1->setMinimumWidth(96);
-    connect(m_bitBtn1, &QPushButton::clicked, this, &QWidget::close);
-    layout->addWidget(m_bitBtn1);
-    return row;
+    const entryform::BottomRow bottom =
+        entryform::bottomRow(m_form, this, m_uye, QStringLiteral("Yeni Personel"), [this] { ToolButton1Click(); },
+                             [this] { ToolButton2Click(); }, 96);
+    m_actions = bottom.actions;
+    return bottom.row;
 }
 
 // ---------------------------------------------------------------- opening and closing
@@ -543,26 +450,15 @@ void TPersonelKayit::showModal()
 {
     // The union lists may have been rebuilt since the last opening.
     m_dbComboBox1->refresh();
-    adjustSize();
-    // Centred on the main window wherever that stands now; the native window must exist for
-    // the frame to be counted in.
-    winId();
-    QRect frame = frameGeometry();
-    frame.moveCenter(m_form->frameGeometry().center());
-    move(frame.topLeft());
+    dialogs::centreOn(this, m_form);
     exec();
 }
 
 bool TPersonelKayit::FormClose()
 {
-    if (!m_uye->isEditing() || m_dbEdit1->text().isEmpty())
+    if (m_dbEdit1->text().isEmpty())
         return true; // a new row without a name stays pending in the query
-    if (!saveQuestion(this)) {
-        m_uye->cancel();
-        return true;
-    }
-    // A refused save keeps the form open on the row, so that nothing typed is lost.
-    return guard::run([this] { m_uye->post(); });
+    return entryform::saveOnClose(this, m_uye, QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
 }
 
 void TPersonelKayit::done(int result)
@@ -570,28 +466,6 @@ void TPersonelKayit::done(int result)
     if (!FormClose())
         return;
     QDialog::done(result);
-}
-
-void TPersonelKayit::keyPressEvent(QKeyEvent *event)
-{
-    // Escape does not close the form: the close question belongs to "TAMAM" and the close box.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void TPersonelKayit::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    qApp->installEventFilter(m_keyPreview);
-}
-
-void TPersonelKayit::hideEvent(QHideEvent *event)
-{
-    qApp->removeEventFilter(m_keyPreview);
-    QDialog::hideEvent(event);
 }
 
 bool TPersonelKayit::event(QEvent *event)
@@ -608,19 +482,10 @@ bool TPersonelKayit::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_dbEdit1 && event->type() == QEvent::KeyPress)
         guard::run([this] { DBEdit1KeyDown(); });
-    else if (watched == m_toolButton2 && event->type() == QEvent::MouseButtonPress)
-        ToolButton2MouseDown();
     return QDialog::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------- commands
-
-QString TPersonelKayit::quoted(const QString &text)
-{
-    QString inner = text;
-    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
-}
 
 void TPersonelKayit::ToolButton1Click()
 {
@@ -632,17 +497,11 @@ void TPersonelKayit::ToolButton1Click()
 
 void TPersonelKayit::ToolButton2Click()
 {
-    const QString text = quoted(m_uye->fieldText(QStringLiteral("adi"))) +
+    const QString text = messages::quoted(m_uye->fieldText(QStringLiteral("adi"))) +
                          QStringLiteral(" adlı kişinin tüm bilgileri silinecek. Onaylıyor musunuz?");
-    if (!warningQuestion(this, text))
+    if (!messages::warningQuestion(this, text))
         return;
     m_uye->remove(); // a new row that was never saved is discarded
-}
-
-void TPersonelKayit::ToolButton2MouseDown()
-{
-    if (m_form->settings().sound)
-        warningsound::play();
 }
 
 void TPersonelKayit::DBEdit1KeyDown()

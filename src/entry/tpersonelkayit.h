@@ -8,7 +8,6 @@ class DBEdit;
 class DBMemo;
 class Dataset;
 class QComboBox;
-class QPushButton;
 class QTabWidget;
 class QToolButton;
 class RecordActions;
@@ -42,8 +41,6 @@ public:
     void ToolButton1Click();
     // Delete ("Kayıt Sil"): asks with the name quoted, then deletes or discards the new row.
     void ToolButton2Click();
-    // Plays the warning sound as the mouse goes down on Delete, when the sound is on.
-    void ToolButton2MouseDown();
     // Every key-down in "Adı" copies the current unit's workplace data into the row.
     void DBEdit1KeyDown();
     // The union picked at `index` brings its address along.
@@ -53,16 +50,10 @@ public:
     // The save question of every close; false while the form has to stay open.
     bool FormClose();
 
-    // Single quotes around the text, a quote inside doubled.
-    static QString quoted(const QString &text);
-
 protected:
     void done(int result) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     QWidget *buildGeneralPage();
@@ -86,10 +77,6 @@ private:
     QComboBox *m_cbSendikaAdres = nullptr;
     QToolButton *m_speedButton1 = nullptr;
     QToolButton *m_btnMail = nullptr;
-    QToolButton *m_toolButton1 = nullptr;
-    QToolButton *m_toolButton2 = nullptr;
-    QPushButton *m_bitBtn1 = nullptr;
     RecordActions *m_actions = nullptr;
     DBMemo *m_notes = nullptr;
-    QObject *m_keyPreview = nullptr;
 };

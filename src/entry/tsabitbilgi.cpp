@@ -6,6 +6,7 @@
 #include "data/dberror.h"
 #include "data/programdir.h"
 #include "data/sharedqueries.h"
+#include "entryform.h"
 #include "toolkit/dbcheckbox.h"
 #include "toolkit/dbedit.h"
 #include "toolkit/guard.h"
@@ -13,9 +14,7 @@
 #include "toolkit/keyfilters.h"
 #include "toolkit/messages.h"
 #include "toolkit/recordactions.h"
-#include "toolkit/warningsound.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -23,14 +22,12 @@
 #include <QHeaderView>
 #include <QHBoxLayout>
 #include <QImageReader>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -39,62 +36,6 @@ namespace {
 
 const QColor kGrey(128, 128, 128);
 const QColor kSilver(192, 192, 192);
-
-// The save question on closing: like the platform's Yes/No box it can only be answered,
-// never dismissed with Escape or its close box, which would silently drop the typing.
-class SaveQuestion : public QMessageBox
-{
-public:
-    SaveQuestion(QWidget *parent, const QString &text)
-        : QMessageBox(QMessageBox::NoIcon, QStringLiteral("Dikkat !"), text, QMessageBox::NoButton, parent)
-    {
-        setObjectName(QStringLiteral("MessageBox"));
-        m_yes = addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
-        addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
-        setDefaultButton(m_yes);
-    }
-    bool yes() const { return clickedButton() == m_yes; }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (event->key() == Qt::Key_Escape) {
-            event->accept();
-            return;
-        }
-        QMessageBox::keyPressEvent(event);
-    }
-    void closeEvent(QCloseEvent *event) override { event->ignore(); }
-
-private:
-    QPushButton *m_yes;
-};
-
-bool askToSave(QWidget *parent, const QString &text)
-{
-    SaveQuestion box(parent, text);
-    box.exec();
-    return box.yes();
-}
-
-// The program's warning question before a deletion: "Dikkat !", warning icon, "Evet"/"Hayır".
-bool askWarning(QWidget *parent, const QString &text)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Dikkat !"), text, QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Evet"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Hayır"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.exec();
-    return box.clickedButton() == yes;
-}
-
-QString quoted(const QString &text)
-{
-    QString inner = text;
-    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
-}
 
 QString currentText(Dataset *dataset, const QString &field)
 {
@@ -130,25 +71,6 @@ QStringList pictureFilters()
     return filters;
 }
 
-// Sees the keys released anywhere in the application while the form is up.
-class KeyPreview : public QObject
-{
-public:
-    KeyPreview(QObject *parent, std::function<bool(QObject *, QKeyEvent *)> released)
-        : QObject(parent), m_released(std::move(released))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        return event->type() == QEvent::KeyRelease && m_released(watched, static_cast<QKeyEvent *>(event));
-    }
-
-private:
-    std::function<bool(QObject *, QKeyEvent *)> m_released;
-};
-
 QLabel *captionLabel(const QString &text, QWidget *buddy, QWidget *parent, Qt::Alignment alignment = Qt::AlignRight)
 {
     auto *label = new QLabel(text, parent);
@@ -162,19 +84,12 @@ QLabel *captionLabel(const QString &text, QWidget *buddy, QWidget *parent, Qt::A
 
 TSabitBilgi::TSabitBilgi(TForm1 *form) : QDialog(form), m_form(form)
 {
-    watchToolbarButton();
-    m_keyPreview = new KeyPreview(this, [this](QObject *watched, QKeyEvent *key) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (key->key() != Qt::Key_F1 || key->isAutoRepeat() || !widget || widget->window() != this ||
-            QApplication::activeModalWidget() != this)
-            return false;
-        guard::run([this] { SpeedButton1Click(); });
-        return true;
-    });
     setObjectName(QStringLiteral("SabitBilgi"));
     setWindowTitle(QStringLiteral("  Sabit Bilgiler"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setModal(true);
+    entryform::onF1(this, entryform::KeyScope::FormWindow, [this] { SpeedButton1Click(); });
+    entryform::keepOpenOnEscape(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -206,21 +121,6 @@ TSabitBilgi::TSabitBilgi(TForm1 *form) : QDialog(form), m_form(form)
     });
 }
 
-// The main window's toolbar button and its first-use question open the form through the
-// same command; a release of that button just before the command tells them apart.
-void TSabitBilgi::watchToolbarButton()
-{
-    auto *bar = m_form->findChild<QToolBar *>(QStringLiteral("ToolBar1"), Qt::FindDirectChildrenOnly);
-    auto *button = bar ? bar->findChild<QAbstractButton *>(QStringLiteral("ToolButton1")) : nullptr;
-    if (!button)
-        return;
-    connect(button, &QAbstractButton::released, this, [this] {
-        m_askedFromToolbar = true;
-        // A release that is no click (the mouse left the button) is forgotten at once.
-        QTimer::singleShot(0, this, [this] { m_askedFromToolbar = false; });
-    });
-}
-
 // ---------------------------------------------------------------- building
 
 QWidget *TSabitBilgi::bind(QWidget *control, Dataset *dataset)
@@ -237,17 +137,6 @@ DBEdit *TSabitBilgi::boundEdit(Dataset *dataset, const QString &field, const QSt
     edit->setAccessibleName(caption);
     bind(edit, dataset);
     return edit;
-}
-
-QToolButton *TSabitBilgi::toolButton(QWidget *parent, const QString &objectName, const QString &hint, int icon)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(objectName);
-    button->setAccessibleName(hints::shortPart(hint));
-    button->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon)));
-    button->setAutoRaise(true);
-    hints::set(button, hint);
-    return button;
 }
 
 // "Kaydet", "Kayıt Sil", "İptal" (after "Yeni" on the union page): the shared record
@@ -373,12 +262,11 @@ QWidget *TSabitBilgi::buildFixedPage()
     auto *ilTick = tick(QStringLiteral("il_sec"), QStringLiteral("DBCheckBox6"), QStringLiteral("İl Adı"));
     auto *ilKoduTick = tick(QStringLiteral("il_kod_sec"), QStringLiteral("DBCheckBox7"), QStringLiteral("İl Kodu"));
 
-    auto *speed = toolButton(page, QStringLiteral("SpeedButton1"),
-                             QStringLiteral("Açıklama (F1)|Hizmet kolu ve Kurum Kodu hakkında açıklama"),
-                             QStyle::SP_MessageBoxQuestion);
+    auto *speed = entryform::toolButton(page, QStringLiteral("SpeedButton1"),
+                                        QStringLiteral("Açıklama (F1)|Hizmet kolu ve Kurum Kodu hakkında açıklama"),
+                                        QStyle::SP_MessageBoxQuestion, [this] { SpeedButton1Click(); });
     speed->setAutoRaise(false);
     speed->setFocusPolicy(Qt::NoFocus);
-    connect(speed, &QToolButton::clicked, this, [this] { guard::run([this] { SpeedButton1Click(); }); });
 
     auto *hizmetRow = new QHBoxLayout;
     hizmetRow->addWidget(hizmet);
@@ -409,9 +297,8 @@ QWidget *TSabitBilgi::buildFixedPage()
         chain(w);
     layout->addLayout(grid);
 
-    m_toolButton2 = toolButton(page, QStringLiteral("ToolButton2"), QStringLiteral("Kayıt Sil"), QStyle::SP_TrashIcon);
-    connect(m_toolButton2, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton2Click(); }); });
-    m_toolButton2->installEventFilter(this);
+    m_toolButton2 = entryform::deleteButton(m_form, page, QStringLiteral("ToolButton2"),
+                                            [this] { ToolButton2Click(); });
     layout->addWidget(recordBar(page, QStringLiteral("ToolBar1"), nullptr, m_toolButton2,
                                 QStringLiteral("ToolButton1"), QStringLiteral("ToolButton3")));
     layout->addStretch(1);
@@ -439,12 +326,11 @@ QWidget *TSabitBilgi::buildUnionPage()
     form->setColumnStretch(1, 1);
     layout->addLayout(form);
 
-    auto *yeni = toolButton(page, QStringLiteral("ToolButton10"), QStringLiteral("Yeni"), QStyle::SP_FileIcon);
-    connect(yeni, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton10Click(); }); });
-    m_toolButton8 = toolButton(page, QStringLiteral("ToolButton8"), QStringLiteral("Kayıt Sil"), QStyle::SP_TrashIcon);
-    connect(m_toolButton8, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton8Click(); }); });
-    m_toolButton8->installEventFilter(this);
-    layout->addWidget(recordBar(page, QStringLiteral("ToolBar2"), yeni, m_toolButton8,
+    auto *yeni = entryform::toolButton(page, QStringLiteral("ToolButton10"), QStringLiteral("Yeni"),
+                                       QStyle::SP_FileIcon, [this] { ToolButton10Click(); });
+    QToolButton *remove = entryform::deleteButton(m_form, page, QStringLiteral("ToolButton8"),
+                                                  [this] { ToolButton8Click(); });
+    layout->addWidget(recordBar(page, QStringLiteral("ToolBar2"), yeni, remove,
                                 QStringLiteral("ToolButton7"), QStringLiteral("ToolButton9")));
 
     m_grid = new TSrDBGrid(page);
@@ -483,12 +369,10 @@ QWidget *TSabitBilgi::buildAuthorityPage()
     m_logo->setPalette(silver);
     logoRow->addWidget(m_logo);
     auto *logoButtons = new QVBoxLayout;
-    auto *load = toolButton(logoGroup, QStringLiteral("ToolButton11"), QStringLiteral("Logo Yükle"),
-                            QStyle::SP_DialogOpenButton);
-    auto *clear = toolButton(logoGroup, QStringLiteral("ToolButton12"), QStringLiteral("Logoyu Temizle"),
-                             QStyle::SP_DialogResetButton);
-    connect(load, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton11Click(); }); });
-    connect(clear, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton12Click(); }); });
+    auto *load = entryform::toolButton(logoGroup, QStringLiteral("ToolButton11"), QStringLiteral("Logo Yükle"),
+                                       QStyle::SP_DialogOpenButton, [this] { ToolButton11Click(); });
+    auto *clear = entryform::toolButton(logoGroup, QStringLiteral("ToolButton12"), QStringLiteral("Logoyu Temizle"),
+                                        QStyle::SP_DialogResetButton, [this] { ToolButton12Click(); });
     logoButtons->addWidget(load);
     logoButtons->addWidget(clear);
     logoButtons->addStretch(1);
@@ -534,10 +418,9 @@ QWidget *TSabitBilgi::buildAuthorityPage()
     right->addWidget(officer, 1);
     setTabOrder(name, role);
 
-    m_toolButton5 = toolButton(page, QStringLiteral("ToolButton5"), QStringLiteral("Kayıt Sil"), QStyle::SP_TrashIcon);
-    connect(m_toolButton5, &QToolButton::clicked, this, [this] { guard::run([this] { ToolButton5Click(); }); });
-    m_toolButton5->installEventFilter(this);
-    right->addWidget(recordBar(page, QStringLiteral("ToolBar3"), nullptr, m_toolButton5,
+    QToolButton *remove = entryform::deleteButton(m_form, page, QStringLiteral("ToolButton5"),
+                                                  [this] { ToolButton5Click(); });
+    right->addWidget(recordBar(page, QStringLiteral("ToolBar3"), nullptr, remove,
                                QStringLiteral("ToolButton4"), QStringLiteral("ToolButton6")));
     layout->addLayout(right, 1);
     return page;
@@ -562,22 +445,14 @@ QWidget *TSabitBilgi::buildBottom()
     layout->addWidget(m_label14);
     layout->addWidget(m_label15);
     layout->addStretch(1);
-    m_bitBtn1 = new QPushButton(QStringLiteral("TAMAM"), row);
-    m_bitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    m_bitBtn1->setAccessibleName(QStringLiteral("TAMAM"));
-    m_bitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    m_bitBtn1->setAutoDefault(false);
-    m_bitBtn1->setMinimumWidth(90);
-    connect(m_bitBtn1, &QPushButton::clicked, this, &QWidget::close);
-    layout->addWidget(m_bitBtn1);
+    layout->addWidget(entryform::okButton(this, row, 90));
     return row;
 }
 
 // ---------------------------------------------------------------- opening and closing
 
-void TSabitBilgi::execute()
+void TSabitBilgi::execute(bool fromToolbar)
 {
-    const bool fromToolbar = std::exchange(m_askedFromToolbar, false);
     // The name shown is always the one in use: the built-in default of a first opening
     // would otherwise replace a name kept in the settings file when the form closes.
     m_editAd->setText(m_form->programName());
@@ -593,9 +468,6 @@ void TSabitBilgi::execute()
 void TSabitBilgi::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    // The form previews the keys released in any of its controls: a box that has no use
-    // for F1 would not pass it on.
-    qApp->installEventFilter(m_keyPreview);
     if (!event->spontaneous())
         guard::run([this] { FormShow(); });
 }
@@ -629,17 +501,9 @@ bool TSabitBilgi::FormClose()
         {data->QSendika, QStringLiteral("Sendika bilgilerindeki değişiklikleri kaydetmek istiyor musunuz?")},
         {data->QYetkili, QStringLiteral("Program yetkilisi değişikliklerini kaydetmek istiyor musunuz?")},
     };
-    for (const auto &[query, text] : questions) {
-        if (!query->isEditing())
-            continue;
-        if (!askToSave(this, text)) {
-            query->cancel();
-            continue;
-        }
-        // A refused save keeps the form open on the typed row.
-        if (!guard::run([query] { query->post(); }))
+    for (const auto &[query, text] : questions)
+        if (!entryform::saveOnClose(this, query, text))
             return false;
-    }
     guard::run([this] {
         m_form->setProgramName(m_editAd->text());
         m_form->rebuildUnionLists();
@@ -647,16 +511,6 @@ bool TSabitBilgi::FormClose()
         m_form->updateCaption();
     });
     return true;
-}
-
-// Escape closes no entry form: the close box and "TAMAM" do, with their questions.
-void TSabitBilgi::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TSabitBilgi::reject()
@@ -678,29 +532,29 @@ Dataset *TSabitBilgi::focusedDataset() const
 void TSabitBilgi::ToolButton2Click()
 {
     Dataset *sabit = m_form->data()->QuerySabit;
-    const QString text = quoted(currentText(sabit, QStringLiteral("sendikasi"))) +
+    const QString text = messages::quoted(currentText(sabit, QStringLiteral("sendikasi"))) +
                          QStringLiteral(" ile ilgili sabit bilgiler silinecek. ONAYLIYOR MUSUNUZ?\n\n"
                                         "Bilgilerin silinmesi form çıktılarında hatalara neden olacağından "
                                         "tekrar girmeyi unutmayınız !");
-    if (askWarning(this, text))
+    if (messages::warningQuestion(this, text))
         sabit->remove();
 }
 
 void TSabitBilgi::ToolButton8Click()
 {
     Dataset *unions = m_form->data()->QSendika;
-    const QString text = quoted(currentText(unions, QStringLiteral("sendikalar"))) +
+    const QString text = messages::quoted(currentText(unions, QStringLiteral("sendikalar"))) +
                          QStringLiteral(" adlı sendika silinecek. Onaylıyor musunuz?");
-    if (askWarning(this, text))
+    if (messages::warningQuestion(this, text))
         unions->remove();
 }
 
 void TSabitBilgi::ToolButton5Click()
 {
     Dataset *yetkili = m_form->data()->QYetkili;
-    const QString text = quoted(currentText(yetkili, QStringLiteral("yetkili_adi"))) +
+    const QString text = messages::quoted(currentText(yetkili, QStringLiteral("yetkili_adi"))) +
                          QStringLiteral(" adlı program yetkilisine ait bilgiler silinecek. Onaylıyor musunuz?");
-    if (!askWarning(this, text))
+    if (!messages::warningQuestion(this, text))
         return;
     yetkili->remove();
     // The logo's path went with the row.
@@ -765,22 +619,4 @@ void TSabitBilgi::SpeedButton1Click()
 {
     if (m_openCodeList)
         m_openCodeList();
-}
-
-// ---------------------------------------------------------------- events
-
-void TSabitBilgi::hideEvent(QHideEvent *event)
-{
-    qApp->removeEventFilter(m_keyPreview);
-    QDialog::hideEvent(event);
-}
-
-bool TSabitBilgi::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonPress &&
-        (watched == m_toolButton2 || watched == m_toolButton5 || watched == m_toolButton8)) {
-        if (m_form->settings().sound)
-            warningsound::play();
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -8,7 +8,6 @@ class Dataset;
 class DBEdit;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -29,7 +28,7 @@ public:
     // Shows the form modally. Asked from the main window's toolbar button it starts on the
     // first page with the first union current; asked from the first-use question it shows
     // the page and union it was left on.
-    void execute();
+    void execute(bool fromToolbar);
 
     // The commands of the form.
     void ToolButton2Click();  // delete the fixed information
@@ -52,9 +51,6 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildFixedPage();
@@ -66,8 +62,6 @@ private:
     QWidget *bind(QWidget *control, Dataset *dataset);
     QToolBar *recordBar(QWidget *parent, const QString &barName, QToolButton *newButton,
                         QToolButton *deleteButton, const QString &saveName, const QString &cancelName);
-    QToolButton *toolButton(QWidget *parent, const QString &objectName, const QString &hint, int icon);
-    void watchToolbarButton();
     void FormShow();
     bool FormClose();
     void storeLogo(const QString &path);
@@ -76,9 +70,7 @@ private:
     TForm1 *m_form;
     QHash<QWidget *, Dataset *> m_bound;
     QList<RecordActions *> m_actions;
-    bool m_askedFromToolbar = false;
     std::function<void()> m_openCodeList;
-    QObject *m_keyPreview = nullptr;
 
     QTabWidget *m_pageControl = nullptr;
     QLineEdit *m_editAd = nullptr;
@@ -89,7 +81,4 @@ private:
     QLabel *m_label14 = nullptr;
     QLabel *m_label15 = nullptr;
     QToolButton *m_toolButton2 = nullptr;
-    QToolButton *m_toolButton5 = nullptr;
-    QToolButton *m_toolButton8 = nullptr;
-    QPushButton *m_bitBtn1 = nullptr;
 };

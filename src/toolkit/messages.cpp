@@ -1,6 +1,7 @@
 #include "messages.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -10,11 +11,46 @@ namespace {
 
 enum class Buttons { Ok, YesNo, OkCancel };
 
-QMessageBox::StandardButton run(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
-                                const QString &text, Buttons buttons)
+// What Escape and the close box do: answer as the escape button ("Hayır", "İptal", the
+// only button) would, or nothing at all.
+enum class Dismissal { AsEscapeButton, Never };
+
+class Box : public QMessageBox
 {
-    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
+public:
+    Box(QMessageBox::Icon icon, const QString &caption, const QString &text, Dismissal dismissal,
+        QWidget *parent)
+        : QMessageBox(icon, caption, text, QMessageBox::NoButton, parent), m_dismissal(dismissal)
+    {
+        setObjectName(QStringLiteral("MessageBox"));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (m_dismissal == Dismissal::Never && event->key() == Qt::Key_Escape) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (m_dismissal == Dismissal::Never)
+            event->ignore();
+        else
+            QMessageBox::closeEvent(event);
+    }
+
+private:
+    Dismissal m_dismissal;
+};
+
+QMessageBox::StandardButton run(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
+                                const QString &text, Buttons buttons,
+                                Dismissal dismissal = Dismissal::AsEscapeButton)
+{
+    Box box(icon, caption, text, dismissal, parent);
     switch (buttons) {
     case Buttons::Ok:
         box.addButton(QStringLiteral("TAMAM"), QMessageBox::AcceptRole);
@@ -75,6 +111,12 @@ bool warningQuestion(QWidget *parent, const QString &text)
            QMessageBox::Yes;
 }
 
+bool saveQuestion(QWidget *parent, const QString &text)
+{
+    return run(parent, QMessageBox::NoIcon, QStringLiteral("Dikkat !"), text, Buttons::YesNo,
+               Dismissal::Never) == QMessageBox::Yes;
+}
+
 bool question(QWidget *parent, const QString &caption, const QString &text)
 {
     return run(parent, QMessageBox::Question, caption, text, Buttons::YesNo) == QMessageBox::Yes;
@@ -84,6 +126,13 @@ bool okCancel(QWidget *parent, const QString &caption, const QString &text)
 {
     return run(parent, QMessageBox::Question, caption, text, Buttons::OkCancel) ==
            QMessageBox::Yes;
+}
+
+QString quoted(const QString &text)
+{
+    QString inner = text;
+    inner.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + inner + QLatin1Char('\'');
 }
 
 QString withFullStop(const QString &message)

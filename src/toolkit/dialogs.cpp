@@ -1,0 +1,25 @@
+#include "dialogs.h"
+
+#include <QRect>
+#include <QWidget>
+
+namespace dialogs {
+
+void setTitle(QWidget *dialog, const QString &objectName, const QString &title)
+{
+    dialog->setObjectName(objectName);
+    dialog->setWindowTitle(title);
+    dialog->setAccessibleName(title.trimmed());
+}
+
+void centreOn(QWidget *dialog, QWidget *over)
+{
+    dialog->adjustSize();
+    // The native window must exist for the frame to be counted in.
+    dialog->winId();
+    QRect frame = dialog->frameGeometry();
+    frame.moveCenter(over->frameGeometry().center());
+    dialog->move(frame.topLeft());
+}
+
+} // namespace dialogs
