@@ -4,6 +4,7 @@
 #include "idlerefresh.h"
 #include "tform1.h"
 #include "toolkit/guard.h"
+#include "toolkit/controls.h"
 #include "toolkit/hints.h"
 #include "toolkit/keyfilters.h"
 #include "toolkit/messages.h"
@@ -27,6 +28,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+using controls::commandButton;
+using controls::name;
+
 namespace
 {
 
@@ -38,13 +42,6 @@ const QString kBloodParam = QStringLiteral("kan");
 
 const QColor kCaptionGrey(128, 128, 128);
 const QColor kDimmed(160, 160, 160);
-
-void name(QWidget *widget, const QString &objectName, const QString &caption = QString())
-{
-    widget->setObjectName(objectName);
-    if (!caption.isEmpty())
-        widget->setAccessibleName(caption.trimmed());
-}
 
 void setTextColour(QWidget *widget, const QColor &colour)
 {
@@ -89,15 +86,6 @@ void plainFont(QWidget *widget)
     QFont font = widget->font();
     font.setBold(false);
     widget->setFont(font);
-}
-
-QPushButton *commandButton(const QString &objectName, const QString &caption, const QString &hint,
-                           QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    name(button, objectName, caption);
-    hints::set(button, hint);
-    return button;
 }
 
 } // namespace

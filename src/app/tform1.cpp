@@ -10,6 +10,7 @@
 #include "tsrdbgrid.h"
 #include "unitbrowser.h"
 #include "toolkit/guard.h"
+#include "toolkit/controls.h"
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
 
@@ -31,18 +32,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+using controls::commandButton;
+using controls::name;
+
 namespace {
 
 const QString kSupportSite = QStringLiteral("www.meltora.org.tr");
 const QString kKayitsiz = QStringLiteral("<<< KAYITSIZ >>>");
 constexpr int kBrowserPanelWidth = 797;
-
-void name(QWidget *widget, const QString &objectName, const QString &caption = QString())
-{
-    widget->setObjectName(objectName);
-    if (!caption.isEmpty())
-        widget->setAccessibleName(caption.trimmed());
-}
 
 QPalette textPalette(QWidget *widget, const QColor &colour)
 {

@@ -3,6 +3,7 @@
 #include "data/settings.h"
 #include "tform1.h"
 #include "toolkit/dialogs.h"
+#include "toolkit/controls.h"
 #include "toolkit/messages.h"
 #include "toolkit/guard.h"
 
@@ -13,6 +14,9 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+
+using controls::commandButton;
+using controls::name;
 
 namespace {
 
@@ -28,12 +32,6 @@ constexpr int kLeftColumnBoxes = 11;
 
 const QString kResetQuestion = QStringLiteral(
     "Bu işlem Alan Görünümü ve Genişlik ayarlarını ilk ayarlarına döndürecek. Onaylıyor musunuz?");
-
-void name(QWidget *widget, const QString &objectName, const QString &caption)
-{
-    widget->setObjectName(objectName);
-    widget->setAccessibleName(caption.trimmed());
-}
 
 } // namespace
 

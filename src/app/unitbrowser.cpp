@@ -7,6 +7,7 @@
 #include "unioncolours.h"
 #include "toolkit/dbedit.h"
 #include "toolkit/guard.h"
+#include "toolkit/controls.h"
 #include "toolkit/hints.h"
 #include "toolkit/keyfilters.h"
 #include "toolkit/messages.h"
@@ -23,6 +24,9 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+using controls::commandButton;
+using controls::name;
 
 namespace {
 
@@ -59,13 +63,6 @@ const StaffColumn kStaffColumns[23] = {
     {"esinin_kurumu", " EŞİNİN KURUMU "},
     {"kan_grubu", " KAN GRUBU"},
 };
-
-void name(QWidget *widget, const QString &objectName, const QString &caption = QString())
-{
-    widget->setObjectName(objectName);
-    if (!caption.isEmpty())
-        widget->setAccessibleName(caption.trimmed());
-}
 
 // A page with a single, disabled tab as its title.
 QWidget *titledPage(const QString &title, QWidget *parent, QVBoxLayout **body)
@@ -123,15 +120,6 @@ QComboBox *criterionList(const QString &objectName, const QStringList &items, QW
     list->setCurrentIndex(0);
     hints::set(list, QStringLiteral("|Arama yapmak için kriter seçimi..."));
     return list;
-}
-
-QPushButton *commandButton(const QString &objectName, const QString &caption, const QString &hint,
-                           QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    name(button, objectName, caption);
-    hints::set(button, hint);
-    return button;
 }
 
 } // namespace

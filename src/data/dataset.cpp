@@ -914,27 +914,22 @@ int Dataset::findPrefix(int field, const QString &prefix, bool least)
 
 bool Dataset::locate(const QString &fieldName, const QString &prefix)
 {
-    ensureActive("Locate");
-    const int field = fieldIndex(fieldName);
-    if (field < 0)
-        throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), fieldName));
-    leaveEditForMove();
-    const int row = findPrefix(field, prefix, false);
-    if (row < 0)
-        return false;
-    m_eof = m_bof = false;
-    setCursor(row, true);
-    return true;
+    return moveToPrefix(fieldName, prefix, false);
 }
 
 bool Dataset::locateLeast(const QString &fieldName, const QString &prefix)
+{
+    return moveToPrefix(fieldName, prefix, true);
+}
+
+bool Dataset::moveToPrefix(const QString &fieldName, const QString &prefix, bool least)
 {
     ensureActive("Locate");
     const int field = fieldIndex(fieldName);
     if (field < 0)
         throw DbError(QStringLiteral("%1: '%2' alanı bulunamadı").arg(objectName(), fieldName));
     leaveEditForMove();
-    const int row = findPrefix(field, prefix, true);
+    const int row = findPrefix(field, prefix, least);
     if (row < 0)
         return false;
     m_eof = m_bof = false;

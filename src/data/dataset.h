@@ -175,6 +175,7 @@ private:
     QString m_sortText;
     QString m_prefixSearchField;
     int findPrefix(int field, const QString &prefix, bool least);
+    bool moveToPrefix(const QString &fieldName, const QString &prefix, bool least);
     std::vector<std::vector<QString>> m_foldCache;
 
     Dataset *m_master = nullptr;
