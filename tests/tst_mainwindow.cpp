@@ -214,6 +214,16 @@ private Q_SLOTS:
                  QStringLiteral("Veritabanı onarım, yedekleme, silme işlemleri..."));
     }
 
+    void emptyDatabaseShowsZeroCountsAndDisablesTheUnitSearch()
+    {
+        TForm1 *form = start();
+        QCOMPARE(form->statusPanel(0)->text(), QStringLiteral(" Kayıtlı Birim: 0"));
+        QCOMPARE(form->statusPanel(1)->text(), QStringLiteral(" Birim/Personel Sayısı: 0"));
+        QCOMPARE(form->statusPanel(2)->text(), QStringLiteral(" Toplam Kayıtlı Personel: 0"));
+        for (const char *name : {"Edit1", "ComboBox1", "BitBtn8", "BitBtn9", "Edit2", "ComboBox2", "BitBtn11"})
+            QVERIFY2(!child<QWidget>(form->panelKurum(), name)->isEnabled(), name);
+    }
+
     void logoFrameFollowsTheSwitch()
     {
         TForm1 *form = start();

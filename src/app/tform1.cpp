@@ -77,8 +77,13 @@ TForm1 *TForm1::create(QString *error)
     }
     auto *form = new TForm1(data);
     try {
-        // The queries' events already update the status bar while they open.
+        // The queries' events already update the status bar while they open. An empty
+        // result tells nothing when it opens, so the browsed lists are also moved to their
+        // first row: counts of 0 and the controls that need rows follow then too.
         data->openAll();
+        data->QueryOkul->first();
+        data->Query_Uye->first();
+        data->QueryPersonel->first();
     } catch (const DbError &e) {
         if (error)
             *error = e.message();
