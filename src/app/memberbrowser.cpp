@@ -88,6 +88,32 @@ void plainFont(QWidget *widget)
     widget->setFont(font);
 }
 
+// A detail page whose groups stand at its top.
+QVBoxLayout *pageLayout(QWidget *page, const QString &objectName)
+{
+    page->setObjectName(objectName);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
+
+// The inside of a group: plain letters under the bold title.
+QWidget *groupBody(QGroupBox *group)
+{
+    auto *body = new QWidget(group);
+    plainFont(body);
+    (new QVBoxLayout(group))->addWidget(body);
+    return body;
+}
+
+QGridLayout *bodyGrid(QWidget *body)
+{
+    QGridLayout *grid = detailGrid();
+    grid->setContentsMargins(0, 0, 0, 0);
+    body->setLayout(grid);
+    return grid;
+}
+
 } // namespace
 
 const QStringList &MemberBrowser::bloodGroups()
@@ -393,22 +419,16 @@ QWidget *MemberBrowser::buildGeneralPage()
 QWidget *MemberBrowser::buildOtherFormPage()
 {
     auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("PageDigerForm"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout *layout = pageLayout(page, QStringLiteral("PageDigerForm"));
     QGroupBox *group = detailGroup(QStringLiteral("   Diğer Form Bilgileri"),
                                    QStringLiteral("GroupDigerForm"), page);
-    auto *body = new QWidget(group);
-    plainFont(body);
-    (new QVBoxLayout(group))->addWidget(body);
+    QWidget *body = groupBody(group);
     auto *columns = new QHBoxLayout(body);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(16);
 
     auto *left = new QWidget(body);
-    QGridLayout *leftGrid = detailGrid();
-    leftGrid->setContentsMargins(0, 0, 0, 0);
-    left->setLayout(leftGrid);
+    QGridLayout *leftGrid = bodyGrid(left);
     addDetailRow(leftGrid, QStringLiteral("TC Kimlik No"), QStringLiteral("tc_kimlik"));
     addDetailRow(leftGrid, QStringLiteral("Doğum Yeri"), QStringLiteral("dogum_yeri"));
     addDetailRow(leftGrid, QStringLiteral("Doğum Tarihi"), QStringLiteral("dogum_tarihi"));
@@ -418,9 +438,7 @@ QWidget *MemberBrowser::buildOtherFormPage()
     leftGrid->setRowStretch(leftGrid->rowCount(), 1);
 
     auto *right = new QWidget(body);
-    QGridLayout *rightGrid = detailGrid();
-    rightGrid->setContentsMargins(0, 0, 0, 0);
-    right->setLayout(rightGrid);
+    QGridLayout *rightGrid = bodyGrid(right);
     addDetailRow(rightGrid, QStringLiteral("Öğrenim Durumu"), QStringLiteral("ogrenim_durumu"));
     addDetailRow(rightGrid, QStringLiteral("Kurum Sicil No"), QStringLiteral("kurum_sicil"));
     addDetailRow(rightGrid, QStringLiteral("TC. Emekli No"), QStringLiteral("emekli_sandigi"));
@@ -437,17 +455,9 @@ QWidget *MemberBrowser::buildOtherFormPage()
 QWidget *MemberBrowser::buildContactPage()
 {
     auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("PageIletisim"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QGroupBox *group =
-        detailGroup(QStringLiteral("   İletişim Bilgileri"), QStringLiteral("GroupIletisim"), page);
-    auto *body = new QWidget(group);
-    plainFont(body);
-    (new QVBoxLayout(group))->addWidget(body);
-    QGridLayout *grid = detailGrid();
-    grid->setContentsMargins(0, 0, 0, 0);
-    body->setLayout(grid);
+    QVBoxLayout *layout = pageLayout(page, QStringLiteral("PageIletisim"));
+    QGroupBox *group = detailGroup(QStringLiteral("   İletişim Bilgileri"), QStringLiteral("GroupIletisim"), page);
+    QGridLayout *grid = bodyGrid(groupBody(group));
     addDetailRow(grid, QStringLiteral("Cep Telefonu"), QStringLiteral("cep_tel"));
     addDetailRow(grid, QStringLiteral("Ev Telefonu"), QStringLiteral("ev_tel"));
     // The work telephone shows on the first page as well.
@@ -463,17 +473,9 @@ QWidget *MemberBrowser::buildContactPage()
 QWidget *MemberBrowser::buildFamilyPage()
 {
     auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("PageMedeniDurum"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QGroupBox *group = detailGroup(QStringLiteral("   Medeni Durum / Eş Bilgileri"),
-                                   QStringLiteral("GroupMedeniDurum"), page);
-    auto *body = new QWidget(group);
-    plainFont(body);
-    (new QVBoxLayout(group))->addWidget(body);
-    QGridLayout *grid = detailGrid();
-    grid->setContentsMargins(0, 0, 0, 0);
-    body->setLayout(grid);
+    QVBoxLayout *layout = pageLayout(page, QStringLiteral("PageMedeniDurum"));
+    QGroupBox *group = detailGroup(QStringLiteral("   Medeni Durum / Eş Bilgileri"), QStringLiteral("GroupMedeniDurum"), page);
+    QGridLayout *grid = bodyGrid(groupBody(group));
     addDetailRow(grid, QStringLiteral("Medeni Durumu"), QStringLiteral("medeni_durumu"));
     addDetailRow(grid, QStringLiteral("Eşinin Mesleği"), QStringLiteral("esinin_meslegi"));
     addDetailRow(grid, QStringLiteral("Eşinin Kurumu"), QStringLiteral("esinin_kurumu"))

@@ -261,30 +261,24 @@ QWidget *TForm1::buildLeftPanel()
     layout->addWidget(dateBox);
     layout->addSpacing(8);
 
-    auto addButton = [&](const QString &objectName, const QString &caption, const QString &hint,
-                         QStyle::StandardPixmap icon) {
-        Q_UNUSED(icon)
-        auto *button = new QPushButton(caption, panel);
-        name(button, objectName, caption);
+    auto addButton = [&](const QString &objectName, const QString &caption, const QString &hint) {
+        QPushButton *button = commandButton(objectName, caption, hint, panel);
         button->setFixedSize(137, 41);
-        hints::set(button, hint);
         layout->addWidget(button, 0, Qt::AlignHCenter);
         return button;
     };
     QPushButton *units = addButton(QStringLiteral("BitBtn1"), QStringLiteral("Birim/Personel Listesi"),
-                                   QStringLiteral("|Birimler ve personel listeleri..."),
-                                   QStyle::SP_DirIcon);
+                                   QStringLiteral("|Birimler ve personel listeleri..."));
     connect(units, &QPushButton::clicked, this, [this] { guard::run([this] { BitBtn1Click(); }); });
     QPushButton *members = addButton(QStringLiteral("BitBtn2"), QStringLiteral("Personel Ara"),
-                                     QStringLiteral("|Kayıtlı tüm peronel listesi..."),
-                                     QStyle::SP_FileDialogContentsView);
+                                     QStringLiteral("|Kayıtlı tüm peronel listesi..."));
     connect(members, &QPushButton::clicked, this, [this] { guard::run([this] { BitBtn2Click(); }); });
     // The blank forms are printed by the report engine, which is not part of this build yet.
     addButton(QStringLiteral("BitBtn3"), QStringLiteral("Sendika Kayıt Formu"),
-              QStringLiteral("|Boş Sendika Kayıt Formu..."), QStyle::SP_FileIcon)
+              QStringLiteral("|Boş Sendika Kayıt Formu..."))
         ->setEnabled(false);
     addButton(QStringLiteral("BitBtn10"), QStringLiteral("Sendika İstifa Formu"),
-              QStringLiteral("|Boş Sendika İstifa Formu"), QStyle::SP_FileIcon)
+              QStringLiteral("|Boş Sendika İstifa Formu"))
         ->setEnabled(false);
 
     layout->addSpacing(12);
@@ -592,11 +586,6 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TForm1::keyReleaseEvent(QKeyEvent *event)
-{
-    QMainWindow::keyReleaseEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

@@ -75,7 +75,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     explicit TForm1(SharedQueries *data);
