@@ -11,6 +11,7 @@
 #include "data/sharedqueries.h"
 #include "testsupport.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -175,6 +176,54 @@ private Q_SLOTS:
         QVERIFY(yes.answered());
         QCOMPARE(opened, 1);
         QVERIFY(visibleIn(form->panelKurum()));
+    }
+
+    // The commands done by other windows are unavailable until the window hands its work
+    // over; then every control of the command runs it.
+    void commandsRunTheWorkOfTheirWindow()
+    {
+        TForm1 *form = start();
+        auto vtItem = [&](const char *name) { return child<QAction>(form, name); };
+        QAction *backup = vtItem("VeritabannYedekle1");
+        QToolButton *settings = child<QToolButton>(form, "ToolButton2");
+        QPushButton *blankForm = child<QPushButton>(form, "BitBtn3");
+        QVERIFY(!backup->isEnabled());
+        QVERIFY(!settings->isEnabled());
+        QVERIFY(!blankForm->isEnabled());
+
+        QStringList ran;
+        form->setCommand(Command::Backup, [&] { ran << "backup"; });
+        form->setCommand(Command::GeneralSettings, [&] { ran << "settings"; });
+        form->setCommand(Command::BlankMembershipForm, [&] { ran << "blank"; });
+        form->setCommand(Command::About, [&] { ran << "about"; });
+        QVERIFY(backup->isEnabled());
+        QVERIFY(settings->isEnabled());
+        QVERIFY(blankForm->isEnabled());
+        QVERIFY(!vtItem("VeritabannOnar1")->isEnabled());
+
+        backup->trigger();
+        QTest::mouseClick(settings, Qt::LeftButton);
+        QTest::mouseClick(blankForm, Qt::LeftButton);
+        child<QAction>(form, "Hakknda1")->trigger();
+        QCOMPARE(ran, QStringList({"backup", "settings", "blank", "about"}));
+    }
+
+    // F1 released anywhere in the window opens help, once per release.
+    void f1OpensHelp()
+    {
+        TForm1 *form = start();
+        int opened = 0;
+        form->setCommand(Command::Help, [&] { ++opened; });
+        QWidget *search = child<QPushButton>(form, "BitBtn2");
+        search->setFocus();
+        QTest::keyRelease(search, Qt::Key_F1);
+        QCOMPARE(opened, 1);
+        QWidget *other = child<QPushButton>(form, "BitBtn1");
+        other->setFocus();
+        QTest::keyRelease(other, Qt::Key_F1);
+        QCOMPARE(opened, 2);
+        QTest::keyRelease(search, Qt::Key_F2);
+        QCOMPARE(opened, 2);
     }
 
     void memberBrowserReopensAllStaff()

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -132,6 +133,26 @@ private Q_SLOTS:
             QVERIFY(actions->next()->isEnabled());
             closeForm();
             QVERIFY(!f->isVisible());
+        });
+    }
+
+    // The grids' context menus open the entry forms once the forms are there.
+    void contextMenusOpenTheForms()
+    {
+        auto item = [&](const char *menu, const QString &text) -> QAction * {
+            for (QAction *action : child<QMenu>(m_form, menu)->actions())
+                if (action->text() == text)
+                    return action;
+            qFatal("no menu item %s", qPrintable(text));
+        };
+        for (const QString &text : {QStringLiteral("Detayları Göster"), QStringLiteral("Yeni Birim Kaydı")})
+            QVERIFY2(item("PopupKurum", text)->isEnabled(), qPrintable(text));
+        for (const QString &text : {QStringLiteral("Detayları Göster"), QStringLiteral("Yeni Personel Kaydı")})
+            QVERIFY2(item("PopupKisisel", text)->isEnabled(), qPrintable(text));
+
+        whileOpen(f, [&] { item("PopupKurum", QStringLiteral("Yeni Birim Kaydı"))->trigger(); }, [&] {
+            QCOMPARE(okul->state(), Dataset::State::Insert);
+            QCOMPARE(box("DBEdit1")->text(), QString());
         });
     }
 

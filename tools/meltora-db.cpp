@@ -187,8 +187,8 @@ public:
                     u.district, unionName,
                     unionName.startsWith('<') ? QString() : date(2005, 2025), unionAddress,
                     QStringLiteral("personel%1@meb.gov.tr").arg(i + 1).left(25), married,
-                    married == QLatin1String("EVLİ") ? pick(kProfessions) : QString(),
-                    married == QLatin1String("EVLİ") ? pick(kUnitNames) + " A.Ş." : QString(),
+                    married == QStringLiteral("EVLİ") ? pick(kProfessions) : QString(),
+                    married == QStringLiteral("EVLİ") ? pick(kUnitNames) + " A.Ş." : QString(),
                     number(0, 9) == 0 ? QStringLiteral("Nöbet çizelgesinde görevli.") : QString(),
                     pick(kEducation), digits(9), digits(9), pick(kBlood)});
         }

@@ -491,8 +491,7 @@ QWidget *MemberBrowser::buildButtons()
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    // The prints of the list and of the current person come with the report engine; until
-    // then the buttons only follow their enabling rules.
+    // The buttons follow their enabling rules; the prints are the report windows' work.
     m_bitBtn6 = commandButton(QStringLiteral("BitBtn6"), QStringLiteral("Liste"),
                               QStringLiteral("|Aktif listeyi yazdır..."), row);
     m_bitBtn14 = commandButton(QStringLiteral("BitBtn14"), QStringLiteral("Kan G. Listesi"),
@@ -505,6 +504,12 @@ QWidget *MemberBrowser::buildButtons()
                                QStringLiteral("|Aktif üye için üyelik iptali formu..."), row);
     for (QPushButton *button : {m_bitBtn6, m_bitBtn14, m_bitBtn7, m_bitBtn12, m_bitBtn13})
         layout->addWidget(button);
+    CommandRegistry &commands = m_form->commands();
+    commands.bind(Command::StaffList, m_bitBtn6, false);
+    commands.bind(Command::BloodGroupList, m_bitBtn14, false);
+    commands.bind(Command::StaffCard, m_bitBtn7, false);
+    commands.bind(Command::MembershipForm, m_bitBtn12, false);
+    commands.bind(Command::ResignationForm, m_bitBtn13, false);
     layout->addStretch();
     return row;
 }

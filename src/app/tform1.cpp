@@ -14,7 +14,9 @@
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QDesktopServices>
@@ -91,6 +93,7 @@ TForm1 *TForm1::create(QString *error)
         return nullptr;
     }
     form->m_idle->install();
+    qApp->installEventFilter(form); // key preview: F1 anywhere in the window
     QDate today = QDate::currentDate();
     const QString date = QLocale().toString(today, QStringLiteral("d MMMM yyyy - dddd"));
     form->m_label65->setText(date);
@@ -176,48 +179,53 @@ void TForm1::buildToolBar()
             guard::run([this] { m_openFixedInformation(true); });
     });
     sabit->setEnabled(false);
+    m_toolButton1 = sabit;
 
     QToolButton *vt = addButton(QStringLiteral("ToolButton10"), QStringLiteral("Veritanı İşlemleri"),
                                 QStringLiteral("|Veritabanı onarım, yedekleme, silme işlemleri..."),
                                 QStyle::SP_DriveHDIcon);
     m_popupVt = new QMenu(vt);
     m_popupVt->setObjectName(QStringLiteral("PopupVt"));
-    const QStringList vtItems = {QStringLiteral("Veritabanını Yedekle"), QStringLiteral("Veritabanını Onar"),
-                                 QString(), QStringLiteral("Veritabanını Temizle"), QString(),
-                                 QStringLiteral("Excelden Veri Al")};
-    for (const QString &item : vtItems) {
-        if (item.isEmpty()) {
-            m_popupVt->addSeparator();
-            continue;
-        }
-        // The maintenance windows are not part of this build yet.
-        m_popupVt->addAction(item)->setEnabled(false);
-    }
+    auto vtItem = [this](const QString &caption, const QString &objectName, Command command) {
+        QAction *action = m_popupVt->addAction(caption);
+        action->setObjectName(objectName);
+        m_commands.bind(command, action);
+    };
+    vtItem(QStringLiteral("Veritabanını Yedekle"), QStringLiteral("VeritabannYedekle1"), Command::Backup);
+    vtItem(QStringLiteral("Veritabanını Onar"), QStringLiteral("VeritabannOnar1"), Command::Repair);
+    m_popupVt->addSeparator();
+    vtItem(QStringLiteral("Veritabanını Temizle"), QStringLiteral("VeritabannTemizle1"), Command::BulkDelete);
+    m_popupVt->addSeparator();
+    vtItem(QStringLiteral("Excelden Veri Al"), QStringLiteral("ExceldenVeriAl1"), Command::ExcelImport);
     vt->setMenu(m_popupVt);
     vt->setPopupMode(QToolButton::InstantPopup);
 
     QToolButton *ayar = addButton(QStringLiteral("ToolButton2"), QStringLiteral(" Genel Ayarları  "),
                                   QStringLiteral("|Program kullanıcı ayarları..."),
                                   QStyle::SP_FileDialogListView);
-    ayar->setEnabled(false);
+    m_commands.bind(Command::GeneralSettings, ayar);
     QToolButton *stat = addButton(QStringLiteral("ToolButton8"), QStringLiteral("İstatistik"),
                                   QStringLiteral("|Sendika kayıt istatistiği..."),
                                   QStyle::SP_FileDialogInfoView);
-    stat->setEnabled(false);
+    m_commands.bind(Command::Statistics, stat);
 
     QToolButton *about = addButton(QStringLiteral("ToolButton3"), QStringLiteral("Hakkında"),
                                    QStringLiteral("|Program hakkında..."),
                                    QStyle::SP_MessageBoxInformation);
     m_popupYardim = new QMenu(about);
     m_popupYardim->setObjectName(QStringLiteral("PopupYardim"));
-    m_popupYardim->addAction(QStringLiteral("Program Hakkında"))->setEnabled(false);
+    QAction *aboutItem = m_popupYardim->addAction(QStringLiteral("Program Hakkında"));
+    aboutItem->setObjectName(QStringLiteral("Hakknda1"));
+    m_commands.bind(Command::About, aboutItem);
     m_popupYardim->addSeparator();
     QAction *help = m_popupYardim->addAction(QStringLiteral("Yardım - Açıklamalar"));
+    help->setObjectName(QStringLiteral("Yardm1"));
     help->setShortcut(QKeySequence(Qt::Key_F1));
     help->setShortcutContext(Qt::WidgetShortcut); // F1 is handled on release by the window
-    help->setEnabled(false);
+    m_commands.bind(Command::Help, help);
     about->setMenu(m_popupYardim);
     about->setPopupMode(QToolButton::MenuButtonPopup);
+    m_commands.bind(Command::About, about);
 
     QToolButton *quit = addButton(QStringLiteral("ToolButton4"), QStringLiteral("Programı Kapat"),
                                   QStringLiteral("|Programı kapat..."),
@@ -273,13 +281,12 @@ QWidget *TForm1::buildLeftPanel()
     QPushButton *members = addButton(QStringLiteral("BitBtn2"), QStringLiteral("Personel Ara"),
                                      QStringLiteral("|Kayıtlı tüm peronel listesi..."));
     connect(members, &QPushButton::clicked, this, [this] { guard::run([this] { BitBtn2Click(); }); });
-    // The blank forms are printed by the report engine, which is not part of this build yet.
-    addButton(QStringLiteral("BitBtn3"), QStringLiteral("Sendika Kayıt Formu"),
-              QStringLiteral("|Boş Sendika Kayıt Formu..."))
-        ->setEnabled(false);
-    addButton(QStringLiteral("BitBtn10"), QStringLiteral("Sendika İstifa Formu"),
-              QStringLiteral("|Boş Sendika İstifa Formu"))
-        ->setEnabled(false);
+    m_commands.bind(Command::BlankMembershipForm,
+                    addButton(QStringLiteral("BitBtn3"), QStringLiteral("Sendika Kayıt Formu"),
+                              QStringLiteral("|Boş Sendika Kayıt Formu...")));
+    m_commands.bind(Command::BlankResignationForm,
+                    addButton(QStringLiteral("BitBtn10"), QStringLiteral("Sendika İstifa Formu"),
+                              QStringLiteral("|Boş Sendika İstifa Formu")));
 
     layout->addSpacing(12);
     m_panel14 = new QFrame(panel);
@@ -491,8 +498,7 @@ void TForm1::rebuildUnionLists()
 void TForm1::setFixedInformationForm(std::function<void(bool fromToolbar)> open)
 {
     m_openFixedInformation = std::move(open);
-    if (auto *button = findChild<QToolButton *>(QStringLiteral("ToolButton1")))
-        button->setEnabled(bool(m_openFixedInformation));
+    m_toolButton1->setEnabled(bool(m_openFixedInformation));
 }
 
 void TForm1::setStaffColumnWidths(const std::array<int, 23> &widths)
@@ -581,11 +587,28 @@ bool TForm1::event(QEvent *event)
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyRelease && isHelpKey(watched, static_cast<QKeyEvent *>(event))) {
+        m_commands.run(Command::Help);
+        return true;
+    }
     if (watched == m_label69 && event->type() == QEvent::MouseButtonRelease) {
         QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + kSupportSite));
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::isHelpKey(QObject *receiver, const QKeyEvent *event) const
+{
+    if (event->key() != Qt::Key_F1 || event->isAutoRepeat() || event->modifiers() != Qt::NoModifier)
+        return false;
+    // The window sees keys before its controls: F1 released over any of them, once (the
+    // event is offered to the focused control first, then to its parents).
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    if (!widget || widget->window() != this || QApplication::activeModalWidget())
+        return false;
+    QWidget *focus = QApplication::focusWidget();
+    return widget == (focus && focus->window() == this ? focus : static_cast<const QWidget *>(this));
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

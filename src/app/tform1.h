@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands.h"
 #include "data/settings.h"
 
 #include <QMainWindow>
@@ -9,6 +10,7 @@ class IdleRefresh;
 class QComboBox;
 class QDialog;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -52,6 +54,10 @@ public:
     // information form is told who asked for it: the toolbar button (true) or the first-use
     // question (false).
     void setFixedInformationForm(std::function<void(bool fromToolbar)> open);
+    // The commands that other windows carry out (reports, maintenance, settings, help):
+    // their buttons and menu items work once the work is given.
+    void setCommand(Command command, std::function<void()> work) { m_commands.set(command, std::move(work)); }
+    CommandRegistry &commands() { return m_commands; }
 
     void loadLogo();
 
@@ -86,12 +92,14 @@ private:
     void addIdleRules();
     void connectCounts();
     void saveSettings();
+    bool isHelpKey(QObject *receiver, const QKeyEvent *event) const;
 
     SharedQueries *m_data;
     Settings m_settings;
     IdleRefresh *m_idle;
     bool m_shownOnce = false;
     std::function<void(bool fromToolbar)> m_openFixedInformation;
+    CommandRegistry m_commands;
 
     struct UnionList {
         QComboBox *list;
@@ -101,6 +109,7 @@ private:
     QList<UnionList> m_unionLists;
 
     QToolBar *m_toolBar = nullptr;
+    QToolButton *m_toolButton1 = nullptr;
     QMenu *m_popupVt = nullptr;
     QMenu *m_popupYardim = nullptr;
     QLabel *m_label65 = nullptr;

@@ -203,6 +203,9 @@ QWidget *UnitBrowser::buildUnitDetails()
     buttonRow->addLayout(column);
     layout->addWidget(buttons);
     m_bitBtn4->setEnabled(false); // until the unit form is there
+    // The lists follow their own enabling rule (units listed).
+    m_form->commands().bind(Command::UnitList, m_bitBtn8, false);
+    m_form->commands().bind(Command::UnitStaffList, m_bitBtn9, false);
     connect(m_bitBtn4, &QPushButton::clicked, this, [this] { guard::run([this] { newUnit(); }); });
 
     auto *details = new QGroupBox(box);
@@ -242,6 +245,7 @@ QWidget *UnitBrowser::buildStaffPage()
     m_bitBtn11 = commandButton(QStringLiteral("BitBtn11"), QStringLiteral("Kişisel Detaylar"),
                                QStringLiteral("|Seçili Üye detayları..."), page);
     m_bitBtn5->setEnabled(false); // until the member form is there
+    m_form->commands().bind(Command::UnitStaffCard, m_bitBtn11, false);
     row->addWidget(m_edit2, 1);
     row->addWidget(m_speedButton2);
     row->addWidget(m_comboBox2);
@@ -300,20 +304,24 @@ void UnitBrowser::buildMenus()
 
     m_popupKurum = new QMenu(m_srDBGrid2);
     m_popupKurum->setObjectName(QStringLiteral("PopupKurum"));
-    m_popupKurum->addAction(QStringLiteral("Birim Listesi"));
-    m_popupKurum->addAction(QStringLiteral("Birim Personel Listesi"));
+    CommandRegistry &commands = m_form->commands();
+    commands.bind(Command::UnitList, m_popupKurum->addAction(QStringLiteral("Birim Listesi")), false);
+    commands.bind(Command::UnitStaffList, m_popupKurum->addAction(QStringLiteral("Birim Personel Listesi")), false);
     m_popupKurum->addSeparator();
-    m_popupKurum->addAction(QStringLiteral("Detayları Göster"), this, &UnitBrowser::showUnit);
-    m_popupKurum->addAction(QStringLiteral("Yeni Birim Kaydı"), this, [this] { guard::run([this] { newUnit(); }); });
+    m_showUnit = m_popupKurum->addAction(QStringLiteral("Detayları Göster"), this, &UnitBrowser::showUnit);
+    m_newUnit = m_popupKurum->addAction(QStringLiteral("Yeni Birim Kaydı"), this,
+                                        [this] { guard::run([this] { newUnit(); }); });
     m_popupKurum->addSeparator();
     moves(m_popupKurum, m_form->data()->QueryOkul);
 
     m_popupKisisel = new QMenu(m_srDBGrid1);
     m_popupKisisel->setObjectName(QStringLiteral("PopupKisisel"));
-    m_popupKisisel->addAction(QStringLiteral("Kişisel Detayları Yazdır"));
+    commands.bind(Command::UnitStaffCard, m_popupKisisel->addAction(QStringLiteral("Kişisel Detayları Yazdır")),
+                  false);
     m_popupKisisel->addSeparator();
-    m_popupKisisel->addAction(QStringLiteral("Detayları Göster"), this, &UnitBrowser::showMember);
-    m_popupKisisel->addAction(QStringLiteral("Yeni Personel Kaydı"), this, [this] { guard::run([this] { newMember(); }); });
+    m_showMember = m_popupKisisel->addAction(QStringLiteral("Detayları Göster"), this, &UnitBrowser::showMember);
+    m_newMember = m_popupKisisel->addAction(QStringLiteral("Yeni Personel Kaydı"), this,
+                                            [this] { guard::run([this] { newMember(); }); });
     m_popupKisisel->addSeparator();
     QAction *fields = m_popupKisisel->addAction(QStringLiteral("Alan Gösterimleri"), this, [this] {
         if (m_openVisibleFields)
@@ -329,11 +337,8 @@ void UnitBrowser::buildMenus()
                 [grid, menu](const QPoint &at) { menu->popup(grid->viewport()->mapToGlobal(at)); });
     }
     // The forms' commands stay unavailable until the forms are there.
-    for (QAction *action : m_popupKurum->actions() + m_popupKisisel->actions()) {
-        const QString text = action->text();
-        if (text == QLatin1String("Detayları Göster") || text.startsWith(QLatin1String("Yeni ")))
-            action->setEnabled(false);
-    }
+    for (QAction *action : {m_showUnit, m_newUnit, m_showMember, m_newMember})
+        action->setEnabled(false);
 }
 
 void UnitBrowser::connectQueries()
@@ -469,18 +474,16 @@ void UnitBrowser::setUnitForm(std::function<void()> open)
 {
     m_openUnitForm = std::move(open);
     m_bitBtn4->setEnabled(bool(m_openUnitForm));
-    for (QAction *action : m_popupKurum->actions())
-        if (action->text() == QLatin1String("Detayları Göster") || action->text() == QLatin1String("Yeni Birim Kaydı"))
-            action->setEnabled(bool(m_openUnitForm));
+    m_showUnit->setEnabled(bool(m_openUnitForm));
+    m_newUnit->setEnabled(bool(m_openUnitForm));
 }
 
 void UnitBrowser::setMemberForm(std::function<void()> open)
 {
     m_openMemberForm = std::move(open);
     m_bitBtn5->setEnabled(bool(m_openMemberForm));
-    for (QAction *action : m_popupKisisel->actions())
-        if (action->text() == QLatin1String("Detayları Göster") || action->text() == QLatin1String("Yeni Personel Kaydı"))
-            action->setEnabled(bool(m_openMemberForm));
+    m_showMember->setEnabled(bool(m_openMemberForm));
+    m_newMember->setEnabled(bool(m_openMemberForm));
 }
 
 void UnitBrowser::setVisibleFieldsDialog(std::function<void()> open)

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 
+class QAction;
 class QComboBox;
 class QLineEdit;
 class QMenu;
@@ -73,6 +74,10 @@ private:
     TSrDBGrid *m_srDBGrid1 = nullptr;
     QMenu *m_popupKurum = nullptr;
     QMenu *m_popupKisisel = nullptr;
+    QAction *m_showUnit = nullptr;
+    QAction *m_newUnit = nullptr;
+    QAction *m_showMember = nullptr;
+    QAction *m_newMember = nullptr;
     std::function<void()> m_openUnitForm;
     std::function<void()> m_openMemberForm;
     std::function<void()> m_openVisibleFields;
