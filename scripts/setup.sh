@@ -5,9 +5,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-multimedia-dev libgl1-mesa-dev
-  libsqlcipher-dev sqlcipher libfreexl-dev
+  libqt6svg6
+  libsqlcipher-dev sqlcipher libfreexl-dev libquazip1-qt6-dev libsodium-dev
   fonts-liberation
-  xvfb xauth
+  xvfb xauth poppler-utils
+  python3 python3-xlwt python3-openpyxl
 )
 missing=()
 for p in "${packages[@]}"; do
