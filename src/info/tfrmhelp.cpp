@@ -230,8 +230,14 @@ void TFrmHelp::setGroupOpen(QToolButton *header, QListWidget *items, bool open)
 
 void TFrmHelp::showModal()
 {
-    if (parentWidget())
-        dialogs::centreOn(this, parentWidget());
+    // Centred on its owner at the size the user left it (the window can be resized, so it
+    // is not brought back to the size its layout asks for).
+    if (parentWidget()) {
+        winId();
+        QRect frame = frameGeometry();
+        frame.moveCenter(parentWidget()->frameGeometry().center());
+        move(frame.topLeft());
+    }
     exec();
 }
 
