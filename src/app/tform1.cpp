@@ -9,6 +9,7 @@
 #include "tfrmgorunum.h"
 #include "tsrdbgrid.h"
 #include "unitbrowser.h"
+#include "info/supportlinks.h"
 #include "toolkit/guard.h"
 #include "toolkit/controls.h"
 #include "toolkit/hints.h"
@@ -19,7 +20,6 @@
 #include <QKeyEvent>
 #include <QComboBox>
 #include <QDate>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -31,7 +31,6 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 using controls::commandButton;
@@ -39,7 +38,6 @@ using controls::name;
 
 namespace {
 
-const QString kSupportSite = QStringLiteral("www.meltora.org.tr");
 const QString kKayitsiz = QStringLiteral("<<< KAYITSIZ >>>");
 constexpr int kBrowserPanelWidth = 797;
 
@@ -302,12 +300,10 @@ QWidget *TForm1::buildLeftPanel()
     layout->addWidget(m_panel14, 0, Qt::AlignHCenter);
     layout->addStretch(1);
 
-    m_label69 = new QLabel(kSupportSite, panel);
-    name(m_label69, QStringLiteral("Label69"), kSupportSite);
+    m_label69 = new QLabel(support::kSite, panel);
+    name(m_label69, QStringLiteral("Label69"), support::kSite);
     m_label69->setAlignment(Qt::AlignCenter);
-    m_label69->setCursor(Qt::PointingHandCursor);
-    m_label69->setPalette(textPalette(m_label69, QColor(192, 192, 192)));
-    m_label69->installEventFilter(this);
+    support::makeLink(m_label69, QColor(192, 192, 192));
     layout->addWidget(m_label69);
     return panel;
 }
@@ -589,10 +585,6 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyRelease && isHelpKey(watched, static_cast<QKeyEvent *>(event))) {
         m_commands.run(Command::Help);
-        return true;
-    }
-    if (watched == m_label69 && event->type() == QEvent::MouseButtonRelease) {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + kSupportSite));
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

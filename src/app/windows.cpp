@@ -8,6 +8,9 @@
 #include "entry/wheelrule.h"
 #include "entry/tfrmunvan.h"
 #include "entry/tpersonelkayit.h"
+#include "info/tfrmhakkinda.h"
+#include "info/tfrmhelp.h"
+#include "info/tfrmistatistik.h"
 
 void createWindows(TForm1 *form)
 {
@@ -19,8 +22,14 @@ void createWindows(TForm1 *form)
     form->unitBrowser()->setMemberForm([personelKayit] { personelKayit->showModal(); });
     auto *sabitBilgi = new TSabitBilgi(form);
     form->setFixedInformationForm([sabitBilgi](bool fromToolbar) { sabitBilgi->execute(fromToolbar); });
+    auto *hakkinda = new TFrmHakkinda(form->data(), [form] { return form->programName(); }, form);
+    form->setCommand(Command::About, [hakkinda] { hakkinda->showModal(); });
     auto *frmKod = new TFrmKod(form);
     sabitBilgi->setCodeList([frmKod] { frmKod->showModal(); });
     auto *frmUnvan = new TFrmUnvan(form);
     personelKayit->setTitleCodeList(frmUnvan);
+    auto *help = new TFrmHelp(form);
+    form->setCommand(Command::Help, [help] { help->showModal(); });
+    hakkinda->setHelp([help] { help->showModal(); });
+    form->setCommand(Command::Statistics, [form] { TFrmIstatistik::execute(form->data(), form); });
 }

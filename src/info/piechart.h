@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
+class QPaintDevice;
+class QPainter;
+
+// A three-dimensional pie chart with a title, a mark on a callout for each slice and a legend
+// at the right. The pie is tilted towards the viewer without perspective, so its top is an
+// ellipse and the front of its side wall shows. It knows nothing of widgets: it lays itself
+// out in any rectangle and paints on any painter (a window, an image, a printer).
+class PieChart
+{
+public:
+    struct Slice {
+        QString label;
+        qint64 value = 0;
+        QColor colour;
+    };
+
+    // A slice's mark: its label in a box, joined to the slice by a leader whose last 8 px are
+    // the arrow that points at the slice.
+    struct Mark {
+        int slice = -1;
+        QString text; // as painted (shortened in the middle only when there is no room)
+        QRectF box;
+        QPointF anchor; // on the slice's edge, where the arrow points
+        QPointF elbow;  // 8 px out from the anchor, where the arrow starts
+        bool left = false;
+    };
+
+    struct LegendEntry {
+        int slice = -1; // -1 for the closing "and N more" line
+        QString text;
+        QRectF swatch;
+        QRectF textRect;
+    };
+
+    struct Layout {
+        QRectF bounds;
+        QRectF titleRect;
+        QFont titleFont;
+        QFont markFont;
+        QFont legendFont;
+        // The pie: the top ellipse around centre with radii rx and ry; the wall is depth high.
+        QPointF centre;
+        qreal rx = 0;
+        qreal ry = 0;
+        qreal depth = 0;
+        QRectF pieRect() const
+        {
+            return {centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry + depth};
+        }
+        QList<Mark> marks;
+        QRectF legendFrame;
+        QList<LegendEntry> legend;
+        int marksLeftOut = 0; // marks of the smallest slices when not even a small font fits
+    };
+
+    static constexpr int kArrowLength = 8;
+
+    void setTitle(const QString &title) { m_title = title; }
+    QString title() const { return m_title; }
+
+    void clear() { m_slices.clear(); }
+    // Adds a slice, coloured from the palette in the order the slices are added.
+    void add(const QString &label, qint64 value);
+    const QList<Slice> &slices() const { return m_slices; }
+    qint64 total() const;
+    // The slice's share of the whole, in percent.
+    double share(int slice) const;
+    // "count label (%share)", as the legend shows it.
+    QString legendText(int slice) const;
+
+    // Degrees counter-clockwise from three o'clock on the untilted pie; the slices run
+    // clockwise from twelve o'clock, so the sweep is negative.
+    qreal startAngle(int slice) const;
+    qreal sweepAngle(int slice) const;
+
+    // A fixed palette of colours that tell each other apart, repeated after its end.
+    static QColor paletteColour(int index);
+
+    // Where everything goes within bounds, measured with the fonts of device (the screen when
+    // null).
+    Layout layout(const QRectF &bounds, const QPaintDevice *device = nullptr) const;
+    void paint(QPainter *painter, const QRectF &bounds) const;
+
+private:
+    QString m_title;
+    QList<Slice> m_slices;
+};
