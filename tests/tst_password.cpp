@@ -269,14 +269,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("entry"); // the right entry at start-up; kMissing: no question
         QTest::newRow("never set") << "" << kMissing << kMissing << false << false << kMissing;
         // The flag is written only when it changes: it was never on here.
-        QTest::newRow("set, protection off")
-            << "set, untick" << kMissing << "hash" << false << true << kMissing;
-        QTest::newRow("protected") << "set"
-                                   << "1"
-                                   << "hash" << true << true << "Abc";
-        QTest::newRow("protected, empty password") << "set empty"
-                                                   << "1"
-                                                   << "" << true << false << "";
+        QTest::newRow("set, protection off") << "set, untick" << kMissing << "hash" << false << true << kMissing;
+        QTest::newRow("protected") << "set" << "1" << "hash" << true << true << "Abc";
+        QTest::newRow("protected, empty password") << "set empty" << "1" << "" << true << false << "";
     }
     void statesAcrossARestart()
     {
@@ -456,26 +451,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("newTyped");
         QTest::addColumn<QString>("message"); // empty: accepted at once
         QTest::addColumn<QString>("focus");
-        QTest::newRow("right") << "Abc"
-                               << "Yeni1"
-                               << ""
-                               << "";
-        QTest::newRow("wrong old, other case") << "abc"
-                                               << "Yeni1"
-                                               << "Geçersiz şifre."
-                                               << "EditOld";
-        QTest::newRow("wrong old, empty") << ""
-                                          << "Yeni1"
-                                          << "Geçersiz şifre."
-                                          << "EditOld";
-        QTest::newRow("empty new") << "Abc"
-                                   << ""
-                                   << "Şifre olarak boşluk giremezsiniz"
-                                   << "EditNew";
-        QTest::newRow("blanks are a password") << "Abc"
-                                               << "   "
-                                               << ""
-                                               << "";
+        QTest::newRow("right") << "Abc" << "Yeni1" << "" << "";
+        QTest::newRow("wrong old, other case") << "abc" << "Yeni1" << "Geçersiz şifre." << "EditOld";
+        QTest::newRow("wrong old, empty") << "" << "Yeni1" << "Geçersiz şifre." << "EditOld";
+        QTest::newRow("empty new") << "Abc" << "" << "Şifre olarak boşluk giremezsiniz" << "EditNew";
+        QTest::newRow("blanks are a password") << "Abc" << "   " << "" << "";
     }
     void changingThePassword()
     {

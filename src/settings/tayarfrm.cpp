@@ -33,22 +33,38 @@ namespace {
 const char *const kBoxNames[6] = {"RenkKayitsiz", "RenkTES", "RenkESen",
                                   "RenkEBir",     "RenkEIs", "RenkTec"};
 
-// The frames with rounded corners that hold each page's explanation and controls.
+// A page of the dialog, its controls one under the other.
+QVBoxLayout *newPage(const QString &objectName, QWidget **page)
+{
+    *page = new QWidget;
+    (*page)->setObjectName(objectName);
+    auto *layout = new QVBoxLayout(*page);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(10);
+    return layout;
+}
+
+// A frame with rounded corners, as each page's explanation and controls stand in.
 QFrame *roundedFrame(const QString &objectName, QWidget *parent)
 {
     auto *frame = new QFrame(parent);
     frame->setObjectName(objectName);
-    frame->setStyleSheet(
-        QStringLiteral("QFrame#%1 { border: 1px solid #a0a0a0; border-radius: 8px; }")
-            .arg(objectName));
+    const QString style =
+        QStringLiteral("QFrame#%1 { border: 1px solid #a0a0a0; border-radius: 8px; }");
+    frame->setStyleSheet(style.arg(objectName));
     return frame;
 }
 
-QLabel *explanation(const QString &text, QWidget *parent)
+// The explanation at the top of a page.
+QFrame *explanation(const QString &objectName, const QString &text, QWidget *page)
 {
-    auto *label = new QLabel(text, parent);
+    QFrame *frame = roundedFrame(objectName, page);
+    auto *layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(12, 10, 12, 10);
+    auto *label = new QLabel(text, frame);
     label->setWordWrap(true);
-    return label;
+    layout->addWidget(label);
+    return frame;
 }
 
 } // namespace
@@ -122,21 +138,12 @@ TAyarFrm::~TAyarFrm()
 
 QWidget *TAyarFrm::buildPasswordPage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet1"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(12);
-
-    QFrame *about = roundedFrame(QStringLiteral("Bevel1"), page);
-    auto *aboutLayout = new QVBoxLayout(about);
-    aboutLayout->setContentsMargins(12, 10, 12, 10);
-    aboutLayout->addWidget(
-        explanation(QStringLiteral("Program açılışına şifre atayarak başkalarının bilgilere "
-                                   "ulaşmasını önleyebilirsiniz. "),
-                    about));
-    layout->addWidget(about);
-
+    QWidget *page;
+    QVBoxLayout *layout = newPage(QStringLiteral("TabSheet1"), &page);
+    layout->addWidget(explanation(QStringLiteral("Bevel1"),
+                                  QStringLiteral("Program açılışına şifre atayarak başkalarının "
+                                                 "bilgilere ulaşmasını önleyebilirsiniz. "),
+                                  page));
     QFrame *controlsFrame = roundedFrame(QStringLiteral("Bevel2"), page);
     auto *row = new QHBoxLayout(controlsFrame);
     row->setContentsMargins(12, 10, 12, 10);
@@ -155,28 +162,19 @@ QWidget *TAyarFrm::buildPasswordPage()
 
 QWidget *TAyarFrm::buildSwitchesPage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet2"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(8);
-
-    QFrame *about = roundedFrame(QStringLiteral("Bevel3"), page);
-    auto *aboutLayout = new QVBoxLayout(about);
-    aboutLayout->setContentsMargins(12, 10, 12, 10);
-    aboutLayout->addWidget(explanation(
+    QWidget *page;
+    QVBoxLayout *layout = newPage(QStringLiteral("TabSheet2"), &page);
+    layout->addWidget(explanation(
+        QStringLiteral("Bevel3"),
         QStringLiteral("Yazıcı önizleme ekranının ve Ana Ekranda logonun görünüp görünmeyeceğini, "
                        "kritik silme işlemlerinde sesli uyarı yapılmasını belirleyebilirsiniz."),
-        about));
-    layout->addWidget(about);
-
+        page));
     auto box = [page, layout](const QString &objectName, const QString &caption) {
         auto *check = new QCheckBox(caption, page);
         name(check, objectName, caption);
         layout->addWidget(check);
         return check;
     };
-    layout->addSpacing(4);
     m_chkYazdir =
         box(QStringLiteral("ChkYazdir"), QStringLiteral("Yazıcı Önizleme Pencerelerini Aktif Et"));
     m_chkLogo = box(QStringLiteral("ChkLogo"), QStringLiteral("Ana Ekranda Sendika Logosu Göster"));
@@ -187,12 +185,8 @@ QWidget *TAyarFrm::buildSwitchesPage()
 
 QWidget *TAyarFrm::buildColoursPage()
 {
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet3"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(12);
-
+    QWidget *page;
+    QVBoxLayout *layout = newPage(QStringLiteral("TabSheet3"), &page);
     auto *hint = new QLabel(QStringLiteral("Renk ayaları için kutucuklara tıklayın."), page);
     hint->setObjectName(QStringLiteral("Label7"));
     hint->setEnabled(false); // grey letters
