@@ -16,7 +16,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QVBoxLayout>
 
 using controls::name;
