@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/tform1.h"
 #include "app/windows.h"
+#include "settings/passwordgate.h"
 #include "toolkit/messages.h"
 
 int main(int argc, char *argv[])
@@ -14,6 +15,12 @@ int main(int argc, char *argv[])
     }
     createWindows(form);
     form->showMaximized();
+    // Without the password the program ends here: the window goes without being closed, so
+    // there is no exit question and the settings file stays as it was.
+    if (!passwordgate::atStartUp(form)) {
+        delete form;
+        return 0;
+    }
     const int code = app.exec();
     delete form;
     return code;

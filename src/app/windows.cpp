@@ -1,6 +1,9 @@
 #include "windows.h"
 
+#include "data/dataset.h"
+#include "memberbrowser.h"
 #include "tform1.h"
+#include "tsrdbgrid.h"
 #include "unitbrowser.h"
 #include "entry/tfrmkod.h"
 #include "entry/tkurumkayit.h"
@@ -11,10 +14,11 @@
 #include "info/tfrmhakkinda.h"
 #include "info/tfrmhelp.h"
 #include "info/tfrmistatistik.h"
+#include "settings/tayarfrm.h"
+#include "settings/tpasswdfrm.h"
 
 void createWindows(TForm1 *form)
 {
-    Q_UNUSED(form)
     WheelRule::install(form);
     auto *kurumKayit = new TKurumKayit(form);
     form->unitBrowser()->setUnitForm([kurumKayit] { kurumKayit->execute(); });
@@ -22,6 +26,13 @@ void createWindows(TForm1 *form)
     form->unitBrowser()->setMemberForm([personelKayit] { personelKayit->showModal(); });
     auto *sabitBilgi = new TSabitBilgi(form);
     form->setFixedInformationForm([sabitBilgi](bool fromToolbar) { sabitBilgi->execute(fromToolbar); });
+    auto *passWdFrm = new TPassWdFrm(form);
+    auto *ayarFrm = new TAyarFrm(form, form->settings(), form->idleRefresh(), passWdFrm, [form] {
+        form->unitBrowser()->staffGrid()->viewport()->update();
+        form->memberBrowser()->grid()->viewport()->update();
+    });
+    form->registerUnionList(ayarFrm->colourSlotList(), {QStringLiteral("<<< KAYITSIZ >>>")});
+    form->setCommand(Command::GeneralSettings, [ayarFrm] { ayarFrm->execute(); });
     auto *hakkinda = new TFrmHakkinda(form->data(), [form] { return form->programName(); }, form);
     form->setCommand(Command::About, [hakkinda] { hakkinda->showModal(); });
     auto *frmKod = new TFrmKod(form);

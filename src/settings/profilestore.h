@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+// Where the password lock lives: one small profile file per user, shared by every run of the
+// program for that user, with the section "Meltora" and the keys "Active" (the protection
+// flag, "1" or "0") and "SSifre" (the password's hash, or the empty text). Every operation
+// reads or writes the file at the moment it runs, so two runs never work on stale values.
+// A write replaces the whole file at once: a failed write leaves both values as they were.
+class ProfileStore
+{
+public:
+    // The store of the user who runs the program, in the user's configuration folder.
+    ProfileStore();
+    explicit ProfileStore(const QString &path);
+
+    static QString defaultPath();
+    const QString &path() const { return m_path; }
+
+    // On when "Active" holds a whole number other than 0; a missing or unreadable file, a
+    // missing key or anything else reads as off.
+    bool readActive() const;
+    // False, with a message naming the file in *error, when the file cannot be written.
+    bool writeActive(bool on, QString *error = nullptr) const;
+
+    // The stored value: a hash, the empty text (no password, or the empty password), or a
+    // password that someone wrote into the file by hand.
+    QString readPassword() const;
+    bool hasPassword() const { return !readPassword().isEmpty(); }
+    // Stores the hash of the password (the empty password as the empty text). False, with
+    // the reason in *error, when the hash cannot be made or the file cannot be written.
+    bool writePassword(const QString &password, QString *error = nullptr) const;
+
+    // Whether the entry is the stored password. A password written in by hand is accepted
+    // once as it stands and then replaced by its hash; if that write fails it simply stays.
+    bool check(const QString &entry) const;
+
+private:
+    bool write(const QString &key, const QString &value, QString *error) const;
+
+    QString m_path;
+};
