@@ -9,13 +9,16 @@
 #include <algorithm>
 #include <sqlite3.h>
 
-namespace excelimport {
+namespace excelimport
+{
 
-namespace {
+namespace
+{
 
 const QString kStaging = QStringLiteral("veriler");
 const QString kUnits = QStringLiteral("okul");
 constexpr QChar kEndOfFile = QChar(26);
+constexpr size_t kPhone = 3; // telefonu among the fields
 
 // Rolls back unless committed, so that an error at any row leaves the tables as they were.
 class Transaction
@@ -67,7 +70,8 @@ QString marks(int n)
 std::optional<int> boxNumber(const QString &text, int max)
 {
     const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 9 || !std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    if (t.isEmpty() || t.size() > 9 ||
+        !std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     const int n = t.toInt();
     if (n < 1 || n > max)
@@ -100,9 +104,10 @@ const QStringList &fields()
 
 const QStringList &fieldTitles()
 {
-    static const QStringList titles = {QStringLiteral("Birim Adı"),      QStringLiteral("Birim Müdürü"),
-                                       QStringLiteral("Birim Adresi"),   QStringLiteral("Birim Telefonu"),
-                                       QStringLiteral("İli"),            QStringLiteral("İlçesi")};
+    static const QStringList titles = {
+        QStringLiteral("Birim Adı"),    QStringLiteral("Birim Müdürü"),
+        QStringLiteral("Birim Adresi"), QStringLiteral("Birim Telefonu"),
+        QStringLiteral("İli"),          QStringLiteral("İlçesi")};
     return titles;
 }
 
@@ -121,24 +126,34 @@ RangeCheck checkRange(const RangeTexts &texts)
             check.message = row ? QStringLiteral("Excel satır aralığı boş bırakılamaz.")
                                 : QStringLiteral("Excel sütun aralığı boş bırakılamaz.");
         else if (row)
-            check.message = QStringLiteral("Excel satır aralığındaki \"%1\" geçerli bir satır numarası "
-                                           "değil.\nSatır numarası 1 ile %2 arasında bir sayı olmalıdır.")
-                                .arg(boxes[i].trimmed())
-                                .arg(xlsread::kMaxRows);
+            check.message =
+                QStringLiteral("Excel satır aralığındaki \"%1\" geçerli bir satır numarası "
+                               "değil.\nSatır numarası 1 ile %2 arasında bir sayı olmalıdır.")
+                    .arg(boxes[i].trimmed())
+                    .arg(xlsread::kMaxRows);
         else
-            check.message = QStringLiteral("Excel sütun aralığındaki \"%1\" geçerli bir sütun numarası "
-                                           "değil.\nSütun numarası 1 (Birim Adı) ile 6 (İlçesi) arasında "
-                                           "olmalıdır.")
-                                .arg(boxes[i].trimmed());
+            check.message =
+                QStringLiteral("Excel sütun aralığındaki \"%1\" geçerli bir sütun numarası "
+                               "değil.\nSütun numarası 1 (Birim Adı) ile 6 (İlçesi) arasında "
+                               "olmalıdır.")
+                    .arg(boxes[i].trimmed());
         return check;
     }
     if (*numbers[2] > *numbers[3]) {
         check.badBox = 2;
-        check.message = QStringLiteral("Excel sütun aralığının ilk sütunu son sütundan büyük olamaz.");
+        check.message =
+            QStringLiteral("Excel sütun aralığının ilk sütunu son sütundan büyük olamaz.");
         return check;
     }
     check.range = ExcelRange{*numbers[0], *numbers[1], *numbers[2], *numbers[3]};
     return check;
+}
+
+ExcelRange cellsToRead(const ExcelRange &range)
+{
+    ExcelRange read = range;
+    read.firstColumn = 1;
+    return read;
 }
 
 std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &range,
@@ -156,6 +171,11 @@ std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &
         for (QString &value : row.values)
             if (value.isEmpty())
                 value = emptyText;
+        // "0 (312) 456-78-90" does not fit the phone field; without the separators, which
+        // the normaliser removes anyway, it does, and no digit is lost.
+        QString &phone = row.values[kPhone];
+        if (phone.size() > schema::textSize(kStaging, fields()[kPhone]))
+            phone = excelphone::strip(phone);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -183,9 +203,9 @@ void StagingTable::append(const std::vector<StagedRow> &rows,
                           const std::function<void(const StagedRow &)> &staged)
 {
     Transaction transaction(m_db);
-    Statement insert(m_db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                        .arg(kStaging, fields().join(QStringLiteral(", ")),
-                                             marks(kFieldCount)));
+    Statement insert(m_db.handle(),
+                     QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(kStaging, fields().join(QStringLiteral(", ")), marks(kFieldCount)));
     for (const StagedRow &row : rows) {
         for (int f = 0; f < kFieldCount; ++f) {
             const QString &value = row.values[size_t(f)];
@@ -206,7 +226,8 @@ void StagingTable::applyPhonePass(PhonePass pass)
     };
     std::vector<Phone> changed;
     {
-        Statement select(m_db.handle(), QStringLiteral("SELECT KayitNo, telefonu FROM %1").arg(kStaging));
+        Statement select(m_db.handle(),
+                         QStringLiteral("SELECT KayitNo, telefonu FROM %1").arg(kStaging));
         while (select.step()) {
             const QString value = columnValue(select.get(), 1).toString();
             const QString next = phonePass(pass, value);
@@ -239,8 +260,9 @@ QList<int> StagingTable::namesTooLongForUnits()
 {
     QList<int> places;
     const int size = schema::textSize(kUnits, fields()[0]);
-    Statement select(m_db.handle(), QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo")
-                                        .arg(fields()[0], kStaging));
+    Statement select(
+        m_db.handle(),
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo").arg(fields()[0], kStaging));
     int place = 0;
     while (select.step()) {
         ++place;
@@ -257,8 +279,9 @@ StagingTable::Transfer StagingTable::moveToUnits(const std::function<void(int, i
     Transaction transaction(m_db);
     {
         const QString columns = fields().join(QStringLiteral(", "));
-        Statement select(m_db.handle(),
-                         QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo").arg(columns, kStaging));
+        Statement select(
+            m_db.handle(),
+            QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo").arg(columns, kStaging));
         Statement insert(m_db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                             .arg(kUnits, columns, marks(kFieldCount)));
         while (select.step()) {

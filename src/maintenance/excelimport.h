@@ -14,7 +14,8 @@ class Dataset;
 
 // The file and database work of the Excel import, without widgets: checking the ranges the
 // user typed, turning worksheet cells into staged rows, and the staging table `veriler`.
-namespace excelimport {
+namespace excelimport
+{
 
 inline constexpr int kFieldCount = 6;
 
@@ -37,6 +38,10 @@ struct RangeCheck {
 // Columns are 1 to 6, the first not after the last.
 RangeCheck checkRange(const RangeTexts &texts);
 
+// The cells to read for a range: its rows, and its columns from the first, whose cell
+// decides whether a row is read at all.
+ExcelRange cellsToRead(const ExcelRange &range);
+
 struct StagedRow {
     int sheetRow = 0;
     std::array<QString, kFieldCount> values;
@@ -44,7 +49,8 @@ struct StagedRow {
 
 // The rows of the range in order. A row whose first cell is empty, or holds only the
 // end-of-file character of old exports, is passed over whatever its other cells hold; the
-// range's columns go to their fields, and fields left empty take `emptyText`.
+// range's columns go to their fields, and fields left empty take `emptyText`. A phone too
+// long for its field is kept without its blanks and separators.
 std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &range,
                                      const QString &emptyText);
 

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-namespace excelphone {
+namespace excelphone
+{
 
-namespace {
+namespace
+{
 
 constexpr int kDigits = 10;
 

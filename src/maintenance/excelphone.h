@@ -5,7 +5,8 @@
 // The three passes that bring the unit phone numbers of imported rows into the stored form
 // "(ddd) ddd dd dd". A value without any digit (the empty-cell text "-", a note) is left as
 // it is by every pass, and no pass drops a digit.
-namespace excelphone {
+namespace excelphone
+{
 
 // Pass 1: removes blanks and the separators - ( ) [ ] . , / : ; ; all else stays in order.
 QString strip(const QString &value);

@@ -11,7 +11,8 @@
 //
 // Rows and columns count from 1; empty cells are left out. Without END the output is
 // incomplete. A failure prints a line on stderr and ends with one of the exit codes below.
-namespace xlsread {
+namespace xlsread
+{
 
 inline constexpr char kProgramName[] = "meltora-xlsread";
 inline constexpr char kHeader[] = "MELTORA-XLSREAD 1";
@@ -19,11 +20,11 @@ inline constexpr char kHeader[] = "MELTORA-XLSREAD 1";
 enum Exit : int {
     Ok = 0,
     Usage = 2,
-    CannotOpen = 3,   // missing, unreadable
-    NotWorkbook = 4,  // HTML, CSV, text, another kind of document, random bytes
-    Damaged = 5,      // a workbook whose contents cannot be read
-    Encrypted = 6,    // protected by a password
-    NoWorksheet = 7,  // a workbook without any worksheet
+    CannotOpen = 3,  // missing, unreadable
+    NotWorkbook = 4, // HTML, CSV, text, another kind of document, random bytes
+    Damaged = 5,     // a workbook whose contents cannot be read
+    Encrypted = 6,   // protected by a password
+    NoWorksheet = 7, // a workbook without any worksheet
     EmptyFile = 8,
 };
 

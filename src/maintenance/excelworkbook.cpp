@@ -10,7 +10,8 @@
 #include <QProcess>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 // Six columns of a million rows of long texts stay far below this; more is a hostile file.
 constexpr qint64 kMaxOutput = qint64(512) << 20;
@@ -93,16 +94,18 @@ QString ExcelWorkbookReader::failureText(const QString &path, int exitCode) cons
                               "okuma izniniz olmayabilir.")
             .arg(name);
     case xlsread::NotWorkbook:
-        return QStringLiteral("\"%1\" bir Excel çalışma kitabı değil; HTML, CSV ya da düz metin olarak "
-                              "kaydedilmiş olabilir.\nDosyayı Excel'de açıp \"Excel Çalışma Kitabı "
-                              "(*.xlsx)\" ya da \"Excel 97-2003 Çalışma Kitabı (*.xls)\" olarak "
-                              "kaydettikten sonra yeniden deneyin.")
+        return QStringLiteral(
+                   "\"%1\" bir Excel çalışma kitabı değil; HTML, CSV ya da düz metin olarak "
+                   "kaydedilmiş olabilir.\nDosyayı Excel'de açıp \"Excel Çalışma Kitabı "
+                   "(*.xlsx)\" ya da \"Excel 97-2003 Çalışma Kitabı (*.xls)\" olarak "
+                   "kaydettikten sonra yeniden deneyin.")
             .arg(name);
     case xlsread::EmptyFile:
         return QStringLiteral("\"%1\" dosyası boş.").arg(name);
     case xlsread::Encrypted:
-        return QStringLiteral("\"%1\" çalışma kitabı parola ile korunuyor. Parolayı Excel'de kaldırıp "
-                              "yeniden deneyin.")
+        return QStringLiteral(
+                   "\"%1\" çalışma kitabı parola ile korunuyor. Parolayı Excel'de kaldırıp "
+                   "yeniden deneyin.")
             .arg(name);
     case xlsread::NoWorksheet:
         return QStringLiteral("\"%1\" çalışma kitabında hiç çalışma sayfası yok.").arg(name);
@@ -167,9 +170,10 @@ bool ExcelWorkbookReader::read(const QString &path, const ExcelRange &range, She
         return false;
     }
     if (timedOut) {
-        *error = QStringLiteral("\"%1\" %2 saniye içinde okunamadığı için okuma durduruldu. Çalışma "
-                                "kitabı bozuk ya da çok büyük olabilir.")
-                     .arg(name, QLocale(QLocale::Turkish).toString(m_timeLimitMs / 1000.0));
+        *error =
+            QStringLiteral("\"%1\" %2 saniye içinde okunamadığı için okuma durduruldu. Çalışma "
+                           "kitabı bozuk ya da çok büyük olabilir.")
+                .arg(name, QLocale(QLocale::Turkish).toString(m_timeLimitMs / 1000.0));
         return false;
     }
     if (tooLong || process.exitStatus() == QProcess::CrashExit) {

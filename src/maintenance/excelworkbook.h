@@ -17,7 +17,10 @@ class SheetCells
 {
 public:
     QString text(int row, int column) const { return m_cells.value(key(row, column)); }
-    void insert(int row, int column, const QString &text) { m_cells.insert(key(row, column), text); }
+    void insert(int row, int column, const QString &text)
+    {
+        m_cells.insert(key(row, column), text);
+    }
     int size() const { return int(m_cells.size()); }
     void clear() { m_cells.clear(); }
 
@@ -25,7 +28,10 @@ public:
     bool parse(const QByteArray &output);
 
 private:
-    static quint64 key(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+    static quint64 key(int row, int column)
+    {
+        return (quint64(quint32(row)) << 32) | quint32(column);
+    }
     QHash<quint64, QString> m_cells;
 };
 

@@ -5,7 +5,8 @@
 #include <QLocale>
 #include <cmath>
 
-namespace celltext {
+namespace celltext
+{
 
 QString number(double value)
 {
@@ -21,7 +22,8 @@ QString number(double value)
     return text;
 }
 
-namespace {
+namespace
+{
 
 QString dateText(const QDate &date)
 {

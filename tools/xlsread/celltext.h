@@ -4,7 +4,8 @@
 
 // How the reader writes a cell's value as text: as a Turkish desktop shows it, without the
 // number formats of the workbook.
-namespace celltext {
+namespace celltext
+{
 
 // Whole numbers without decimals, others with a decimal comma; never in exponent form, so an
 // 11-digit phone number stays all digits.

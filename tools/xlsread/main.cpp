@@ -16,7 +16,8 @@
 #include <cstdio>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 enum class Kind { Xls, Xlsx, Encrypted, Empty, Other };
 
@@ -27,8 +28,8 @@ Kind kindOf(QFile &file, QString *reason)
         return Kind::Empty;
     if (head.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"))) {
         // A password-protected .xlsx is a compound document holding the encrypted package.
-        const QByteArray encrypted = QByteArray::fromRawData(
-            "E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
+        const QByteArray encrypted =
+            QByteArray::fromRawData("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
         return head.contains(encrypted) ? Kind::Encrypted : Kind::Xls;
     }
     if (head.startsWith("PK\x03\x04"))
@@ -92,8 +93,9 @@ int main(int argc, char **argv)
         } else if (path.isEmpty()) {
             path = args[i];
         } else {
-            return fail(xlsread::Usage, QStringLiteral("usage: meltora-xlsread FILE [--rows FIRST LAST] "
-                                                       "[--columns FIRST LAST]"));
+            return fail(xlsread::Usage,
+                        QStringLiteral("usage: meltora-xlsread FILE [--rows FIRST LAST] "
+                                       "[--columns FIRST LAST]"));
         }
     }
     if (path.isEmpty())
@@ -104,7 +106,8 @@ int main(int argc, char **argv)
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return fail(xlsread::CannotOpen, QStringLiteral("%1: %2").arg(path, file.errorString()));
+            return fail(xlsread::CannotOpen,
+                        QStringLiteral("%1: %2").arg(path, file.errorString()));
         kind = kindOf(file, &reason);
     }
     switch (kind) {
@@ -135,5 +138,6 @@ int main(int argc, char **argv)
     if (exit != xlsread::Ok)
         return fail(exit, reason);
     std::printf("END %lld\n", static_cast<long long>(cells));
-    return std::fflush(stdout) == 0 ? xlsread::Ok : fail(xlsread::Damaged, QStringLiteral("output failed"));
+    return std::fflush(stdout) == 0 ? xlsread::Ok
+                                    : fail(xlsread::Damaged, QStringLiteral("output failed"));
 }

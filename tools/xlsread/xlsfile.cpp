@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <freexl.h>
 
-namespace {
+namespace
+{
 
 // Closes the handle on every way out; FreeXL wants it closed after a failed open too.
 class Handle
@@ -111,10 +112,13 @@ int readXls(const QString &path, const CellRange &range, const CellSink &sink, Q
     for (int row = range.firstRow; row <= lastRow; ++row) {
         for (int column = range.firstColumn; column <= lastColumn; ++column) {
             FreeXL_CellValue value;
-            const int cellRc = freexl_get_cell_value(xls.get(), unsigned(row - 1),
-                                                     static_cast<unsigned short>(column - 1), &value);
+            const int cellRc = freexl_get_cell_value(
+                xls.get(), unsigned(row - 1), static_cast<unsigned short>(column - 1), &value);
             if (cellRc != FREEXL_OK) {
-                *reason = QStringLiteral("cell (%1, %2): FreeXL error %3").arg(row).arg(column).arg(cellRc);
+                *reason = QStringLiteral("cell (%1, %2): FreeXL error %3")
+                              .arg(row)
+                              .arg(column)
+                              .arg(cellRc);
                 return xlsread::Damaged;
             }
             const QString text = cellText(value);

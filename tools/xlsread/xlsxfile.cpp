@@ -13,7 +13,8 @@
 #include <quazip/quazipfile.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Failure {
     int exit;
@@ -65,15 +66,17 @@ public:
     void open()
     {
         if (!m_zip.open(QuaZip::mdUnzip))
-            throw Failure{xlsread::Damaged,
-                          QStringLiteral("not a readable zip package (%1)").arg(m_zip.getZipError())};
+            throw Failure{
+                xlsread::Damaged,
+                QStringLiteral("not a readable zip package (%1)").arg(m_zip.getZipError())};
     }
 
     bool has(const QString &member) { return m_zip.setCurrentFile(member, QuaZip::csInsensitive); }
 
     // Runs `read` over the member's XML while it is unpacked; a missing member is no failure
     // when it is optional.
-    void parse(const QString &member, bool required, const std::function<void(QXmlStreamReader &)> &read)
+    void parse(const QString &member, bool required,
+               const std::function<void(QXmlStreamReader &)> &read)
     {
         if (!has(member)) {
             if (required)
@@ -86,11 +89,13 @@ public:
         QXmlStreamReader xml(&file);
         read(xml);
         if (xml.hasError())
-            throw Failure{xlsread::Damaged,
-                          QStringLiteral("%1: %2 (line %3)").arg(member, xml.errorString()).arg(xml.lineNumber())};
+            throw Failure{xlsread::Damaged, QStringLiteral("%1: %2 (line %3)")
+                                                .arg(member, xml.errorString())
+                                                .arg(xml.lineNumber())};
         file.close();
         if (file.getZipError() != UNZ_OK)
-            throw Failure{xlsread::Damaged, QStringLiteral("%1 is damaged (%2)").arg(member).arg(file.getZipError())};
+            throw Failure{xlsread::Damaged,
+                          QStringLiteral("%1 is damaged (%2)").arg(member).arg(file.getZipError())};
     }
 
     QHash<QString, Relationship> relationships(const QString &member)
@@ -114,7 +119,8 @@ private:
     QuaZip m_zip;
 };
 
-std::optional<Relationship> firstOfType(const QHash<QString, Relationship> &rels, QLatin1String typeEnd)
+std::optional<Relationship> firstOfType(const QHash<QString, Relationship> &rels,
+                                        QLatin1String typeEnd)
 {
     for (const Relationship &r : rels)
         if (r.type.endsWith(typeEnd))
@@ -151,7 +157,8 @@ struct Workbook {
 Workbook locateParts(Package &package)
 {
     QString workbookMember = QStringLiteral("xl/workbook.xml");
-    if (auto office = firstOfType(package.relationships(QString()), QLatin1String("/officeDocument")))
+    if (auto office =
+            firstOfType(package.relationships(QString()), QLatin1String("/officeDocument")))
         workbookMember = office->target;
     if (!package.has(workbookMember))
         throw Failure{xlsread::NotWorkbook, QStringLiteral("a zip package without a workbook")};
@@ -342,7 +349,8 @@ private:
         int column = m_column + 1;
         const QStringView ref = a.value(QLatin1String("r"));
         if (!ref.isEmpty() && !parseReference(ref, &row, &column))
-            throw Failure{xlsread::Damaged, QStringLiteral("bad cell reference %1").arg(ref.toString())};
+            throw Failure{xlsread::Damaged,
+                          QStringLiteral("bad cell reference %1").arg(ref.toString())};
         m_column = column;
         const QString type = a.value(QLatin1String("t")).toString();
         const int style = a.value(QLatin1String("s")).toInt();
@@ -365,13 +373,15 @@ private:
             m_sink(row, column, text);
     }
 
-    QString cellText(const QString &type, const QString &value, const QString &inlineText, int style) const
+    QString cellText(const QString &type, const QString &value, const QString &inlineText,
+                     int style) const
     {
         if (type == QLatin1String("s")) {
             bool ok = false;
             const qint64 index = value.toLongLong(&ok);
             if (!ok || index < 0 || index >= qint64(m_strings.size()))
-                throw Failure{xlsread::Damaged, QStringLiteral("shared string %1 is missing").arg(value)};
+                throw Failure{xlsread::Damaged,
+                              QStringLiteral("shared string %1 is missing").arg(value)};
             return m_strings[size_t(index)];
         }
         if (type == QLatin1String("inlineStr"))
@@ -379,7 +389,8 @@ private:
         if (type == QLatin1String("str") || type == QLatin1String("e"))
             return value;
         if (type == QLatin1String("b"))
-            return value.trimmed() == QLatin1String("1") ? QStringLiteral("DOĞRU") : QStringLiteral("YANLIŞ");
+            return value.trimmed() == QLatin1String("1") ? QStringLiteral("DOĞRU")
+                                                         : QStringLiteral("YANLIŞ");
         if (type == QLatin1String("d"))
             return celltext::fromIso(value.left(19).replace(QLatin1Char('T'), QLatin1Char(' ')));
         if (value.isEmpty())
