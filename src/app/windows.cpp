@@ -8,6 +8,7 @@
 #include "entry/wheelrule.h"
 #include "entry/tfrmunvan.h"
 #include "entry/tpersonelkayit.h"
+#include "maintenance/tfrmexcel.h"
 
 void createWindows(TForm1 *form)
 {
@@ -23,4 +24,10 @@ void createWindows(TForm1 *form)
     sabitBilgi->setCodeList([frmKod] { frmKod->showModal(); });
     auto *frmUnvan = new TFrmUnvan(form);
     personelKayit->setTitleCodeList(frmUnvan);
+
+    // The Excel import window is made for each use and freed afterwards.
+    form->setCommand(Command::ExcelImport, [form] {
+        TFrmExcel excel(form->data(), form);
+        excel.exec();
+    });
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <QStyle>
+
+class DBEdit;
+class Dataset;
+class QToolButton;
+
+// The record editor of the staged rows: six boxes on the import list's current row and a
+// navigator. Created for each double-click on the list and freed after it closes.
+class TFrmExcels : public QDialog
+{
+    Q_OBJECT
+public:
+    TFrmExcels(Dataset *staging, QWidget *parent);
+
+    DBEdit *edit(int number) const { return m_edits.value(number - 1); }
+
+public Q_SLOTS:
+    // "Kapat", Escape: a changed row is saved first; a row the table refuses keeps the
+    // editor open.
+    void reject() override;
+
+private:
+    QWidget *buildFields();
+    QWidget *buildNavigator();
+    QToolButton *navigatorButton(QWidget *bar, const QString &objectName, const QString &hint,
+                                 QStyle::StandardPixmap icon, void (TFrmExcels::*action)());
+    void updateNavigator();
+    void first();
+    void prior();
+    void next();
+    void last();
+    void insert();
+    void remove();
+    void post();
+    void cancel();
+
+    Dataset *m_staging;
+    QList<DBEdit *> m_edits;
+    QToolButton *m_first = nullptr;
+    QToolButton *m_prior = nullptr;
+    QToolButton *m_next = nullptr;
+    QToolButton *m_last = nullptr;
+    QToolButton *m_insert = nullptr;
+    QToolButton *m_delete = nullptr;
+    QToolButton *m_post = nullptr;
+    QToolButton *m_cancel = nullptr;
+};
