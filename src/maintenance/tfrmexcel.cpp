@@ -11,13 +11,17 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeDatabase>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -68,6 +72,35 @@ QPushButton *button(const QString &objectName, const QString &caption, QWidget *
     b->setAutoDefault(false);
     return b;
 }
+
+// The last folder a workbook came from, else the documents, else the home folder: one that
+// exists.
+QString startFolder()
+{
+    for (const QString &folder :
+         {lastFolder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    return QDir::homePath();
+}
+
+// Tells the kind of a file by its name alone. The file dialog's own way reads each file it
+// lists, which blocks for good on some (/proc/kmsg, should the dialog remember having been
+// there).
+class KindByName : public QFileIconProvider
+{
+public:
+    QIcon icon(const QFileInfo &info) const override
+    {
+        return info.isDir() ? QFileIconProvider::icon(info) : QFileIconProvider::icon(File);
+    }
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isDir())
+            return QFileIconProvider::type(info);
+        return QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).comment();
+    }
+};
 
 } // namespace
 
@@ -335,14 +368,13 @@ std::optional<ExcelRange> TFrmExcel::checkedRange()
 
 QString TFrmExcel::askForWorkbook()
 {
-    QFileDialog dialog(this, QStringLiteral("Aç"));
+    KindByName kinds; // outlives the dialog that uses it
+    QFileDialog dialog(this, QStringLiteral("Aç"), startFolder());
+    dialog.setIconProvider(&kinds);
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(QStringLiteral("Excel Dosyaları (*.xls *.xlsx)"));
-    dialog.setDirectory(lastFolder.isEmpty()
-                            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                            : lastFolder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     lastFolder = dialog.directory().absolutePath();
