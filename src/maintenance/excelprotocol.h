@@ -33,3 +33,15 @@ inline constexpr int kMaxRows = 1048576;
 inline constexpr int kMaxColumns = 16384;
 
 } // namespace xlsread
+
+// A rectangle of a worksheet: rows and columns count from 1, as the user gives them.
+struct ExcelRange {
+    int firstRow = 1;
+    int lastRow = 20;
+    int firstColumn = 1;
+    int lastColumn = 6;
+    bool contains(int row, int column) const
+    {
+        return row >= firstRow && row <= lastRow && column >= firstColumn && column <= lastColumn;
+    }
+};

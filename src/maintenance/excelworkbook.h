@@ -1,16 +1,10 @@
 #pragma once
 
+#include "excelprotocol.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
-
-// A rectangle of a worksheet: rows and columns count from 1, as the user gives them.
-struct ExcelRange {
-    int firstRow = 1;
-    int lastRow = 20;
-    int firstColumn = 1;
-    int lastColumn = 6;
-};
 
 // The cells of a worksheet that were read, as text; a cell not read is empty.
 class SheetCells

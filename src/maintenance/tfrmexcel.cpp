@@ -165,18 +165,16 @@ QWidget *TFrmExcel::buildRanges()
     m_edit5 = rangeEdit(QStringLiteral("Edit5"), QStringLiteral("-"), box);
     // The empty-cell text goes into any field; the smallest takes ten characters.
     m_edit5->setMaxLength(10);
-    grid->addWidget(
-        label(QStringLiteral("Label3"), QStringLiteral("Excel Satır Aralığı Belirle :"), box), 0,
-        0);
-    grid->addWidget(m_edit1, 0, 1);
-    grid->addWidget(label(QStringLiteral("Label8"), QStringLiteral("ile"), box), 0, 2);
-    grid->addWidget(m_edit2, 0, 3);
-    grid->addWidget(
-        label(QStringLiteral("Label7"), QStringLiteral("Excel Sütun Aralığı Belirle :"), box), 1,
-        0);
-    grid->addWidget(m_edit3, 1, 1);
-    grid->addWidget(label(QStringLiteral("Label4"), QStringLiteral("ile"), box), 1, 2);
-    grid->addWidget(m_edit4, 1, 3);
+    // A caption, the first box, "ile", the last box.
+    auto rangeRow = [&](int row, const char *caption, const char *captionName, QLineEdit *first,
+                        const char *ileName, QLineEdit *last) {
+        grid->addWidget(label(QLatin1String(captionName), QString::fromUtf8(caption), box), row, 0);
+        grid->addWidget(first, row, 1);
+        grid->addWidget(label(QLatin1String(ileName), QStringLiteral("ile"), box), row, 2);
+        grid->addWidget(last, row, 3);
+    };
+    rangeRow(0, "Excel Satır Aralığı Belirle :", "Label3", m_edit1, "Label8", m_edit2);
+    rangeRow(1, "Excel Sütun Aralığı Belirle :", "Label7", m_edit3, "Label4", m_edit4);
     grid->addWidget(label(QStringLiteral("Label9"), QStringLiteral("Boş Hücre :"), box), 2, 0);
     grid->addWidget(m_edit5, 2, 1);
     for (QLineEdit *edit : {m_edit1, m_edit2, m_edit3, m_edit4})

@@ -64,18 +64,17 @@ QWidget *TFrmExcels::buildFields()
     return panel;
 }
 
-QToolButton *TFrmExcels::navigatorButton(QWidget *bar, const QString &objectName,
-                                         const QString &hint, QStyle::StandardPixmap icon,
-                                         void (TFrmExcels::*action)())
+QToolButton *TFrmExcels::navigatorButton(QWidget *bar, const char *objectName, const char *hint,
+                                         QStyle::StandardPixmap icon, std::function<void()> action)
 {
     auto *b = new QToolButton(bar);
-    b->setObjectName(objectName);
-    b->setAccessibleName(hint);
+    b->setObjectName(QLatin1String(objectName));
+    b->setAccessibleName(QString::fromUtf8(hint));
     b->setIcon(style()->standardIcon(icon));
-    hints::set(b, hint);
+    hints::set(b, QString::fromUtf8(hint));
     bar->layout()->addWidget(b);
     connect(b, &QToolButton::clicked, this, [this, action] {
-        guard::run([&] { (this->*action)(); });
+        guard::run(action);
         updateNavigator();
     });
     return b;
@@ -88,22 +87,31 @@ QWidget *TFrmExcels::buildNavigator()
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    m_first = navigatorButton(bar, QStringLiteral("nbFirst"), QStringLiteral("İlk Kayıt"),
-                              QStyle::SP_MediaSkipBackward, &TFrmExcels::first);
-    m_prior = navigatorButton(bar, QStringLiteral("nbPrior"), QStringLiteral("Önceki Kayıt"),
-                              QStyle::SP_MediaSeekBackward, &TFrmExcels::prior);
-    m_next = navigatorButton(bar, QStringLiteral("nbNext"), QStringLiteral("Sonraki Kayıt"),
-                             QStyle::SP_MediaSeekForward, &TFrmExcels::next);
-    m_last = navigatorButton(bar, QStringLiteral("nbLast"), QStringLiteral("Son Kayıt"),
-                             QStyle::SP_MediaSkipForward, &TFrmExcels::last);
-    m_insert = navigatorButton(bar, QStringLiteral("nbInsert"), QStringLiteral("Yeni Kayıt"),
-                               QStyle::SP_FileDialogNewFolder, &TFrmExcels::insert);
-    m_delete = navigatorButton(bar, QStringLiteral("nbDelete"), QStringLiteral("Kayıt Sil"),
-                               QStyle::SP_TrashIcon, &TFrmExcels::remove);
-    m_post = navigatorButton(bar, QStringLiteral("nbPost"), QStringLiteral("KAYDET"),
-                             QStyle::SP_DialogSaveButton, &TFrmExcels::post);
-    m_cancel = navigatorButton(bar, QStringLiteral("nbCancel"), QStringLiteral("İptal"),
-                               QStyle::SP_DialogCancelButton, &TFrmExcels::cancel);
+    Dataset *d = m_staging;
+    struct Button {
+        QToolButton **member;
+        const char *name;
+        const char *hint;
+        QStyle::StandardPixmap icon;
+        std::function<void()> action;
+    };
+    const Button buttons[] = {
+        {&m_first, "nbFirst", "İlk Kayıt", QStyle::SP_MediaSkipBackward, [d] { d->first(); }},
+        {&m_prior, "nbPrior", "Önceki Kayıt", QStyle::SP_MediaSeekBackward, [d] { d->prior(); }},
+        {&m_next, "nbNext", "Sonraki Kayıt", QStyle::SP_MediaSeekForward, [d] { d->next(); }},
+        {&m_last, "nbLast", "Son Kayıt", QStyle::SP_MediaSkipForward, [d] { d->last(); }},
+        {&m_insert, "nbInsert", "Yeni Kayıt", QStyle::SP_FileDialogNewFolder,
+         [this, d] {
+             d->append();
+             m_edits.constFirst()->setFocus();
+         }},
+        // A staged row goes without a question.
+        {&m_delete, "nbDelete", "Kayıt Sil", QStyle::SP_TrashIcon, [d] { d->remove(); }},
+        {&m_post, "nbPost", "KAYDET", QStyle::SP_DialogSaveButton, [d] { d->post(); }},
+        {&m_cancel, "nbCancel", "İptal", QStyle::SP_DialogCancelButton, [d] { d->cancel(); }},
+    };
+    for (const Button &b : buttons)
+        *b.member = navigatorButton(bar, b.name, b.hint, b.icon, b.action);
     return bar;
 }
 
@@ -121,48 +129,6 @@ void TFrmExcels::updateNavigator()
     m_delete->setEnabled(open && !m_staging->isEmpty());
     m_post->setEnabled(editing);
     m_cancel->setEnabled(editing);
-}
-
-void TFrmExcels::first()
-{
-    m_staging->first();
-}
-
-void TFrmExcels::prior()
-{
-    m_staging->prior();
-}
-
-void TFrmExcels::next()
-{
-    m_staging->next();
-}
-
-void TFrmExcels::last()
-{
-    m_staging->last();
-}
-
-void TFrmExcels::insert()
-{
-    m_staging->append();
-    m_edits.constFirst()->setFocus();
-}
-
-// A staged row goes without a question.
-void TFrmExcels::remove()
-{
-    m_staging->remove();
-}
-
-void TFrmExcels::post()
-{
-    m_staging->post();
-}
-
-void TFrmExcels::cancel()
-{
-    m_staging->cancel();
 }
 
 void TFrmExcels::reject()

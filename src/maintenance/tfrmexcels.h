@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStyle>
+#include <functional>
 
 class DBEdit;
 class Dataset;
@@ -25,17 +26,9 @@ public Q_SLOTS:
 private:
     QWidget *buildFields();
     QWidget *buildNavigator();
-    QToolButton *navigatorButton(QWidget *bar, const QString &objectName, const QString &hint,
-                                 QStyle::StandardPixmap icon, void (TFrmExcels::*action)());
+    QToolButton *navigatorButton(QWidget *bar, const char *objectName, const char *hint,
+                                 QStyle::StandardPixmap icon, std::function<void()> action);
     void updateNavigator();
-    void first();
-    void prior();
-    void next();
-    void last();
-    void insert();
-    void remove();
-    void post();
-    void cancel();
 
     Dataset *m_staging;
     QList<DBEdit *> m_edits;

@@ -79,7 +79,7 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
 
-    CellRange range{1, xlsread::kMaxRows, 1, xlsread::kMaxColumns};
+    ExcelRange range{1, xlsread::kMaxRows, 1, xlsread::kMaxColumns};
     QString path;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows")) {

@@ -79,7 +79,7 @@ QString cellText(const FreeXL_CellValue &value)
 
 } // namespace
 
-int readXls(const QString &path, const CellRange &range, const CellSink &sink, QString *reason)
+int readXls(const QString &path, const ExcelRange &range, const CellSink &sink, QString *reason)
 {
     Handle xls;
     const int rc = freexl_open(QFile::encodeName(path).constData(), xls.out());

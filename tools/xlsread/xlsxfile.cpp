@@ -313,7 +313,7 @@ class SheetReader
 {
 public:
     SheetReader(const Workbook &book, std::vector<QString> strings,
-                std::vector<std::optional<celltext::Moment>> styles, const CellRange &range,
+                std::vector<std::optional<celltext::Moment>> styles, const ExcelRange &range,
                 const CellSink &sink)
         : m_book(book), m_strings(std::move(strings)), m_styles(std::move(styles)), m_range(range),
           m_sink(sink)
@@ -407,7 +407,7 @@ private:
     const Workbook &m_book;
     std::vector<QString> m_strings;
     std::vector<std::optional<celltext::Moment>> m_styles;
-    CellRange m_range;
+    ExcelRange m_range;
     const CellSink &m_sink;
     int m_row = 0;
     int m_column = 0;
@@ -415,7 +415,7 @@ private:
 
 } // namespace
 
-int readXlsx(const QString &path, const CellRange &range, const CellSink &sink, QString *reason)
+int readXlsx(const QString &path, const ExcelRange &range, const CellSink &sink, QString *reason)
 {
     try {
         Package package(path);
