@@ -16,7 +16,7 @@ staff=100000
 big=2000
 data="$cache/units${units}-staff${staff}-big${big}"
 
-# Only the two programs the measurement needs, so that unrelated work in progress elsewhere in
+# Only the programs the measurement needs, so that unrelated work in progress elsewhere in
 # the tree does not stop it. The default build type of the project is Release.
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target bench_data bench_gui bench_excel meltora-db meltora-xlsread

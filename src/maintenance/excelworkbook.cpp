@@ -114,6 +114,48 @@ QString ExcelWorkbookReader::failureText(const QString &path, int exitCode) cons
     }
 }
 
+ExcelWorkbookReader::Run ExcelWorkbookReader::runReader(const QStringList &arguments) const
+{
+    Run run;
+    QProcess process;
+    process.setProgram(m_program);
+    process.setArguments(arguments);
+    QEventLoop wait;
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &process, [&] {
+        run.timedOut = true;
+        process.kill();
+    });
+    connect(&process, &QProcess::readyReadStandardOutput, &process, [&] {
+        run.output += process.readAllStandardOutput();
+        if (run.output.size() > kMaxOutput && !run.tooLong) {
+            run.tooLong = true;
+            process.kill();
+        }
+    });
+    connect(&process, &QProcess::finished, &wait, &QEventLoop::quit);
+    connect(&process, &QProcess::errorOccurred, &wait, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            run.startError = process.errorString();
+            wait.quit();
+        }
+    });
+
+    process.start(QIODevice::ReadOnly);
+    limit.start(m_timeLimitMs);
+    if (run.startError.isEmpty())
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(1000);
+    }
+    run.output += process.readAllStandardOutput();
+    run.crashed = process.exitStatus() == QProcess::CrashExit;
+    run.exitCode = process.exitCode();
+    return run;
+}
+
 bool ExcelWorkbookReader::read(const QString &path, const ExcelRange &range, SheetCells *cells,
                                QString *error)
 {
@@ -122,74 +164,29 @@ bool ExcelWorkbookReader::read(const QString &path, const ExcelRange &range, She
     if (!isInstalled(error))
         return false;
 
-    QProcess process;
-    process.setProgram(m_program);
-    process.setArguments({path, QStringLiteral("--rows"), QString::number(range.firstRow),
-                          QString::number(range.lastRow), QStringLiteral("--columns"),
-                          QString::number(range.firstColumn), QString::number(range.lastColumn)});
-    QByteArray output;
-    bool timedOut = false;
-    bool tooLong = false;
-    bool failedToStart = false;
-    QEventLoop wait;
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &process, [&] {
-        timedOut = true;
-        process.kill();
-    });
-    connect(&process, &QProcess::readyReadStandardOutput, &process, [&] {
-        output += process.readAllStandardOutput();
-        if (output.size() > kMaxOutput && !tooLong) {
-            tooLong = true;
-            process.kill();
-        }
-    });
-    connect(&process, &QProcess::finished, &wait, &QEventLoop::quit);
-    connect(&process, &QProcess::errorOccurred, &wait, [&](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) {
-            failedToStart = true;
-            wait.quit();
-        }
-    });
-
-    process.start(QIODevice::ReadOnly);
-    limit.start(m_timeLimitMs);
-    if (!failedToStart)
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(1000);
-    }
-    output += process.readAllStandardOutput();
-
+    const Run run =
+        runReader({path, QStringLiteral("--rows"), QString::number(range.firstRow),
+                   QString::number(range.lastRow), QStringLiteral("--columns"),
+                   QString::number(range.firstColumn), QString::number(range.lastColumn)});
     const QString name = QFileInfo(path).fileName();
-    if (failedToStart) {
+    if (!run.startError.isEmpty())
         *error = QStringLiteral("Excel okuma aracı çalıştırılamadı:\n%1\n%2")
-                     .arg(QDir::toNativeSeparators(m_program), process.errorString());
-        return false;
-    }
-    if (timedOut) {
+                     .arg(QDir::toNativeSeparators(m_program), run.startError);
+    else if (run.timedOut)
         *error =
             QStringLiteral("\"%1\" %2 saniye içinde okunamadığı için okuma durduruldu. Çalışma "
                            "kitabı bozuk ya da çok büyük olabilir.")
                 .arg(name, QLocale(QLocale::Turkish).toString(m_timeLimitMs / 1000.0));
-        return false;
-    }
-    if (tooLong || process.exitStatus() == QProcess::CrashExit) {
+    else if (run.tooLong || run.crashed)
         *error = QStringLiteral("\"%1\" okunurken Excel okuma aracı beklenmedik biçimde sonlandı; "
                                 "çalışma kitabı bozuk olabilir.")
                      .arg(name);
-        return false;
-    }
-    if (process.exitCode() != xlsread::Ok) {
-        *error = failureText(path, process.exitCode());
-        return false;
-    }
-    if (!cells->parse(output)) {
-        cells->clear();
+    else if (run.exitCode != xlsread::Ok)
+        *error = failureText(path, run.exitCode);
+    else if (!cells->parse(run.output))
         *error = failureText(path, xlsread::Damaged);
-        return false;
-    }
-    return true;
+    if (error->isEmpty())
+        return true;
+    cells->clear();
+    return false;
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // The cells of a worksheet that were read, as text; a cell not read is empty.
 class SheetCells
@@ -52,6 +53,16 @@ public:
     bool read(const QString &path, const ExcelRange &range, SheetCells *cells, QString *error);
 
 private:
+    // How a run of the reader ended.
+    struct Run {
+        QByteArray output;
+        QString startError; // not empty when it could not start
+        bool timedOut = false;
+        bool tooLong = false; // more output than any workbook gives
+        bool crashed = false;
+        int exitCode = 0;
+    };
+    Run runReader(const QStringList &arguments) const;
     QString failureText(const QString &path, int exitCode) const;
 
     QString m_program;
