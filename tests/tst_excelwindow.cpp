@@ -497,8 +497,10 @@ private Q_SLOTS:
                     QVERIFY(editor->windowTitle().isEmpty());
                     QCOMPARE(editor->edit(1)->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
                     QStringList hints;
-                    for (const char *name : {"nbFirst", "nbPrior", "nbNext", "nbLast", "nbInsert",
-                                             "nbDelete", "nbPost", "nbCancel"})
+                    for (const char *name :
+                         {"IlkKayitButton", "OncekiKayitButton", "SonrakiKayitButton",
+                          "SonKayitButton", "YeniKayitButton", "KayitSilButton", "KaydetButton",
+                          "IptalButton"})
                         hints << child<QToolButton>(editor, QLatin1String(name))->toolTip();
                     QCOMPARE(hints,
                              QStringList({"İlk Kayıt", "Önceki Kayıt", "Sonraki Kayıt", "Son Kayıt",
@@ -506,7 +508,7 @@ private Q_SLOTS:
                     auto tool = [&](const char *name) {
                         QTest::mouseClick(child<QToolButton>(editor, name), Qt::LeftButton);
                     };
-                    tool("nbNext");
+                    tool("SonrakiKayitButton");
                     QCOMPARE(editor->edit(1)->text(), QStringLiteral("İNÖNÜ ORTAOKULU"));
                     QCOMPARE(grid->dataset()->recNo(), 3);
                     // Typing into a filled box adds to what is there.
@@ -514,15 +516,15 @@ private Q_SLOTS:
                     head->setFocus();
                     head->end(false);
                     typeText(head, QStringLiteral(" BEY"));
-                    QVERIFY(child<QToolButton>(editor, "nbPost")->isEnabled());
-                    tool("nbPost");
+                    QVERIFY(child<QToolButton>(editor, "KaydetButton")->isEnabled());
+                    tool("KaydetButton");
                     // A staged row goes at once, without a question.
                     Answers none({});
-                    tool("nbPrior");
-                    tool("nbDelete");
+                    tool("OncekiKayitButton");
+                    tool("KayitSilButton");
                     QCOMPARE(none.count(), 0);
                     QCOMPARE(editor->edit(1)->text(), QStringLiteral("İNÖNÜ ORTAOKULU"));
-                    tool("nbInsert");
+                    tool("YeniKayitButton");
                     typeText(editor->edit(1), QStringLiteral("YENİ OKUL"));
                     QTest::mouseClick(child<QPushButton>(editor, "Button1"),
                                       Qt::LeftButton); // "Kapat"

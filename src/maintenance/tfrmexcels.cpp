@@ -96,19 +96,22 @@ QWidget *TFrmExcels::buildNavigator()
         std::function<void()> action;
     };
     const Button buttons[] = {
-        {&m_first, "nbFirst", "İlk Kayıt", QStyle::SP_MediaSkipBackward, [d] { d->first(); }},
-        {&m_prior, "nbPrior", "Önceki Kayıt", QStyle::SP_MediaSeekBackward, [d] { d->prior(); }},
-        {&m_next, "nbNext", "Sonraki Kayıt", QStyle::SP_MediaSeekForward, [d] { d->next(); }},
-        {&m_last, "nbLast", "Son Kayıt", QStyle::SP_MediaSkipForward, [d] { d->last(); }},
-        {&m_insert, "nbInsert", "Yeni Kayıt", QStyle::SP_FileDialogNewFolder,
+        {&m_first, "IlkKayitButton", "İlk Kayıt", QStyle::SP_MediaSkipBackward,
+         [d] { d->first(); }},
+        {&m_prior, "OncekiKayitButton", "Önceki Kayıt", QStyle::SP_MediaSeekBackward,
+         [d] { d->prior(); }},
+        {&m_next, "SonrakiKayitButton", "Sonraki Kayıt", QStyle::SP_MediaSeekForward,
+         [d] { d->next(); }},
+        {&m_last, "SonKayitButton", "Son Kayıt", QStyle::SP_MediaSkipForward, [d] { d->last(); }},
+        {&m_insert, "YeniKayitButton", "Yeni Kayıt", QStyle::SP_FileDialogNewFolder,
          [this, d] {
              d->append();
              m_edits.constFirst()->setFocus();
          }},
         // A staged row goes without a question.
-        {&m_delete, "nbDelete", "Kayıt Sil", QStyle::SP_TrashIcon, [d] { d->remove(); }},
-        {&m_post, "nbPost", "KAYDET", QStyle::SP_DialogSaveButton, [d] { d->post(); }},
-        {&m_cancel, "nbCancel", "İptal", QStyle::SP_DialogCancelButton, [d] { d->cancel(); }},
+        {&m_delete, "KayitSilButton", "Kayıt Sil", QStyle::SP_TrashIcon, [d] { d->remove(); }},
+        {&m_post, "KaydetButton", "KAYDET", QStyle::SP_DialogSaveButton, [d] { d->post(); }},
+        {&m_cancel, "IptalButton", "İptal", QStyle::SP_DialogCancelButton, [d] { d->cancel(); }},
     };
     for (const Button &b : buttons)
         *b.member = navigatorButton(bar, b.name, b.hint, b.icon, b.action);
