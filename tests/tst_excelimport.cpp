@@ -280,7 +280,10 @@ private Q_SLOTS:
         if (!script.isEmpty())
             QVERIFY(!writeFakeReader(path, script).isEmpty());
         ExcelWorkbookReader reader(path);
-        reader.setTimeLimit(300);
+        // Only the hanging reader meets the short limit: the others end at once, however
+        // busy the machine.
+        if (script.contains("sleep"))
+            reader.setTimeLimit(300);
         SheetCells cells;
         QString error;
         QElapsedTimer clock;

@@ -444,7 +444,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         if (!reader.isEmpty())
             replaceReader(reader);
-        TFrmExcel::setReadTimeLimit(500);
+        if (reader.contains("sleep"))
+            TFrmExcel::setReadTimeLimit(500);
         withImport([&] {
             Answers ok({QStringLiteral("TAMAM")});
             readWorkbook(file, &ok);
