@@ -8,7 +8,7 @@ folder="$root/build/bin"
 if [ "${1:-}" = "--demo" ]; then
   folder="$root/build/demo"
   mkdir -p "$folder"
-  cp "$root/build/bin/meltora" "$folder/"
+  cp "$root/build/bin/meltora" "$root/build/bin/meltora-xlsread" "$folder/"
   cp -r "$root/build/bin/Yardim" "$folder/" 2>/dev/null || true
   [ -f "$folder/Data.dat" ] || "$root/build/bin/meltora-db" demo "$folder" --units 200 --staff 5000
 fi

@@ -16,6 +16,7 @@
 #include "info/tfrmistatistik.h"
 #include "settings/tayarfrm.h"
 #include "settings/tpasswdfrm.h"
+#include "maintenance/tfrmexcel.h"
 
 void createWindows(TForm1 *form)
 {
@@ -43,4 +44,10 @@ void createWindows(TForm1 *form)
     form->setCommand(Command::Help, [help] { help->showModal(); });
     hakkinda->setHelp([help] { help->showModal(); });
     form->setCommand(Command::Statistics, [form] { TFrmIstatistik::execute(form->data(), form); });
+
+    // The Excel import window is made for each use and freed afterwards.
+    form->setCommand(Command::ExcelImport, [form] {
+        TFrmExcel excel(form->data(), form);
+        excel.exec();
+    });
 }

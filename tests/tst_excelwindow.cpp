@@ -1,0 +1,585 @@
+// "Excelden Veri Al" on the real main window: the import window opened from the database
+// menu, a workbook chosen in the file dialog as the user chooses it, the staged rows reviewed,
+// normalised and appended to the units, and the faults a user meets on the way.
+
+#include "app/tform1.h"
+#include "app/tsrdbgrid.h"
+#include "app/unitbrowser.h"
+#include "data/sharedqueries.h"
+#include "excelworkbooks.h"
+#include "maintenance/tfrmexcel.h"
+#include "maintenance/tfrmexcels.h"
+#include "testsupport.h"
+#include "toolkit/dbedit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace
+{
+
+const QStringList kFixture = {
+    "INSERT INTO sabit (Kurum_Adi, sendikasi) VALUES ('MEB', 'EĞİTİM BİR SEN')",
+    "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM BİR SEN', 'ANKARA')",
+    "INSERT INTO okul (okul_adi) VALUES ('ATATÜRK İLKOKULU')",
+};
+
+// The units of the fixture workbooks' first worksheet, rows 2 to 7; row 4 has no first cell.
+const QStringList kUnits = {"GAZİ LİSESİ", "ÇAMLICA İLKOKULU", "İNÖNÜ ORTAOKULU", "ZEKİ OKULU",
+                            "SON OKUL"};
+
+// Answers the file dialog that the next step opens with `path`, typed into its name box and
+// confirmed with Enter; an empty path cancels it.
+class ChooseFile
+{
+public:
+    explicit ChooseFile(QString path) : m_path(std::move(path))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+    bool came = false;
+    QStringList filters;
+
+private:
+    void poll()
+    {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        m_timer.stop();
+        came = true;
+        filters = dialog->nameFilters();
+        if (m_path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            dialog->reject();
+            return;
+        }
+        name->setText(m_path);
+        QTest::keyClick(name, Qt::Key_Return);
+    }
+    QString m_path;
+    QTimer m_timer;
+};
+
+// Runs `steps` once a modal window of type T is up; a window the steps leave open is closed
+// (its close box, then done() should it refuse). False when no such window came.
+template <typename T>
+bool whileModal(const std::function<void()> &open, const std::function<void(T *)> &steps)
+{
+    bool ran = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *window = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!window || ran)
+            return;
+        poll.stop();
+        ran = true;
+        steps(window);
+        if (window->isVisible())
+            window->close();
+        if (window->isVisible())
+            window->done(0);
+    });
+    poll.start(10);
+    open();
+    return ran;
+}
+
+QImage painted(QWidget *widget)
+{
+    return widget->grab().toImage();
+}
+
+bool hasRedText(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 180 && c.green() < 80 && c.blue() < 80)
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+class TestExcelWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_books;
+    std::unique_ptr<MainWindowFixture> m_main;
+    TForm1 *m_form = nullptr;
+    TFrmExcel *w = nullptr;
+
+    QString book(const char *name) const { return m_books.filePath(QLatin1String(name)); }
+    QString readerPath() const { return m_main->dir().path() + QStringLiteral("/meltora-xlsread"); }
+    void replaceReader(const QByteArray &script)
+    {
+        QFile::remove(readerPath());
+        QVERIFY(!writeFakeReader(readerPath(), script).isEmpty());
+    }
+
+    template <typename T> T *control(const char *name) { return child<T>(w, QLatin1String(name)); }
+    QLineEdit *edit(const char *name) { return control<QLineEdit>(name); }
+    QPushButton *button(const char *name) { return control<QPushButton>(name); }
+    QString labelText(const char *name) { return control<QLabel>(name)->text(); }
+    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QStringList staged(const char *field) { return columnOf(*w->staging(), QLatin1String(field)); }
+
+    // Replaces the box's text as the user does: select it all, type over it.
+    void retype(const char *box, const QString &text)
+    {
+        QLineEdit *e = edit(box);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        typeText(e, text);
+    }
+
+    // Opens the window from the database menu; `steps` run while it is open, then its close
+    // box closes it. The window is gone afterwards.
+    void withImport(const std::function<void()> &steps)
+    {
+        const bool ran =
+            whileModal<TFrmExcel>([&] { child<QAction>(m_form, "ExceldenVeriAl1")->trigger(); },
+                                  [&](TFrmExcel *window) {
+                                      w = window;
+                                      steps();
+                                  });
+        w = nullptr;
+        QVERIFY2(ran, "the import window never came up");
+        QVERIFY(!m_form->findChild<TFrmExcel *>());
+    }
+
+    // "Excelden Veri Al" with the workbook chosen in the file dialog; the messages that
+    // come are answered "TAMAM" and kept in `answers`.
+    void readWorkbook(const QString &path, Answers *answers = nullptr)
+    {
+        std::unique_ptr<Answers> own;
+        if (!answers)
+            own = std::make_unique<Answers>(QStringList());
+        ChooseFile choose(path);
+        click("Button1");
+        QVERIFY(choose.came);
+        QCOMPARE(choose.filters, QStringList({"Excel Dosyaları (*.xls *.xlsx)"}));
+        if (own)
+            QVERIFY2(own->count() == 0, qPrintable(own->texts.join(QLatin1Char('\n'))));
+    }
+
+    int storedStaging()
+    {
+        return m_form->data()->connection().scalar("SELECT count(*) FROM veriler").toInt();
+    }
+    int storedUnits()
+    {
+        return m_form->data()->connection().scalar("SELECT count(*) FROM okul").toInt();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        quietOffscreenWarnings();
+        QVERIFY(m_books.isValid());
+        QVERIFY(makeWorkbooks(m_books.path()));
+        TFrmExcel::setPassPause(0);
+    }
+    void init()
+    {
+        m_main = std::make_unique<MainWindowFixture>(kFixture);
+        m_form = m_main->start(MainWindowFixture::Windows::All);
+        // The reader sits in the program folder, beside Data.dat.
+        QVERIFY(QFile::link(QStringLiteral(MELTORA_XLSREAD), readerPath()));
+        TFrmExcel::setReadTimeLimit(30000);
+        m_main->click("BitBtn1");
+    }
+    void cleanup() { m_main.reset(); }
+
+    void windowAsTheUserMeetsIt()
+    {
+        QVERIFY(child<QAction>(m_form, "ExceldenVeriAl1")->isEnabled());
+        withImport([&] {
+            QCOMPARE(w->windowTitle(), QStringLiteral(" Excel - Veri Al"));
+            QCOMPARE(labelText("Label14"),
+                     QStringLiteral("Sadece Birim Kayıtları için aktarım yapılabilir."));
+            QVERIFY(hasRedText(painted(control<QLabel>("Label14"))));
+            QCOMPARE(labelText("Label3"), QStringLiteral("Excel Satır Aralığı Belirle :"));
+            QCOMPARE(labelText("Label7"), QStringLiteral("Excel Sütun Aralığı Belirle :"));
+            QCOMPARE(labelText("Label9"), QStringLiteral("Boş Hücre :"));
+            QCOMPARE(
+                QStringList({edit("Edit1")->text(), edit("Edit2")->text(), edit("Edit3")->text(),
+                             edit("Edit4")->text(), edit("Edit5")->text()}),
+                QStringList({"1", "20", "1", "6", "-"}));
+            QStringList notes;
+            for (const char *name : {"Label1", "Label5", "Label10", "Label11", "Label12"})
+                notes << labelText(name);
+            QCOMPARE(notes,
+                     QStringList(
+                         {"* Excel dosyası 6 sütundan oluşmalı, alan sıralaması aynı olmalı.",
+                          "* Excel dosyasında başlık satırı varsa satır aralığı 2 den başlamalı.",
+                          "* Satır aralığının ikinci rakamı çekilecek kayıt sayısı kadar olmalı.",
+                          "* Kayıtlarda değişiklik yapmak için ilgili kayda çift tıklanır.",
+                          "* Önceki kayıtlarınız silinmez. Üzerine ekleme yapılır."}));
+            QCOMPARE(button("Button1")->text(), QStringLiteral("Excelden Veri Al"));
+            QCOMPARE(button("Button2")->text(), QStringLiteral("Tümünü Sil"));
+            QCOMPARE(button("Button3")->text(), QStringLiteral("Tel No Alanını Formatla"));
+            QCOMPARE(button("Button6")->text(), QStringLiteral("Birim Listesine Aktar"));
+            QVERIFY(button("Button1")->isEnabled());
+            QVERIFY(!button("Button2")->isEnabled()); // nothing staged
+            QVERIFY(!button("Button3")->isEnabled());
+            QVERIFY(!button("Button6")->isEnabled());
+            QVERIFY(!control<QWidget>("Panel3")->isVisible());
+            auto *grid = control<TSrDBGrid>("SrDBGrid1");
+            QStringList titles;
+            QList<int> widths;
+            for (int c = 0; c < grid->model()->columnCount(); ++c) {
+                titles << grid->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+                widths << grid->columnWidth(c);
+            }
+            QCOMPARE(titles, QStringList({"Birim Adı", "Birim Müdürü", "Birim Adresi",
+                                          "Birim Telefonu", "İli", "İlçesi"}));
+            QCOMPARE(widths, QList<int>({160, 110, 150, 80, 70, 70}));
+            // Escape does not close the window, which would drop what is staged.
+            QTest::keyClick(edit("Edit2"), Qt::Key_Escape);
+            QVERIFY(w->isVisible());
+        });
+    }
+
+    // The whole way: read, review, normalise the phones, append to the units.
+    void importsUnitsFromAWorkbook_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("xls") << book("units.xls");
+        QTest::newRow("xlsx") << book("units.xlsx");
+    }
+    void importsUnitsFromAWorkbook()
+    {
+        QFETCH(QString, file);
+        Dataset *okul = m_form->data()->QueryOkul;
+        withImport([&] {
+            retype("Edit1", QStringLiteral("2"));
+            readWorkbook(file);
+            QCOMPARE(staged("okul_adi"), kUnits);
+            QCOMPARE(staged("okul_muduru"),
+                     QStringList({"AYŞE KAYA", "-7", "ŞÜKRÜ ÖZ", "2,5", "  iki boşluk  "}));
+            QCOMPARE(staged("adresi"), QStringList({"ATATÜRK CAD. NO:5", "0,1", "12",
+                                                    "15.03.2024 08:30:00", "1000000000000000"}));
+            // Written with separators, the phone is too long for its field and arrives without
+            // them.
+            QCOMPARE(staged("telefonu"), QStringList({"3124567890", "03124567890", "31245678901",
+                                                      "-", "312 456 78 90"}));
+            QCOMPARE(staged("ilcesi"),
+                     QStringList({"ÇANKAYA", "-", "15.03.2024", "14:05:09", "-"}));
+            QVERIFY(control<QWidget>("Panel3")->isVisible());
+            QCOMPARE(labelText("Label2"), QStringLiteral("İşlem Tamamlandı."));
+            QCOMPARE(labelText("Label6"), QStringLiteral("5 / 5"));
+            QCOMPARE(control<QProgressBar>("Gauge1")->maximum(), 20);
+            QVERIFY(button("Button2")->isEnabled());
+            QVERIFY(button("Button3")->isEnabled());
+            QVERIFY(!button("Button6")->isEnabled());
+            QCOMPARE(storedStaging(), 5);
+
+            click("Button3");
+            QCOMPARE(staged("telefonu"), QStringList({"(312) 456 78 90", "(312) 456 78 90",
+                                                      "31245678901", "-", "(312) 456 78 90"}));
+            QVERIFY(!button("Button3")->isEnabled());
+            QVERIFY(button("Button6")->isEnabled());
+
+            const int before = storedUnits();
+            click("Button6");
+            QCOMPARE(storedUnits(), before + 5);
+            QCOMPARE(storedStaging(), 0);
+            QCOMPARE(w->staging()->recordCount(), 0);
+            QCOMPARE(labelText("Label2"), QStringLiteral("İşlem Başarılı..."));
+            // The unit list behind the window shows them at once, the last one current.
+            QCOMPARE(okul->recordCount(), before + 5);
+            QCOMPARE(okul->fieldText("okul_adi"), QStringLiteral("SON OKUL"));
+            QCOMPARE(m_form->unitBrowser()->unitGrid()->model()->rowCount(), before + 5);
+            QCOMPARE(m_form->statusPanel(0)->text(),
+                     QStringLiteral(" Kayıtlı Birim: %1").arg(before + 5));
+            // A second press finds nothing to do.
+            click("Button6");
+            QCOMPARE(storedUnits(), before + 5);
+        });
+        QVERIFY(okul->locate("okul_adi", QStringLiteral("ÇAMLICA")));
+        QCOMPARE(okul->fieldText("telefonu"), QStringLiteral("(312) 456 78 90"));
+        QCOMPARE(okul->fieldText("ilcesi"), QStringLiteral("-"));
+    }
+
+    // With the default rows the header row arrives as a unit; runs add up.
+    void defaultRangesStageTheHeaderRow()
+    {
+        withImport([&] {
+            readWorkbook(book("units.xlsx"));
+            QCOMPARE(staged("okul_adi"), QStringList{"Birim Adı"} + kUnits);
+            readWorkbook(book("units.xls"));
+            QCOMPARE(w->staging()->recordCount(), 12);
+        });
+    }
+
+    void rowsBackwardsReadNothing()
+    {
+        withImport([&] {
+            retype("Edit1", QStringLiteral("5"));
+            retype("Edit2", QStringLiteral("3"));
+            readWorkbook(book("units.xls"));
+            QCOMPARE(w->staging()->recordCount(), 0);
+            QCOMPARE(labelText("Label2"), QStringLiteral("İşlem Tamamlandı."));
+            QVERIFY(button("Button3")->isEnabled());
+        });
+    }
+
+    // Column 2 still goes to the head of the unit; the unit name takes the empty-cell text.
+    void columnsFromTheSecond()
+    {
+        withImport([&] {
+            retype("Edit1", QStringLiteral("2"));
+            retype("Edit3", QStringLiteral("2"));
+            retype("Edit5", QStringLiteral("YOK"));
+            readWorkbook(book("units.xlsx"));
+            QCOMPARE(staged("okul_adi"), QStringList(5, QStringLiteral("YOK")));
+            QCOMPARE(staged("okul_muduru").first(), QStringLiteral("AYŞE KAYA"));
+            QCOMPARE(staged("ilcesi").at(1), QStringLiteral("YOK"));
+        });
+    }
+
+    void rangeBoxesAreCheckedBeforeReading_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("first row empty") << "Edit1"
+                                         << ""
+                                         << "Excel satır aralığı boş bırakılamaz.";
+        QTest::newRow("comma")
+            << "Edit2"
+            << "2,0"
+            << "Excel satır aralığındaki \"2,0\" geçerli bir satır numarası değil.";
+        QTest::newRow("column 7")
+            << "Edit4"
+            << "7"
+            << "Excel sütun aralığındaki \"7\" geçerli bir sütun numarası değil.";
+        QTest::newRow("column 0")
+            << "Edit3"
+            << "0"
+            << "Excel sütun aralığındaki \"0\" geçerli bir sütun numarası değil.";
+    }
+    void rangeBoxesAreCheckedBeforeReading()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        withImport([&] {
+            retype(qPrintable(box), text);
+            Answers ok({QStringLiteral("TAMAM")});
+            ChooseFile choose(book("units.xls"));
+            click("Button1");
+            QVERIFY(!choose.came);
+            QCOMPARE(ok.count(), 1);
+            QCOMPARE(ok.title(), QStringLiteral("Dikkat !"));
+            QVERIFY2(ok.text().startsWith(message), qPrintable(ok.text()));
+            QCOMPARE(w->focusWidget(), edit(qPrintable(box)));
+            QCOMPARE(w->staging()->recordCount(), 0);
+            QVERIFY(!button("Button3")->isEnabled());
+        });
+    }
+
+    void rangeBoxesTakeDigitsOnly()
+    {
+        withImport([&] {
+            QLineEdit *last = edit("Edit2");
+            last->setFocus();
+            last->end(false);
+            Answers refused({QStringLiteral("TAMAM")});
+            typeText(last, QStringLiteral("a"));
+            QCOMPARE(refused.count(), 1);
+            QCOMPARE(refused.text(), QStringLiteral("Bu alana sadece rakam girebilirsiniz!"));
+            QCOMPARE(last->text(), QStringLiteral("20"));
+            typeText(last, QStringLiteral("5,"));
+            QTest::keyClick(last, Qt::Key_Backspace);
+            QCOMPARE(last->text(), QStringLiteral("205"));
+            QCOMPARE(refused.count(), 1);
+            // The empty-cell text takes anything.
+            retype("Edit5", QStringLiteral("Boş"));
+            QCOMPARE(edit("Edit5")->text(), QStringLiteral("Boş"));
+            QCOMPARE(refused.count(), 1);
+        });
+    }
+
+    // Files that are no workbook, cells too long for their field, a reader that crashes or
+    // hangs: a message, nothing staged, and the window goes on.
+    void workbooksThatCannotBeRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("reader");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("HTML as .xls")
+            << book("html.xls") << QByteArray() << "\"html.xls\" bir Excel çalışma kitabı değil";
+        QTest::newRow("random bytes")
+            << book("random.xls") << QByteArray() << "bir Excel çalışma kitabı değil";
+        QTest::newRow("truncated") << book("truncated.xlsx") << QByteArray() << "bozuk";
+        QTest::newRow("cell too long")
+            << book("handmade.xlsx") << QByteArray() << "Satır 1, İli: 16 karakter (en fazla 10)";
+        QTest::newRow("reader crashes")
+            << book("units.xls") << QByteArray("kill -SEGV $$") << "beklenmedik biçimde sonlandı";
+        QTest::newRow("reader hangs") << book("units.xls") << QByteArray("exec sleep 20")
+                                      << "okunamadığı için okuma durduruldu";
+    }
+    void workbooksThatCannotBeRead()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, reader);
+        QFETCH(QString, message);
+        if (!reader.isEmpty())
+            replaceReader(reader);
+        if (reader.contains("sleep"))
+            TFrmExcel::setReadTimeLimit(500);
+        withImport([&] {
+            Answers ok({QStringLiteral("TAMAM")});
+            readWorkbook(file, &ok);
+            QCOMPARE(ok.count(), 1);
+            QCOMPARE(ok.title(), QStringLiteral("Hata"));
+            QVERIFY2(ok.text().contains(message), qPrintable(ok.text()));
+            QVERIFY2(ok.text().contains(QStringLiteral("Hiçbir kayıt alınmadı.")),
+                     qPrintable(ok.text()));
+            QCOMPARE(w->staging()->recordCount(), 0);
+            QCOMPARE(storedStaging(), 0);
+            QVERIFY(!control<QWidget>("Panel3")->isVisible());
+            QVERIFY(!button("Button3")->isEnabled());
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+        });
+    }
+
+    void deleteAllStagedRows()
+    {
+        withImport([&] {
+            readWorkbook(book("units.xls"));
+            click("Button3");
+            click("Button2");
+            QCOMPARE(w->staging()->recordCount(), 0);
+            QCOMPARE(storedStaging(), 0);
+            QCOMPARE(labelText("Label2"), QStringLiteral("İşlem Tamamlandı"));
+            QVERIFY(!button("Button3")->isEnabled());
+            QVERIFY(!button("Button6")->isEnabled());
+            // A second press finds no rows.
+            QVERIFY(button("Button2")->isEnabled());
+            click("Button2");
+            QCOMPARE(storedStaging(), 0);
+        });
+    }
+
+    void recordEditorWorksOnTheListsRow()
+    {
+        withImport([&] {
+            retype("Edit1", QStringLiteral("2"));
+            readWorkbook(book("units.xlsx"));
+            auto *grid = control<TSrDBGrid>("SrDBGrid1");
+            const QRect row = grid->visualRect(grid->model()->index(1, 0));
+            const bool ran = whileModal<TFrmExcels>(
+                [&] {
+                    // A double-click begins with a press, which makes the row current.
+                    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+                    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row.center());
+                },
+                [&](TFrmExcels *editor) {
+                    QVERIFY(editor->windowFlags() & Qt::Tool);
+                    QVERIFY(editor->windowTitle().isEmpty());
+                    QCOMPARE(editor->edit(1)->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
+                    QStringList hints;
+                    for (const char *name :
+                         {"IlkKayitButton", "OncekiKayitButton", "SonrakiKayitButton",
+                          "SonKayitButton", "YeniKayitButton", "KayitSilButton", "KaydetButton",
+                          "IptalButton"})
+                        hints << child<QToolButton>(editor, QLatin1String(name))->toolTip();
+                    QCOMPARE(hints,
+                             QStringList({"İlk Kayıt", "Önceki Kayıt", "Sonraki Kayıt", "Son Kayıt",
+                                          "Yeni Kayıt", "Kayıt Sil", "KAYDET", "İptal"}));
+                    auto tool = [&](const char *name) {
+                        QTest::mouseClick(child<QToolButton>(editor, name), Qt::LeftButton);
+                    };
+                    tool("SonrakiKayitButton");
+                    QCOMPARE(editor->edit(1)->text(), QStringLiteral("İNÖNÜ ORTAOKULU"));
+                    QCOMPARE(grid->dataset()->recNo(), 3);
+                    // Typing into a filled box adds to what is there.
+                    DBEdit *head = editor->edit(2);
+                    head->setFocus();
+                    head->end(false);
+                    typeText(head, QStringLiteral(" BEY"));
+                    QVERIFY(child<QToolButton>(editor, "KaydetButton")->isEnabled());
+                    tool("KaydetButton");
+                    // A staged row goes at once, without a question.
+                    Answers none({});
+                    tool("OncekiKayitButton");
+                    tool("KayitSilButton");
+                    QCOMPARE(none.count(), 0);
+                    QCOMPARE(editor->edit(1)->text(), QStringLiteral("İNÖNÜ ORTAOKULU"));
+                    tool("YeniKayitButton");
+                    typeText(editor->edit(1), QStringLiteral("YENİ OKUL"));
+                    QTest::mouseClick(child<QPushButton>(editor, "Button1"),
+                                      Qt::LeftButton); // "Kapat"
+                    QVERIFY(!editor->isVisible());
+                });
+            QVERIFY(ran);
+            QCOMPARE(staged("okul_adi"), QStringList({"GAZİ LİSESİ", "İNÖNÜ ORTAOKULU",
+                                                      "ZEKİ OKULU", "SON OKUL", "YENİ OKUL"}));
+            QCOMPARE(staged("okul_muduru").at(1), QStringLiteral("ŞÜKRÜ ÖZ BEY"));
+            QCOMPARE(storedStaging(), 5);
+        });
+    }
+
+    void closingDropsWhatIsStaged()
+    {
+        const int units = storedUnits();
+        withImport([&] {
+            readWorkbook(book("units.xls"));
+            QCOMPARE(storedStaging(), 6);
+        });
+        QCOMPARE(storedStaging(), 0);
+        QCOMPARE(storedUnits(), units);
+        // The next window starts from the defaults with nothing staged.
+        withImport([&] {
+            QCOMPARE(w->staging()->recordCount(), 0);
+            QCOMPARE(edit("Edit2")->text(), QStringLiteral("20"));
+        });
+    }
+
+    // When the units refuse a row half-way, none arrive and the staged rows stay for another try.
+    void aRefusedTransferKeepsEverything()
+    {
+        const int units = storedUnits();
+        withImport([&] {
+            retype("Edit1", QStringLiteral("2"));
+            readWorkbook(book("units.xlsx"));
+            m_main->dir().exec(
+                QStringLiteral("CREATE TRIGGER refuses BEFORE INSERT ON okul WHEN NEW.okul_adi = "
+                               "'ZEKİ OKULU' BEGIN SELECT RAISE(ABORT, 'disk dolu'); END"));
+            click("Button3");
+            Answers ok({QStringLiteral("TAMAM")});
+            click("Button6");
+            QCOMPARE(ok.count(), 1);
+            QVERIFY2(ok.text().contains(QStringLiteral("hiçbir kayıt aktarılmadı")),
+                     qPrintable(ok.text()));
+            QVERIFY2(ok.text().contains(QStringLiteral("disk dolu")), qPrintable(ok.text()));
+            QCOMPARE(storedUnits(), units);
+            QCOMPARE(m_form->data()->QueryOkul->recordCount(), units);
+            QCOMPARE(storedStaging(), 5);
+            QCOMPARE(w->staging()->recordCount(), 5);
+            QVERIFY(labelText("Label2") != QStringLiteral("İşlem Başarılı..."));
+        });
+    }
+};
+
+QTEST_MAIN(TestExcelWindow)
+#include "tst_excelwindow.moc"
