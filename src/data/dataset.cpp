@@ -876,6 +876,59 @@ void Dataset::remove()
     setCursor(m_view.empty() ? 0 : std::min(viewRow, int(m_view.size()) - 1), true);
 }
 
+int Dataset::removeListed(const QString &keepCondition, const std::function<void(int)> &progress)
+{
+    ensureActive("Delete");
+    if (isEditing())
+        cancel();
+    if (m_view.empty())
+        return 0;
+    if (m_table.isEmpty())
+        throw DbError(QStringLiteral("%1: bu sorgunun kayıtları silinemez").arg(objectName()));
+
+    QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_columns[m_keyField]);
+    if (!keepCondition.isEmpty())
+        sql += QStringLiteral(" AND NOT (%1)").arg(keepCondition);
+    std::vector<bool> gone(m_rows.size(), false);
+    int deleted = 0;
+    m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        Statement st(m_db->handle(), sql);
+        for (size_t i = 0; i < m_view.size(); ++i) {
+            const int index = m_view[i];
+            st.bind(1, cell(*m_rows[size_t(index)], m_keyField));
+            st.step();
+            if (sqlite3_changes(m_db->handle()) > 0) {
+                gone[size_t(index)] = true;
+                ++deleted;
+            }
+            sqlite3_reset(st.get());
+            if (progress)
+                progress(int(i + 1));
+        }
+        m_db->exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_exec(m_db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    if (deleted == 0)
+        return 0;
+
+    // Slots stay empty, as after a single delete, so that the caches' row indexes stay valid.
+    for (size_t index = 0; index < gone.size(); ++index)
+        if (gone[index])
+            m_rows[index].reset();
+    std::erase_if(m_order, [&](int index) { return gone[size_t(index)]; });
+    rebuildView();
+    m_cursor = 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    Q_EMIT rowsReset();
+    Q_EMIT afterDelete(this);
+    setCursor(0, true);
+    return deleted;
+}
+
 // ---------------------------------------------------------------- locate and sort
 
 const std::vector<QString> &Dataset::foldedColumn(int field)
