@@ -44,6 +44,13 @@ bool DatabaseBackup::copyTo(const QString &target, QString *error)
                                  reasonText(ENOENT));
         return false;
     }
+    // A backup in the database's own place would take the file from under the connection.
+    if (QFileInfo(target).canonicalFilePath() == QFileInfo(m_db.path()).canonicalFilePath()) {
+        if (error)
+            *error = failureText(QStringLiteral("Yedek, veritabanının kendi yerine yazılamaz"),
+                                 target, QStringLiteral("başka bir klasör ya da klasör adı seçin"));
+        return false;
+    }
     return copyDatabase(m_db, target, m_fs, opensAndPassesQuickCheck(target), error);
 }
 
