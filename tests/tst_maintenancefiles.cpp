@@ -280,6 +280,8 @@ void TestMaintenanceFiles::backupTargetsThatCannotBeWritten_data()
                                       << "izni yok";
     QTest::newRow("database file gone") << "YedekSendika"
                                         << "Veritabanı dosyası bulunamadı";
+    QTest::newRow("the database's own place") << ""
+                                              << "veritabanının kendi yerine yazılamaz";
 }
 
 void TestMaintenanceFiles::backupTargetsThatCannotBeWritten()
