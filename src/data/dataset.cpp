@@ -6,6 +6,7 @@
 #include "turkish.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -889,14 +890,29 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
     QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(m_table, m_columns[m_keyField]);
     if (!keepCondition.isEmpty())
         sql += QStringLiteral(" AND NOT (%1)").arg(keepCondition);
+    // In key order, the deletes walk the table's pages once from end to end; in the listed
+    // order they would jump between pages and overflow the page cache at every few rows.
+    std::vector<std::pair<qlonglong, int>> keys;
+    keys.reserve(m_view.size());
+    for (int index : m_view)
+        keys.emplace_back(cell(*m_rows[size_t(index)], m_keyField).toLongLong(), index);
+    std::sort(keys.begin(), keys.end());
     std::vector<bool> gone(m_rows.size(), false);
     int deleted = 0;
+    // The transaction changes every page of the table and its indexes: a page cache that
+    // holds them all spares spilling them to the file, with a journal sync each time.
+    const qlonglong cacheSize = m_db->scalar(QStringLiteral("PRAGMA cache_size")).toLongLong();
+    const auto restoreCache = qScopeGuard([&] {
+        const QByteArray pragma = "PRAGMA cache_size = " + QByteArray::number(cacheSize);
+        sqlite3_exec(m_db->handle(), pragma.constData(), nullptr, nullptr, nullptr);
+    });
+    m_db->exec(QStringLiteral("PRAGMA cache_size = -262144"));
     m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
         Statement st(m_db->handle(), sql);
-        for (size_t i = 0; i < m_view.size(); ++i) {
-            const int index = m_view[i];
-            st.bind(1, cell(*m_rows[size_t(index)], m_keyField));
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const auto [key, index] = keys[i];
+            st.bind(1, key);
             st.step();
             if (sqlite3_changes(m_db->handle()) > 0) {
                 gone[size_t(index)] = true;
