@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark, makes (once) a demo database of 5,000 units and 100,000 staff and
-# measures the data layer and the browsers on it against the sqlcipher shell.
+# measures the data layer, the browsers and the maintenance commands on it against the
+# sqlcipher shell and cp.
 #
 #   scripts/bench.sh [extra bench_data arguments, e.g. --reps 7]
 #
@@ -16,10 +17,10 @@ staff=100000
 big=2000
 data="$cache/units${units}-staff${staff}-big${big}"
 
-# Only the two programs the measurement needs, so that unrelated work in progress elsewhere in
+# Only the programs the measurement needs, so that unrelated work in progress elsewhere in
 # the tree does not stop it. The default build type of the project is Release.
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target bench_data bench_gui meltora-db
+cmake --build "$build" --target bench_data bench_gui bench_maintenance meltora-db
 
 if [ ! -f "$data/Data.dat" ]; then
   mkdir -p "$cache"
@@ -38,3 +39,5 @@ command -v sqlcipher >/dev/null || echo "warning: the sqlcipher shell is not ins
 "$build/bin/bench_data" "$data" "$@"
 echo
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_gui" "$data" "$@"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_maintenance" "$data" "$@"
