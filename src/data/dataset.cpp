@@ -909,8 +909,22 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
     m_db->exec(QStringLiteral("PRAGMA cache_size = -262144"));
     m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
+        // Listing every row of the table, the dataset empties it: the engine then frees its
+        // pages whole instead of taking the rows out one by one.
+        const bool wholeTable =
+            keepCondition.isEmpty() &&
+            m_db->scalar(QStringLiteral("SELECT count(*) FROM %1").arg(m_table)).toLongLong() ==
+                qlonglong(keys.size());
+        if (wholeTable) {
+            m_db->exec(QStringLiteral("DELETE FROM %1").arg(m_table));
+            for (const auto &[key, index] : keys)
+                gone[size_t(index)] = true;
+            deleted = int(keys.size());
+            if (progress)
+                progress(deleted);
+        }
         Statement st(m_db->handle(), sql);
-        for (size_t i = 0; i < keys.size(); ++i) {
+        for (size_t i = 0; i < keys.size() && !wholeTable; ++i) {
             const auto [key, index] = keys[i];
             st.bind(1, key);
             st.step();
