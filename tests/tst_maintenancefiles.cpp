@@ -227,6 +227,8 @@ void TestMaintenanceFiles::failedBackupKeepsTheOlderCopy_data()
                                              << "Kopya doğrulanamadı";
     QTest::newRow("rename refused") << "rename"
                                     << "Dosya yerine konamadı";
+    QTest::newRow("read-only disk") << "read-only"
+                                    << "disk salt okunur";
 }
 
 void TestMaintenanceFiles::failedBackupKeepsTheOlderCopy()
@@ -259,6 +261,11 @@ void TestMaintenanceFiles::failedBackupKeepsTheOlderCopy()
     if (failure == QLatin1String("rename"))
         fs.rename = [](const char *, const char *) {
             errno = EBUSY;
+            return -1;
+        };
+    if (failure == QLatin1String("read-only"))
+        fs.create = [](const char *, int, mode_t) {
+            errno = EROFS;
             return -1;
         };
     QVERIFY(!DatabaseBackup(db, fs).copyTo(target, &error));

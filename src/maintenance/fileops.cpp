@@ -78,7 +78,8 @@ int fill(int fd, qint64 size, const ReadAt &read, const FileSystem &fs, bool *re
 
 FileSystem FileSystem::real()
 {
-    return {[](int fd, const void *data, size_t size) { return ::write(fd, data, size); },
+    return {[](const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+            [](int fd, const void *data, size_t size) { return ::write(fd, data, size); },
             [](const char *from, const char *to) { return ::rename(from, to); }};
 }
 
@@ -154,8 +155,8 @@ bool writeFile(const QString &source, qint64 size, const ReadAt &read, const QSt
                int mode, const FileSystem &fs, const Verify &verify, QString *error)
 {
     const QString temporary = temporaryNameFor(target);
-    const int fd =
-        ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const int fd = fs.create(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                             mode_t(mode));
     if (fd < 0) {
         if (error)
             *error = failureText(QStringLiteral("Dosya yazılamadı"), target, reasonText(errno));

@@ -10,9 +10,10 @@
 namespace maintenance
 {
 
-// The system calls through which copies are written and files replaced; tests put failing
-// ones in their place (a full disk, a refused rename).
+// The system calls through which copies are created, written and put in place; tests put
+// failing ones in their place (a read-only disk, a full disk, a refused rename).
 struct FileSystem {
+    std::function<int(const char *path, int flags, mode_t mode)> create;
     std::function<ssize_t(int fd, const void *data, size_t size)> write;
     std::function<int(const char *from, const char *to)> rename;
     static FileSystem real();
