@@ -136,6 +136,8 @@ class TestMaintenanceFiles : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void backupTargetFolder_data();
+    void backupTargetFolder();
     void backupCopiesTheOpenDatabase();
     void backupHoldsWritersOffWhileCopying();
     void failedBackupKeepsTheOlderCopy_data();
@@ -156,6 +158,36 @@ private Q_SLOTS:
     void removeListedDeletesTheListedRowsOnce();
     void removeListedIsAllOrNothing();
 };
+
+void TestMaintenanceFiles::backupTargetFolder_data()
+{
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("folderName");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("a volume's root") << "/"
+                                     << "YedekSendika"
+                                     << "/YedekSendika";
+    QTest::newRow("a folder") << "/media/usb"
+                              << "YedekSendika"
+                              << "/media/usb/YedekSendika";
+    QTest::newRow("a folder ending in a separator") << "/media/usb/"
+                                                    << "Yedek"
+                                                    << "/media/usb/Yedek";
+    QTest::newRow("no folder name") << "/media/usb"
+                                    << ""
+                                    << "/media/usb";
+    QTest::newRow("a path as the name") << "/home/ayse"
+                                        << "2024/Mayıs"
+                                        << "/home/ayse/2024/Mayıs";
+}
+
+void TestMaintenanceFiles::backupTargetFolder()
+{
+    QFETCH(QString, location);
+    QFETCH(QString, folderName);
+    QFETCH(QString, target);
+    QCOMPARE(DatabaseBackup::targetFolder(location, folderName), target);
+}
 
 void TestMaintenanceFiles::backupCopiesTheOpenDatabase()
 {
