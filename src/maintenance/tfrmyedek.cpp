@@ -70,7 +70,21 @@ TFrmYedek::TFrmYedek(SharedQueries *data, QWidget *parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(buildLeftColumn());
     layout->addWidget(buildRightColumn(), 0, Qt::AlignTop);
-    DriveComboBox1Change(0);
+}
+
+void TFrmYedek::showFolders()
+{
+    if (m_folders)
+        return;
+    // Made at the first opening: the program does not read and watch folders at every start
+    // for a window that may never be opened.
+    m_folders = new QFileSystemModel(this);
+    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_folders->setReadOnly(true);
+    m_directoryOutline1->setModel(m_folders);
+    for (int c = 1; c < m_folders->columnCount(); ++c)
+        m_directoryOutline1->hideColumn(c);
+    DriveComboBox1Change(m_driveComboBox1->currentIndex());
 }
 
 QWidget *TFrmYedek::buildLeftColumn()
@@ -102,14 +116,8 @@ QWidget *TFrmYedek::buildLeftColumn()
     layout->addWidget(label2);
     layout->addWidget(m_driveComboBox1);
 
-    m_folders = new QFileSystemModel(this);
-    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    m_folders->setReadOnly(true);
     m_directoryOutline1 = new QTreeView(column);
     name(m_directoryOutline1, QStringLiteral("DirectoryOutline1"), QStringLiteral("Klasörler"));
-    m_directoryOutline1->setModel(m_folders);
-    for (int c = 1; c < m_folders->columnCount(); ++c)
-        m_directoryOutline1->hideColumn(c);
     m_directoryOutline1->setHeaderHidden(true);
     m_directoryOutline1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_directoryOutline1->setFixedSize(300, 260);
@@ -183,7 +191,7 @@ QList<TFrmYedek::Place> TFrmYedek::places()
 void TFrmYedek::DriveComboBox1Change(int index)
 {
     const QString root = m_driveComboBox1->itemData(index).toString();
-    if (root.isEmpty())
+    if (root.isEmpty() || !m_folders)
         return;
     m_folders->setRootPath(root);
     m_directoryOutline1->setRootIndex(m_folders->index(root));
@@ -193,7 +201,8 @@ void TFrmYedek::DriveComboBox1Change(int index)
 
 QString TFrmYedek::location() const
 {
-    const QModelIndexList selected = m_directoryOutline1->selectionModel()->selectedIndexes();
+    const QModelIndexList selected =
+        m_folders ? m_directoryOutline1->selectionModel()->selectedIndexes() : QModelIndexList();
     if (!selected.isEmpty())
         return m_folders->filePath(selected.first());
     return m_driveComboBox1->currentData().toString();
@@ -201,6 +210,7 @@ QString TFrmYedek::location() const
 
 void TFrmYedek::execute()
 {
+    showFolders();
     dialogs::centreOn(this, parentWidget());
     exec();
 }

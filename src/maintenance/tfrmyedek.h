@@ -42,6 +42,7 @@ public:
 private:
     QWidget *buildLeftColumn();
     QWidget *buildRightColumn();
+    void showFolders();
     // One step of the progress sequence: the bar moves, is painted, and the pause follows.
     void stepTo(int value, int pauseMs);
     // The six steps around the copy of one file, with the copy itself after the fourth.
