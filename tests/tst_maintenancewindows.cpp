@@ -190,6 +190,7 @@ private Q_SLOTS:
     void bulkDeleteDeclined();
     void bulkDeleteWithAMemberFilter();
     void bulkDeleteRefusedByTheDatabase();
+    void bulkDeleteWithoutASafetyCopy();
     void bulkDeleteOfEmptyTables();
 };
 
@@ -797,6 +798,33 @@ void TestMaintenanceWindows::bulkDeleteRefusedByTheDatabase()
     QCOMPARE(rows("okul"), 4);
     QCOMPARE(rows("sabit"), 1);
     QCOMPARE(m_form->data()->QueryPersonel->recordCount(), 6);
+}
+
+void TestMaintenanceWindows::bulkDeleteWithoutASafetyCopy()
+{
+    start();
+    // A file stands where the safety copies' folder should be.
+    QFile blocker(TFrmSil::safetyCopyFolder());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TFrmSil *w = sil();
+    Answers answers({QStringLiteral("Evet"), QStringLiteral("TAMAM")});
+    whileOpen(
+        w, [&] { runMenu("VeritabannTemizle1"); },
+        [&] {
+            click(w, "BitBtn1");
+            waitIdle();
+            click(w, "BitBtn3");
+            QCOMPARE(in<QLabel>(w, "Label1")->text(),
+                     QStringLiteral("Güvenlik kopyası alınamadı; hiçbir kayıt silinmedi."));
+        });
+    QVERIFY(answers.answered());
+    QCOMPARE(answers.titles.value(1), QStringLiteral("Hata"));
+    QVERIFY2(answers.texts.value(1).contains(QDir::toNativeSeparators(blocker.fileName())),
+             qPrintable(answers.texts.value(1)));
+    for (const char *table : {"sendikalar", "uyeler", "okul", "sabit", "yetkili"})
+        QVERIFY(rows(table) > 0);
+    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM silinen")), 0);
 }
 
 void TestMaintenanceWindows::bulkDeleteOfEmptyTables()

@@ -182,7 +182,7 @@ void TFrmSil::BitBtn3Click()
         messages::error(this, error);
 }
 
-bool TFrmSil::deleteChecked(QString *result, QString *error)
+void TFrmSil::deleteChecked(QString *result, QString *error)
 {
     BulkDelete bulk(m_data);
     const QList<BulkDelete::Kind> kinds = BulkDelete::allKinds();
@@ -203,7 +203,7 @@ bool TFrmSil::deleteChecked(QString *result, QString *error)
             *result = QStringLiteral("Güvenlik kopyası alınamadı; hiçbir kayıt silinmedi.");
             error->prepend(QStringLiteral("Silmeden önce veritabanının güvenlik kopyası alınamadı; "
                                           "hiçbir kayıt silinmedi.\n\n"));
-            return false;
+            return;
         }
     }
     maintenance::ProgressBarShow progress(m_progressBar1);
@@ -216,7 +216,7 @@ bool TFrmSil::deleteChecked(QString *result, QString *error)
             if (!copy.isEmpty())
                 *error += QStringLiteral("\n\nSilmeden önceki veritabanının kopyası: %1")
                               .arg(QDir::toNativeSeparators(copy));
-            return false;
+            return;
         }
         kept += outcome.kept;
     }
@@ -225,5 +225,4 @@ bool TFrmSil::deleteChecked(QString *result, QString *error)
         *result += QStringLiteral(" Personeli olan %1 birim silinmedi.").arg(kept);
     if (!copy.isEmpty())
         *result += QStringLiteral(" Güvenlik kopyası: %1").arg(QDir::toNativeSeparators(copy));
-    return true;
 }

@@ -38,7 +38,7 @@ private:
     void FormClose();
     void addIdleRule(IdleRefresh *idle);
     // Deletes the ticked kinds; the result line and, on a failure, the error to show.
-    bool deleteChecked(QString *result, QString *error);
+    void deleteChecked(QString *result, QString *error);
 
     SharedQueries *m_data;
     QList<QCheckBox *> m_boxes; // CheckBox1..CheckBox5, in the order the kinds are processed
