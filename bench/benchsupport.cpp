@@ -67,11 +67,12 @@ QString fixed(double ms)
 }
 } // namespace
 
-void Report::ratio(const QString &what, double ms, double referenceMs, double target)
+void Report::ratio(const QString &what, double ms, double referenceMs, double target,
+                   const QString &reference)
 {
     const double r = referenceMs > 0 ? ms / referenceMs : -1;
-    QString line = QStringLiteral("%1: %2   shell: %3   ratio %4   (target <= %5)")
-                       .arg(what, fixed(ms), fixed(referenceMs))
+    QString line = QStringLiteral("%1: %2   %3: %4   ratio %5   (target <= %6)")
+                       .arg(what, fixed(ms), reference, fixed(referenceMs))
                        .arg(r < 0 ? QStringLiteral("n/a") : QString::number(r, 'f', 2))
                        .arg(target, 0, 'f', 2);
     if (r > target)

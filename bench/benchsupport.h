@@ -34,7 +34,9 @@ double shellMedian(const QString &database, const QString &statements, int reps)
 class Report
 {
 public:
-    void ratio(const QString &what, double ms, double referenceMs, double target);
+    // `reference` names what the figure is set against: the shell unless told otherwise.
+    void ratio(const QString &what, double ms, double referenceMs, double target,
+               const QString &reference = QStringLiteral("shell"));
     void percentiles(const QString &what, const std::vector<double> &ms, double p95Target);
     void limit(const QString &what, double ms, double targetMs);
     void print() const;

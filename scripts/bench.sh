@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark, makes (once) a demo database of 5,000 units and 100,000 staff and
-# measures the data layer and the browsers on it against the sqlcipher shell.
+# measures the data layer, the browsers and the maintenance commands on it against the
+# sqlcipher shell and cp.
 #
 #   scripts/bench.sh [extra bench_data arguments, e.g. --reps 7]
 #
@@ -19,7 +20,7 @@ data="$cache/units${units}-staff${staff}-big${big}"
 # Only the programs the measurement needs, so that unrelated work in progress elsewhere in
 # the tree does not stop it. The default build type of the project is Release.
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target bench_data bench_gui bench_excel meltora-db meltora-xlsread
+cmake --build "$build" --target bench_data bench_gui bench_excel bench_maintenance meltora-db meltora-xlsread
 
 if [ ! -f "$data/Data.dat" ]; then
   mkdir -p "$cache"
@@ -49,3 +50,5 @@ if [ ! -f "$books/bench-5000.xlsx" ]; then
 fi
 echo
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_excel" "$data" "$books" "$@"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_maintenance" "$data" "$@"

@@ -17,6 +17,12 @@
 #include "settings/tayarfrm.h"
 #include "settings/tpasswdfrm.h"
 #include "maintenance/tfrmexcel.h"
+#include "data/sharedqueries.h"
+#include "maintenance/tfrmsil.h"
+#include "maintenance/tfrmtamir.h"
+#include "maintenance/tfrmyedek.h"
+
+#include <QCoreApplication>
 
 void createWindows(TForm1 *form)
 {
@@ -40,6 +46,26 @@ void createWindows(TForm1 *form)
     sabitBilgi->setCodeList([frmKod] { frmKod->showModal(); });
     auto *frmUnvan = new TFrmUnvan(form);
     personelKayit->setTitleCodeList(frmUnvan);
+
+    // The database menu: backup, repair and compact, bulk delete.
+    auto *frmYedek = new TFrmYedek(form->data(), form);
+    form->setCommand(Command::Backup, [frmYedek] { frmYedek->execute(); });
+    auto *frmTamir = new TFrmTamir(form);
+    frmTamir->setExitRequest([form] {
+        if (!form->close())
+            return false;
+        QCoreApplication::quit();
+        return true;
+    });
+    form->setCommand(Command::Repair, [form, frmTamir] {
+        // The repair rewrites the file: the program lets it go and stays out of service.
+        const QString database = form->data()->connection().path();
+        form->data()->disconnect();
+        form->hide();
+        frmTamir->showFor(database);
+    });
+    auto *frmSil = new TFrmSil(form->data(), form->idleRefresh(), form);
+    form->setCommand(Command::BulkDelete, [frmSil] { frmSil->execute(); });
     auto *help = new TFrmHelp(form);
     form->setCommand(Command::Help, [help] { help->showModal(); });
     hakkinda->setHelp([help] { help->showModal(); });

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -82,6 +83,14 @@ public:
     void post();
     void cancel();
     void remove();
+    // Deletes every row the dataset lists from its table in one transaction: all of them
+    // or, when the engine refuses one, none (DbError). A row for which `keepCondition`
+    // holds (an SQL condition on the table's columns, written by the program, never typed
+    // text) is not deleted and stays listed. Listeners hear of the change once, as after a
+    // reopening, however many rows go. `progress` hears how many rows were handled so far.
+    // Returns the number of rows deleted.
+    int removeListed(const QString &keepCondition = QString(),
+                     const std::function<void(int done)> &progress = {});
 
     // Makes current the first row whose field begins with prefix, ignoring case.
     bool locate(const QString &field, const QString &prefix);

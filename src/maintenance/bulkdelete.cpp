@@ -1,0 +1,104 @@
+#include "bulkdelete.h"
+
+#include "data/dataset.h"
+#include "data/dberror.h"
+#include "data/sharedqueries.h"
+
+namespace maintenance
+{
+
+namespace
+{
+
+// A unit stays while any staff row names it: deleting it would leave those staff without one.
+const QString kUnitHasStaff =
+    QStringLiteral("EXISTS (SELECT 1 FROM uyeler WHERE uyeler.SiraNo = okul.SiraNo)");
+
+} // namespace
+
+QList<BulkDelete::Kind> BulkDelete::allKinds()
+{
+    return {Kind::Unions, Kind::Staff, Kind::Units, Kind::FixedInformation, Kind::Authority};
+}
+
+QString BulkDelete::label(Kind kind)
+{
+    switch (kind) {
+    case Kind::Unions:
+        return QStringLiteral("Sendika kayıtları");
+    case Kind::Staff:
+        return QStringLiteral("Personel kayıtları");
+    case Kind::Units:
+        return QStringLiteral("Birim kayıtları");
+    case Kind::FixedInformation:
+        return QStringLiteral("Sabit bilgi kayıtları");
+    case Kind::Authority:
+        return QStringLiteral("Program yetkili kayıtları");
+    }
+    return QString();
+}
+
+BulkDelete::BulkDelete(SharedQueries *data) : m_data(data) {}
+
+Dataset *BulkDelete::dataset(Kind kind) const
+{
+    switch (kind) {
+    case Kind::Unions:
+        return m_data->QSendika;
+    case Kind::Staff:
+        return m_data->QueryPersonel;
+    case Kind::Units:
+        return m_data->QueryOkul;
+    case Kind::FixedInformation:
+        return m_data->QuerySabit;
+    case Kind::Authority:
+        return m_data->QYetkili;
+    }
+    return nullptr;
+}
+
+int BulkDelete::listed(Kind kind) const
+{
+    Dataset *query = dataset(kind);
+    return query->isOpen() ? query->recordCount() : 0;
+}
+
+bool BulkDelete::run(Kind kind, Progress *progress, Outcome *outcome, QString *error)
+{
+    Dataset *query = dataset(kind);
+    const int total = listed(kind);
+    if (progress)
+        progress->begin(label(kind), total);
+    *outcome = {};
+    if (total == 0)
+        return true;
+    try {
+        const auto advance = [progress](int done) {
+            if (progress)
+                progress->advance(done);
+        };
+        outcome->deleted =
+            query->removeListed(kind == Kind::Units ? kUnitHasStaff : QString(), advance);
+    } catch (const DbError &e) {
+        if (error)
+            *error = QStringLiteral("%1 silinemedi; bunlardan hiçbiri silinmedi.\nNeden: %2")
+                         .arg(label(kind), e.message());
+        return false;
+    }
+    outcome->kept = total - outcome->deleted;
+    refreshListsAfter(kind);
+    return true;
+}
+
+void BulkDelete::refreshListsAfter(Kind kind)
+{
+    if (kind != Kind::Staff)
+        return; // the other tables are shown by their own query alone
+    // The staff of the current unit are a second list over the same table; the all-staff
+    // list is read again for its count, which it takes when it opens.
+    for (Dataset *query : {m_data->Query_Uye, m_data->QueryPersonel})
+        if (query->isOpen())
+            query->requery();
+}
+
+} // namespace maintenance

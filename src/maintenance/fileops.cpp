@@ -1,0 +1,230 @@
+#include "fileops.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace maintenance
+{
+
+namespace
+{
+
+constexpr qint64 kChunk = 1 << 20;
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// Makes the folder's list of names durable after a file was created or renamed in it.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd); // some file systems refuse it for folders; the data itself is synced already
+    ::close(fd);
+}
+
+bool writeAll(const FileSystem &fs, int fd, const char *data, qint64 length, int *error)
+{
+    while (length > 0) {
+        const ssize_t n = fs.write(fd, data, size_t(length));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = errno;
+            return false;
+        }
+        if (n == 0) {
+            *error = ENOSPC;
+            return false;
+        }
+        data += n;
+        length -= n;
+    }
+    return true;
+}
+
+// Fills a new file; 0 or the errno of the failure, `reading` telling which side failed.
+int fill(int fd, qint64 size, const ReadAt &read, const FileSystem &fs, bool *reading)
+{
+    std::vector<char> buffer(size_t(std::min(size, kChunk)) + 1);
+    for (qint64 offset = 0; offset < size;) {
+        const qint64 length = std::min(kChunk, size - offset);
+        if (const int failure = read(buffer.data(), length, offset)) {
+            *reading = true;
+            return failure;
+        }
+        int failure = 0;
+        if (!writeAll(fs, fd, buffer.data(), length, &failure))
+            return failure;
+        offset += length;
+    }
+    // Data written but not synced could still be lost with the power: it does not count.
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+FileSystem FileSystem::real()
+{
+    return {[](const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+            [](int fd, const void *data, size_t size) { return ::write(fd, data, size); },
+            [](const char *from, const char *to) { return ::rename(from, to); }};
+}
+
+QString reasonText(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("diskte yer kalmadı");
+    case EDQUOT:
+        return QStringLiteral("disk kotası doldu");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("yazma ya da okuma izni yok");
+    case EROFS:
+        return QStringLiteral("disk salt okunur");
+    case ENOENT:
+        return QStringLiteral("dosya ya da klasör bulunamadı");
+    case ENOTDIR:
+        return QStringLiteral("yolun bir parçası klasör değil");
+    case EISDIR:
+        return QStringLiteral("aynı adla bir klasör var");
+    case EEXIST:
+        return QStringLiteral("aynı adla bir dosya var");
+    case EIO:
+        return QStringLiteral("disk okunamıyor ya da yazılamıyor (giriş/çıkış hatası)");
+    case EXDEV:
+        return QStringLiteral("dosyalar aynı diskte değil");
+    case ENAMETOOLONG:
+        return QStringLiteral("ad çok uzun");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("dosya kullanımda");
+    case EFBIG:
+        return QStringLiteral("dosya bu disk için çok büyük");
+    default:
+        return QStringLiteral("sistem hatası %1 (%2)")
+            .arg(error)
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+QString failureText(const QString &what, const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1: %2\nNeden: %3.").arg(what, QDir::toNativeSeparators(path), reason);
+}
+
+QString temporaryNameFor(const QString &target)
+{
+    const QFileInfo info(target);
+    QString name;
+    do {
+        name = info.dir().filePath(
+            QStringLiteral(".%1.%2.tmp")
+                .arg(info.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    } while (QFileInfo::exists(name));
+    return name;
+}
+
+bool makeFolder(const QString &path, QString *error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(native(path).toStdString()), ec);
+    if (!ec && QFileInfo(path).isDir())
+        return true;
+    if (error)
+        *error = failureText(QStringLiteral("Klasör oluşturulamadı"), path,
+                             reasonText(ec ? ec.value() : ENOTDIR));
+    return false;
+}
+
+bool writeFile(const QString &source, qint64 size, const ReadAt &read, const QString &target,
+               int mode, const FileSystem &fs, const Verify &verify, QString *error)
+{
+    const QString temporary = temporaryNameFor(target);
+    const int fd = fs.create(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                             mode_t(mode));
+    if (fd < 0) {
+        if (error)
+            *error = failureText(QStringLiteral("Dosya yazılamadı"), target, reasonText(errno));
+        return false;
+    }
+    bool reading = false;
+    int failure = fill(fd, size, read, fs, &reading);
+    if (::close(fd) != 0 && !failure)
+        failure = errno;
+    if (failure) {
+        ::unlink(native(temporary).constData());
+        if (error)
+            *error = reading ? failureText(QStringLiteral("Kaynak dosya okunamadı"), source,
+                                           reasonText(failure))
+                             : failureText(QStringLiteral("Dosya yazılamadı"), target,
+                                           reasonText(failure));
+        return false;
+    }
+    if ((verify && !verify(temporary, error)) || !replaceFile(temporary, target, fs, error)) {
+        ::unlink(native(temporary).constData());
+        return false;
+    }
+    return true;
+}
+
+bool copyFile(const QString &source, const QString &target, const FileSystem &fs,
+              const Verify &verify, QString *error)
+{
+    const int fd = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {
+    };
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        const int failure = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (error)
+            *error =
+                failureText(QStringLiteral("Kaynak dosya okunamadı"), source, reasonText(failure));
+        return false;
+    }
+    const ReadAt read = [fd](char *buffer, qint64 length, qint64 offset) {
+        while (length > 0) {
+            const ssize_t n = ::pread(fd, buffer, size_t(length), offset);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return n == 0 ? EIO : errno; // the file shrank while it was copied
+            buffer += n;
+            length -= n;
+            offset += n;
+        }
+        return 0;
+    };
+    const bool ok =
+        writeFile(source, st.st_size, read, target, int(st.st_mode & 0777), fs, verify, error);
+    ::close(fd);
+    return ok;
+}
+
+bool replaceFile(const QString &from, const QString &to, const FileSystem &fs, QString *error)
+{
+    if (fs.rename(native(from).constData(), native(to).constData()) != 0) {
+        if (error)
+            *error = failureText(QStringLiteral("Dosya yerine konamadı"), to, reasonText(errno));
+        return false;
+    }
+    syncFolder(QFileInfo(to).absolutePath());
+    return true;
+}
+
+} // namespace maintenance

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <sys/types.h>
+
+// File work of the maintenance commands: copies that reach the disk whole before they take
+// the place of anything, and failures told in Turkish with the path and the reason.
+namespace maintenance
+{
+
+// The system calls through which copies are created, written and put in place; tests put
+// failing ones in their place (a read-only disk, a full disk, a refused rename).
+struct FileSystem {
+    std::function<int(const char *path, int flags, mode_t mode)> create;
+    std::function<ssize_t(int fd, const void *data, size_t size)> write;
+    std::function<int(const char *from, const char *to)> rename;
+    static FileSystem real();
+};
+
+// Reads `length` bytes at `offset` into `buffer`; 0 or the errno of the failure.
+using ReadAt = std::function<int(char *buffer, qint64 length, qint64 offset)>;
+// Checks a finished copy, still under its temporary name, before it takes its place.
+using Verify = std::function<bool(const QString &copy, QString *error)>;
+
+// The reason of a failed system call, in Turkish.
+QString reasonText(int error);
+// "<what>: <path>" and the reason on a second line.
+QString failureText(const QString &what, const QString &path, const QString &reason);
+
+// A name beside `target` for a file in the making, hidden from the folder's usual listing.
+QString temporaryNameFor(const QString &target);
+
+// Creates the folder with every missing parent.
+bool makeFolder(const QString &path, QString *error);
+
+// Writes `size` bytes of `source`, read by `read`, into `target`: under a temporary name
+// beside it, synced to the disk, checked by `verify` when given, then renamed over `target`.
+// An older `target` is thus replaced only by a complete, checked copy, and a failure leaves
+// `target` as it was and nothing else behind. `mode` gives the new file's permissions.
+bool writeFile(const QString &source, qint64 size, const ReadAt &read, const QString &target,
+               int mode, const FileSystem &fs, const Verify &verify, QString *error);
+// The same for a copy of a file on disk, with its permissions.
+bool copyFile(const QString &source, const QString &target, const FileSystem &fs,
+              const Verify &verify, QString *error);
+
+// Puts `from` in the place of `to` in one step (the old `to` is replaced whole or not at
+// all) and makes the change of the folder durable.
+bool replaceFile(const QString &from, const QString &to, const FileSystem &fs, QString *error);
+
+} // namespace maintenance
