@@ -1,5 +1,6 @@
 #include "previewpages.h"
 
+#include "reports/engine/layout.h"
 #include "reports/engine/pagepainter.h"
 
 #include <QKeyEvent>
@@ -16,6 +17,7 @@ constexpr double kMinPercent = 10;
 constexpr double kMaxPercent = 800;
 constexpr double kZoomStep = 1.15;   // one notch of Ctrl+wheel
 constexpr int kScrollStep = 48;
+constexpr int kRowsPerSlice = 1000; // laid out in the background between two events
 
 } // namespace
 
@@ -27,20 +29,37 @@ PreviewPages::PreviewPages(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(kScrollStep);
     horizontalScrollBar()->setSingleStep(kScrollStep);
+    m_background.setInterval(0);
+    connect(&m_background, &QTimer::timeout, this, &PreviewPages::prepareMore);
 }
 
-void PreviewPages::setReport(std::shared_ptr<const report::PreparedReport> report)
+void PreviewPages::setPreparation(std::shared_ptr<report::Preparation> preparation)
 {
-    m_report = std::move(report);
+    m_background.stop();
+    m_preparation = std::move(preparation);
     m_paintedPages = 0;
     m_current = 0;
     relayout();
     showPage(0);
 }
 
+const report::PreparedReport *PreviewPages::report() const
+{
+    return m_preparation ? &m_preparation->report() : nullptr;
+}
+
 int PreviewPages::pageCount() const
 {
-    return m_report ? m_report->pageCount() : 0;
+    return m_preparation ? m_preparation->pageCount() : 0;
+}
+
+void PreviewPages::prepareMore()
+{
+    if (!m_preparation || m_preparation->isFinished()) {
+        m_background.stop();
+        return;
+    }
+    m_preparation->advance(kRowsPerSlice);
 }
 
 double PreviewPages::screenPixelsPerMm() const
@@ -51,9 +70,9 @@ double PreviewPages::screenPixelsPerMm() const
 QSizeF PreviewPages::largestPage() const
 {
     QSizeF largest(210, 297);
-    if (m_report && !m_report->pages.empty()) {
+    if (report() && !report()->pages.empty()) {
         largest = QSizeF(0, 0);
-        for (const report::PreparedPage &page : m_report->pages)
+        for (const report::PreparedPage &page : report()->pages)
             largest = largest.expandedTo(page.size);
     }
     return largest;
@@ -92,9 +111,9 @@ void PreviewPages::relayout()
     const double scale = pixelsPerMm();
     m_tops.clear();
     double y = kGap;
-    if (m_report) {
-        m_tops.reserve(m_report->pages.size());
-        for (const report::PreparedPage &page : m_report->pages) {
+    if (report()) {
+        m_tops.reserve(report()->pages.size());
+        for (const report::PreparedPage &page : report()->pages) {
             m_tops.push_back(y);
             y += page.size.height() * scale + kGap;
         }
@@ -112,7 +131,7 @@ void PreviewPages::relayout()
 QRectF PreviewPages::pageRect(int index) const
 {
     const double scale = pixelsPerMm();
-    const QSizeF size = m_report->pages[size_t(index)].size * scale;
+    const QSizeF size = report()->pages[size_t(index)].size * scale;
     const double contentLeft = m_contentWidth > viewport()->width()
                                    ? -horizontalScrollBar()->value()
                                    : (viewport()->width() - m_contentWidth) / 2;
@@ -162,17 +181,26 @@ void PreviewPages::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), QColor(128, 128, 128));
-    if (!m_report)
+    if (!m_preparation)
         return;
     const double top = verticalScrollBar()->value();
     const double bottom = top + viewport()->height();
     report::PagePainter pages(&painter, report::PaintTarget::Screen);
+    const int before = m_paintedPages;
     for (int i = pageAt(top); i < pageCount() && m_tops[size_t(i)] < bottom; ++i) {
+        if (i >= m_preparation->readyPages())
+            m_preparation->prepareUntil(i);
         const QRectF paper = pageRect(i);
         painter.fillRect(paper.translated(3, 3), QColor(64, 64, 64));
         painter.fillRect(paper, Qt::white);
-        pages.paint(*m_report, i, paper);
+        pages.paint(*report(), i, paper);
         ++m_paintedPages;
+    }
+    if (m_paintedPages > before) {
+        // The rest is laid out once the first pages are on screen.
+        if (!m_preparation->isFinished() && !m_background.isActive())
+            m_background.start();
+        Q_EMIT pagesPainted();
     }
 }
 

@@ -2,12 +2,19 @@
 
 #include "reports/engine/preparedreport.h"
 
+#include <QTimer>
+
 #include <QAbstractScrollArea>
 #include <memory>
 #include <vector>
 
-// The pages of a prepared report one under the other on a grey ground, at a zoom. Only the
-// pages in view are painted, so a list of thousands of pages shows at once.
+namespace report {
+class Preparation;
+}
+
+// The pages of a report one under the other on a grey ground, at a zoom. Only the pages in
+// view are painted, so a list of thousands of pages shows at once; the pages not yet laid
+// out are prepared in the background, and at once when they come into view.
 class PreviewPages : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -16,7 +23,8 @@ public:
 
     explicit PreviewPages(QWidget *parent = nullptr);
 
-    void setReport(std::shared_ptr<const report::PreparedReport> report);
+    // Null lets the pages go.
+    void setPreparation(std::shared_ptr<report::Preparation> preparation);
     int pageCount() const;
 
     // The page the user is on (from 0).
@@ -34,6 +42,8 @@ public:
 Q_SIGNALS:
     void currentPageChanged(int index);
     void zoomChanged();
+    // After a paint that showed at least one page.
+    void pagesPainted();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -51,8 +61,11 @@ private:
     QRectF pageRect(int index) const;
     int pageAt(double y) const;
     void setCurrent(int index);
+    const report::PreparedReport *report() const;
+    void prepareMore();
 
-    std::shared_ptr<const report::PreparedReport> m_report;
+    std::shared_ptr<report::Preparation> m_preparation;
+    QTimer m_background;
     Zoom m_zoom = Zoom::WholePage;
     double m_percent = 100;
     std::vector<double> m_tops; // in content pixels

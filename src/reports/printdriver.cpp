@@ -217,17 +217,19 @@ std::shared_ptr<const PreparedReport> PrintDriver::prepare(const ReportTemplate 
 
 void PrintDriver::runReport(const ReportTemplate &report)
 {
+    if (m_settings.preview && !m_output) {
+        // The preview opens on its first page; the rest is laid out while it is on screen.
+        auto preparation = std::make_shared<Preparation>(report, m_sources);
+        preparation->prepareUntil(0);
+        preparation->leaveSourcesOnLastRow();
+        m_preview->execute(std::move(preparation));
+        return;
+    }
     std::shared_ptr<const PreparedReport> prepared = prepare(report);
-    if (prepared)
-        show(std::move(prepared));
-}
-
-void PrintDriver::show(std::shared_ptr<const PreparedReport> report)
-{
+    if (!prepared)
+        return;
     if (m_output)
-        m_output(std::move(report));
-    else if (m_settings.preview)
-        m_preview->execute(std::move(report));
+        m_output(std::move(prepared));
     else
-        reportoutput::print(*report, m_window);
+        reportoutput::print(*prepared, m_window);
 }

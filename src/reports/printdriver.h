@@ -61,8 +61,9 @@ public:
     // is long; null when the user cancelled.
     std::shared_ptr<const report::PreparedReport> prepare(const report::ReportTemplate &report);
 
-    // The last step of every command: by default the preview window or, with the preview
-    // switch off, the printer dialog. Tests put their own step here to read the pages.
+    // The last step of every command is the preview window or, with the preview switch off,
+    // the printer dialog. Given an output, the commands hand it the whole prepared report
+    // instead: tests read the pages there.
     using Output = std::function<void(std::shared_ptr<const report::PreparedReport>)>;
     void setOutput(Output output) { m_output = std::move(output); }
 
@@ -70,7 +71,6 @@ public:
 
 private:
     void runReport(const report::ReportTemplate &report);
-    void show(std::shared_ptr<const report::PreparedReport> report);
     void putLogo(report::ReportTemplate &report, const QString &flag);
     void putFixedValues(report::ReportTemplate &report);
     void putTicks(report::ReportTemplate &report);

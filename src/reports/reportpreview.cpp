@@ -1,6 +1,7 @@
 #include "reportpreview.h"
 
 #include "previewpages.h"
+#include "reports/engine/layout.h"
 #include "reportoutput.h"
 #include "toolkit/controls.h"
 #include "toolkit/guard.h"
@@ -132,21 +133,36 @@ void ReportPreview::buildToolBar(QWidget *bar)
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, run(&ReportPreview::savePdf));
 }
 
-void ReportPreview::execute(std::shared_ptr<const report::PreparedReport> report)
+void ReportPreview::execute(std::shared_ptr<report::Preparation> preparation)
 {
-    m_report = std::move(report);
-    const int count = m_report ? m_report->pageCount() : 0;
-    setWindowTitle(QStringLiteral("Baskı Önizleme - ") + (m_report ? m_report->title : QString()));
+    m_preparation = std::move(preparation);
+    const int count = m_preparation->pageCount();
+    setWindowTitle(QStringLiteral("Baskı Önizleme - ") + m_preparation->report().title);
     m_pageCount->setText(QStringLiteral("/ %1").arg(count));
     m_pageRange->setRange(1, std::max(1, count));
-    m_pages->setReport(m_report);
+    m_pages->setPreparation(m_preparation);
     m_pages->setZoom(PreviewPages::Zoom::WholePage);
     showPageNumber(0);
     m_pages->setFocus();
     exec();
     // The pages of a long list are let go as soon as the window closes.
-    m_pages->setReport(nullptr);
-    m_report.reset();
+    m_pages->setPreparation(nullptr);
+    m_preparation.reset();
+}
+
+const report::PreparedReport *ReportPreview::report() const
+{
+    return m_preparation ? &m_preparation->report() : nullptr;
+}
+
+bool ReportPreview::complete()
+{
+    if (!m_preparation)
+        return false;
+    if (m_preparation->isFinished())
+        return true;
+    reportoutput::Progress progress(this, QStringLiteral("Rapor hazırlanıyor..."), true);
+    return m_preparation->finish(progress.callback());
 }
 
 void ReportPreview::firstPage()
@@ -228,19 +244,19 @@ void ReportPreview::showZoom()
 
 void ReportPreview::print()
 {
-    if (m_report)
-        reportoutput::print(*m_report, this);
+    if (complete())
+        reportoutput::print(*report(), this);
 }
 
 void ReportPreview::savePdf()
 {
-    if (!m_report)
+    if (!m_preparation)
         return;
     const QString path = askPdfPath();
-    if (path.isEmpty())
+    if (path.isEmpty() || !complete())
         return;
     m_pdfFolder = QFileInfo(path).absolutePath();
-    reportoutput::savePdf(*m_report, path, this);
+    reportoutput::savePdf(*report(), path, this);
 }
 
 QString ReportPreview::askPdfPath()
@@ -258,7 +274,7 @@ QString ReportPreview::askPdfPath()
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     // Qt's own dialog speaks Turkish like the rest of the program.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.selectFile(QDir(folder).filePath(reportoutput::pdfFileName(*m_report)));
+    dialog.selectFile(QDir(folder).filePath(reportoutput::pdfFileName(*report())));
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.selectedFiles().value(0);

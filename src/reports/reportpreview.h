@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <memory>
 
+namespace report {
+class Preparation;
+}
 class PreviewPages;
 class QComboBox;
 class QIntValidator;
@@ -20,10 +23,13 @@ class ReportPreview : public QDialog
 public:
     explicit ReportPreview(QWidget *parent = nullptr);
 
-    // Shows the report and waits until the window is closed.
-    void execute(std::shared_ptr<const report::PreparedReport> report);
+    // Shows the report and waits until the window is closed. Pages not yet laid out are
+    // prepared while the first ones are on screen.
+    void execute(std::shared_ptr<report::Preparation> preparation);
 
-    const report::PreparedReport *report() const { return m_report.get(); }
+    // The report shown, complete or not; null while the window is closed.
+    const report::PreparedReport *report() const;
+    report::Preparation *preparation() const { return m_preparation.get(); }
     PreviewPages *pages() const { return m_pages; }
 
     void firstPage();
@@ -43,8 +49,10 @@ private:
     void zoomChosen();
     void showZoom();
     QString askPdfPath();
+    // Lays out what is left, with progress; false when the user cancelled.
+    bool complete();
 
-    std::shared_ptr<const report::PreparedReport> m_report;
+    std::shared_ptr<report::Preparation> m_preparation;
     PreviewPages *m_pages;
     QToolButton *m_first = nullptr;
     QToolButton *m_previous = nullptr;

@@ -47,7 +47,6 @@ bool Expression::addExpression(QStringView inner, const ExpressionScope &scope,
     }
     if (inner == u"LINE#" || inner == u"PAGE#" || inner == u"TOTALPAGES#") {
         const Kind kind = inner == u"LINE#" ? Kind::Line : inner == u"PAGE#" ? Kind::Page : Kind::TotalPages;
-        m_usesTotalPages = m_usesTotalPages || kind == Kind::TotalPages;
         Segment segment;
         segment.kind = kind;
         m_segments.push_back(segment);

@@ -11,7 +11,7 @@ namespace report {
 struct ExpressionContext {
     int line = 0;       // running number of the master row; in footers, the last one printed
     int page = 0;       // from 1
-    int totalPages = 0; // known once the whole report is laid out
+    int totalPages = 0;
     int masterRow = -1; // the row the band is printed for
 };
 
@@ -35,7 +35,6 @@ public:
     Expression(const QString &text, const ExpressionScope &scope, const DataSource *master);
 
     bool isEmpty() const { return m_segments.empty(); }
-    bool usesTotalPages() const { return m_usesTotalPages; }
     void appendTo(QString &out, const ExpressionContext &context) const;
 
 private:
@@ -50,7 +49,6 @@ private:
     bool addExpression(QStringView inner, const ExpressionScope &scope, const DataSource *master);
 
     std::vector<Segment> m_segments;
-    bool m_usesTotalPages = false;
 };
 
 } // namespace report
