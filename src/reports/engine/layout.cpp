@@ -22,9 +22,12 @@ const Band *bandOf(const ReportPage &page, BandKind kind)
     return nullptr;
 }
 
-bool paintsNothing(const ReportObject &object)
+// An empty text box that shows nothing is left out (most empty cells of a long list); a named
+// one stays, so that the page tells what each named box holds.
+bool leftOutWhenEmpty(const ReportObject &object)
 {
-    return object.frame == NoSides && !object.fill.isValid() && !object.oddRowFill.isValid();
+    return object.name.isEmpty() && object.frame == NoSides && !object.fill.isValid() &&
+           !object.oddRowFill.isValid();
 }
 
 } // namespace
@@ -352,7 +355,7 @@ void Preparation::Layout::place(const CompiledObject &compiled, QPointF origin,
     item.style = oddRow ? compiled.oddStyle : compiled.style;
     if (object.kind == ObjectKind::Text) {
         placeText(page, item, compiled, context);
-        if (item.textLength == 0 && paintsNothing(object))
+        if (item.textLength == 0 && leftOutWhenEmpty(object))
             return;
     }
     page.items.push_back(item);
