@@ -23,6 +23,8 @@
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <unistd.h>
@@ -173,7 +175,9 @@ int main(int argc, char **argv)
     // "Liste" until the preview has painted its first page.
     std::vector<double> firsts;
     for (int i = 0; i < reps; ++i)
-        firsts.push_back(firstPreviewPageMs(driver, [driver] { driver->BitBtn6Click(); }));
+        firsts.push_back(firstPreviewPageMs(driver, [&form] {
+            QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("BitBtn6")), Qt::LeftButton);
+        }));
     const double firstMs = bench::median(firsts);
     say(QStringLiteral("\"Liste\" until the preview's first page is painted: %1 ms   (target <= 500 ms: %2)")
             .arg(fixed(firstMs), verdict(firstMs <= 500)));

@@ -19,7 +19,7 @@ data="$cache/units${units}-staff${staff}-big${big}"
 # Only the two programs the measurement needs, so that unrelated work in progress elsewhere in
 # the tree does not stop it. The default build type of the project is Release.
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target bench_data bench_gui meltora-db
+cmake --build "$build" --target bench_data bench_gui bench_reports meltora-db
 
 if [ ! -f "$data/Data.dat" ]; then
   mkdir -p "$cache"
@@ -38,3 +38,5 @@ command -v sqlcipher >/dev/null || echo "warning: the sqlcipher shell is not ins
 "$build/bin/bench_data" "$data" "$@"
 echo
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_gui" "$data" "$@"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_reports" "$data" "$@"

@@ -3,6 +3,7 @@
 #include "reports/engine/layout.h"
 #include "reports/engine/pagepainter.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -37,6 +38,7 @@ void PreviewPages::setPreparation(std::shared_ptr<report::Preparation> preparati
 {
     m_background.stop();
     m_preparation = std::move(preparation);
+    m_painted.assign(size_t(pageCount()), false);
     m_paintedPages = 0;
     m_current = 0;
     relayout();
@@ -51,6 +53,16 @@ const report::PreparedReport *PreviewPages::report() const
 int PreviewPages::pageCount() const
 {
     return m_preparation ? m_preparation->pageCount() : 0;
+}
+
+void PreviewPages::prepareUntil(int index)
+{
+    if (index < m_preparation->readyPages())
+        return;
+    // A jump far ahead of the background work lays out every page up to there first.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_preparation->prepareUntil(index);
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void PreviewPages::prepareMore()
@@ -161,6 +173,7 @@ void PreviewPages::showPage(int index)
     if (pageCount() == 0)
         return;
     index = std::clamp(index, 0, pageCount() - 1);
+    prepareUntil(index);
     m_navigating = true;
     verticalScrollBar()->setValue(int(m_tops[size_t(index)] - kGap));
     m_navigating = false;
@@ -186,17 +199,20 @@ void PreviewPages::paintEvent(QPaintEvent *)
     const double top = verticalScrollBar()->value();
     const double bottom = top + viewport()->height();
     report::PagePainter pages(&painter, report::PaintTarget::Screen);
-    const int before = m_paintedPages;
+    bool paintedAny = false;
     for (int i = pageAt(top); i < pageCount() && m_tops[size_t(i)] < bottom; ++i) {
-        if (i >= m_preparation->readyPages())
-            m_preparation->prepareUntil(i);
+        prepareUntil(i);
         const QRectF paper = pageRect(i);
         painter.fillRect(paper.translated(3, 3), QColor(64, 64, 64));
         painter.fillRect(paper, Qt::white);
         pages.paint(*report(), i, paper);
-        ++m_paintedPages;
+        paintedAny = true;
+        if (!m_painted[size_t(i)]) {
+            m_painted[size_t(i)] = true;
+            ++m_paintedPages;
+        }
     }
-    if (m_paintedPages > before) {
+    if (paintedAny) {
         // The rest is laid out once the first pages are on screen.
         if (!m_preparation->isFinished() && !m_background.isActive())
             m_background.start();

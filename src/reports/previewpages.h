@@ -36,7 +36,7 @@ public:
     double percent() const;
     void setZoom(Zoom zoom, double percent = 100);
 
-    // How many pages have been painted since the report was set (each paint counts).
+    // How many different pages have been painted since the report was set.
     int paintedPages() const { return m_paintedPages; }
 
 Q_SIGNALS:
@@ -63,6 +63,7 @@ private:
     void setCurrent(int index);
     const report::PreparedReport *report() const;
     void prepareMore();
+    void prepareUntil(int index);
 
     std::shared_ptr<report::Preparation> m_preparation;
     QTimer m_background;
@@ -73,5 +74,6 @@ private:
     double m_contentWidth = 0;
     int m_current = 0;
     bool m_navigating = false; // a scroll made by showPage keeps the page it went to
+    std::vector<bool> m_painted; // per page
     int m_paintedPages = 0;
 };

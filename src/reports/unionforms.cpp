@@ -214,8 +214,8 @@ private:
     QHash<QString, QString> m_contents;
 };
 
-// The rows that both forms share, from the union section down to the social security rows;
-// the province rows between them differ and are the caller's.
+// The rows that both forms share, from the union section down to the institution codes; the
+// province rows among them differ and are the caller's.
 void unionAndInstitutionRows(FormSheet &s)
 {
     s.heading(27, QStringLiteral("SENDİKA BİLGİLERİ"));
@@ -235,6 +235,23 @@ void unionAndInstitutionRows(FormSheet &s)
            boxes(30, 160, QStringLiteral("MBirimAdres"))});
     s.row(92, 8, {centred(0, 12, QStringLiteral("Hizmet\nKolu")), centred(18, 30, QStringLiteral("Kurum\nKodu"))});
     s.row(100, 4, {code(0, 12, QStringLiteral("MHizmet2"), 8), code(18, 30, QStringLiteral("MKurumKod"), 8)});
+}
+
+struct Span {
+    double x0, x1;
+};
+
+// The province, its code and the district: labels over their rows of boxes, which stand a
+// little differently on the two forms.
+void provinceRows(FormSheet &s, Span province, Span code, Span district)
+{
+    s.row(92, 4,
+          {centred(province.x0, province.x1, QStringLiteral("İL ADI")),
+           centred(code.x0, code.x1, QStringLiteral("İl Kodu")),
+           centred(district.x0, district.x1, QStringLiteral("İLÇE ADI"))});
+    s.row(96, 8,
+          {boxes(province.x0, province.x1, QStringLiteral("MIl")), boxes(code.x0, code.x1, QStringLiteral("MIlKod")),
+           boxes(district.x0, district.x1, QStringLiteral("MIlce"))});
 }
 
 void membershipRows(FormSheet &s)
@@ -328,21 +345,10 @@ ReportPage formPage(Form form, bool filled)
               .centred()
               .middle());
     unionAndInstitutionRows(s);
-    if (membership) {
-        s.row(92, 4,
-              {centred(35, 85, QStringLiteral("İL ADI")), centred(90, 100, QStringLiteral("İl Kodu")),
-               centred(105, 160, QStringLiteral("İLÇE ADI"))});
-        s.row(96, 8,
-              {boxes(35, 85, QStringLiteral("MIl")), boxes(90, 100, QStringLiteral("MIlKod")),
-               boxes(105, 160, QStringLiteral("MIlce"))});
-    } else {
-        s.row(92, 4,
-              {centred(35, 90, QStringLiteral("İL ADI")), centred(95, 105, QStringLiteral("İl Kodu")),
-               centred(110, 160, QStringLiteral("İLÇE ADI"))});
-        s.row(96, 8,
-              {boxes(35, 90, QStringLiteral("MIl")), boxes(95, 105, QStringLiteral("MIlKod")),
-               boxes(110, 160, QStringLiteral("MIlce"))});
-    }
+    if (membership)
+        provinceRows(s, {35, 85}, {90, 100}, {105, 160});
+    else
+        provinceRows(s, {35, 90}, {95, 105}, {110, 160});
     membershipRows(s);
     if (membership)
         membershipSignatures(s);
