@@ -13,12 +13,8 @@ namespace reportoutput {
 
 using namespace report;
 
-namespace {
-
 // Work shorter than this many pages is over before a progress window could help.
 constexpr int kPagesWorthProgress = 20;
-
-} // namespace
 
 Progress::Progress(QWidget *parent, const QString &label, bool worthShowing)
 {
@@ -50,26 +46,9 @@ std::function<bool(int done, int total)> Progress::callback()
     };
 }
 
-bool print(const PreparedReport &report, QWidget *parent)
-{
-    if (report.pages.empty())
-        return false;
-    QPrinter printer(QPrinter::HighResolution); // starts on the default printer
-    printer.setFullPage(true);
-    printer.setPageLayout(pageLayoutOf(report.pages.front()));
-    printer.setDocName(report.title);
-    printer.setFromTo(0, 0);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setObjectName(QStringLiteral("PrintDialog"));
-    dialog.setWindowTitle(QStringLiteral("Yazdır"));
-    dialog.setMinMax(1, report.pageCount());
-    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
-                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    return printOn(report, printer, parent);
-}
+namespace {
 
+// Prints the pages the printer's settings ask for; false after a message when it failed.
 bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
 {
     int first = 1;
@@ -112,6 +91,28 @@ bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool print(const PreparedReport &report, QWidget *parent)
+{
+    if (report.pages.empty())
+        return false;
+    QPrinter printer(QPrinter::HighResolution); // starts on the default printer
+    printer.setFullPage(true);
+    printer.setPageLayout(pageLayoutOf(report.pages.front()));
+    printer.setDocName(report.title);
+    printer.setFromTo(0, 0);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    dialog.setWindowTitle(QStringLiteral("Yazdır"));
+    dialog.setMinMax(1, report.pageCount());
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
+                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return printOn(report, printer, parent);
 }
 
 bool savePdf(const PreparedReport &report, const QString &path, QWidget *parent)

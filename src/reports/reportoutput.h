@@ -6,7 +6,6 @@
 #include <functional>
 #include <memory>
 
-class QPrinter;
 class QProgressDialog;
 class QWidget;
 
@@ -17,9 +16,6 @@ namespace reportoutput {
 // The printer dialog with the default printer selected, then the chosen pages. False when the
 // dialog was cancelled or printing failed (the user has then been told why).
 bool print(const report::PreparedReport &report, QWidget *parent);
-
-// Prints the pages the printer's settings ask for; false after a message when it failed.
-bool printOn(const report::PreparedReport &report, QPrinter &printer, QWidget *parent);
 
 // Writes the report as PDF. False after a message when the file cannot be written, or
 // silently when the user cancelled.
