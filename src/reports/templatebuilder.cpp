@@ -99,12 +99,6 @@ Text &Text::oddRowFill(const QColor &colour)
     return *this;
 }
 
-Text &Text::previewOnly(bool on)
-{
-    m_object.previewOnly = on;
-    return *this;
-}
-
 ReportObject line(double x0, double x1, double y, bool dotted)
 {
     ReportObject object;

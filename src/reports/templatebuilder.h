@@ -38,7 +38,6 @@ public:
     Text &padding(double left, double top, double right, double bottom);
     Text &fill(const QColor &colour);
     Text &oddRowFill(const QColor &colour);
-    Text &previewOnly(bool on = true);
 
     operator ReportObject() const { return m_object; }
 

@@ -13,6 +13,9 @@ namespace {
 
 enum class Form { Membership, Resignation };
 
+// The dotted line of the blank forms' date box.
+const QString kBlankDate = QStringLiteral("....... / ....... / 20....");
+
 // ---------------------------------------------------------------- what the named boxes show
 
 QString member(const QString &column)

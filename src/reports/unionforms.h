@@ -11,7 +11,4 @@ report::ReportTemplate membershipForm(bool filled);
 // EK 3: RIstifa (blank) or RUyeIstifa (filled).
 report::ReportTemplate resignationForm(bool filled);
 
-// The dotted line of the blank forms' date box.
-inline const QString kBlankDate = QStringLiteral("....... / ....... / 20....");
-
 } // namespace templates

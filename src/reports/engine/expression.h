@@ -34,7 +34,6 @@ class Expression
 public:
     Expression(const QString &text, const ExpressionScope &scope, const DataSource *master);
 
-    bool isEmpty() const { return m_segments.empty(); }
     void appendTo(QString &out, const ExpressionContext &context) const;
 
 private:

@@ -22,7 +22,6 @@ public:
     static QFont font(const FontSpec &spec, double pointSize);
 
     double ascent() const { return m_ascent; }
-    double descent() const { return m_descent; }
     double lineHeight() const { return m_ascent + m_descent; }
     double advance(QChar ch) const;
     double width(QStringView text) const;
