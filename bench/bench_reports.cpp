@@ -24,12 +24,13 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPushButton>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using bench::Timer;
 using namespace report;
@@ -176,10 +177,12 @@ int main(int argc, char **argv)
     std::vector<double> firsts;
     for (int i = 0; i < reps; ++i)
         firsts.push_back(firstPreviewPageMs(driver, [&form] {
-            QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("BitBtn6")), Qt::LeftButton);
+            QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("BitBtn6")),
+                              Qt::LeftButton);
         }));
     const double firstMs = bench::median(firsts);
-    say(QStringLiteral("\"Liste\" until the preview's first page is painted: %1 ms   (target <= 500 ms: %2)")
+    say(QStringLiteral(
+            "\"Liste\" until the preview's first page is painted: %1 ms   (target <= 500 ms: %2)")
             .arg(fixed(firstMs), verdict(firstMs <= 500)));
 
     // The whole list as PDF, beside the bare loop.
@@ -195,11 +198,13 @@ int main(int argc, char **argv)
     }
     const double pdfMs = bench::median(pdfs);
     const double bareMs = bench::median(bares);
-    say(QStringLiteral("RPersonelListe as PDF (%1 pages, %2 MB): %3 ms   bare loop: %4 ms   ratio %5   "
-                       "(target <= 1.50: %6)")
+    say(QStringLiteral(
+            "RPersonelListe as PDF (%1 pages, %2 MB): %3 ms   bare loop: %4 ms   ratio %5   "
+            "(target <= 1.50: %6)")
             .arg(list->pageCount())
             .arg(fixed(QFile(temp.filePath(QStringLiteral("list.pdf"))).size() / 1048576.0, 1))
-            .arg(fixed(pdfMs), fixed(bareMs), fixed(pdfMs / bareMs, 2), verdict(pdfMs <= 1.5 * bareMs)));
+            .arg(fixed(pdfMs), fixed(bareMs), fixed(pdfMs / bareMs, 2),
+                 verdict(pdfMs <= 1.5 * bareMs)));
     list.reset();
 
     // The unit list.

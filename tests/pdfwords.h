@@ -26,9 +26,11 @@ inline QString pdfTool(const QString &tool, const QStringList &arguments)
 // The words of every page with their boxes (pdftotext -bbox).
 inline QList<PdfWord> pdfWords(const QString &path)
 {
-    const QString html = pdfTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    const QString html =
+        pdfTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
     static const QRegularExpression tag(
-        QStringLiteral("<page |<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+        QStringLiteral("<page |<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                       "yMax=\"([0-9.]+)\">([^<]*)</word>"));
     constexpr double mmPerPoint = 25.4 / 72;
     QList<PdfWord> words;
     int page = -1;
@@ -53,8 +55,9 @@ inline QList<PdfWord> pdfWords(const QString &path)
 // The plain text of one page (from 1), lines as the layout puts them.
 inline QString pdfPageText(const QString &path, int page)
 {
-    return pdfTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                                 QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
+    return pdfTool(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                    QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
 }
 
 // The fonts as "name embedded" lines (pdffonts), e.g. "LiberationMono-Bold yes".

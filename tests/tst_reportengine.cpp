@@ -19,14 +19,16 @@
 using namespace report;
 using templates::Text;
 
-namespace {
+namespace
+{
 
 // Rows held in memory; remembers where its cursor was left.
 class TableSource : public DataSource
 {
 public:
     TableSource(QStringList fields, QList<QStringList> rows, int current = 0)
-        : m_fields(std::move(fields)), m_rows(std::move(rows)), m_current(m_rows.isEmpty() ? -1 : current)
+        : m_fields(std::move(fields)), m_rows(std::move(rows)),
+          m_current(m_rows.isEmpty() ? -1 : current)
     {
     }
     int rowCount() const override { return int(m_rows.size()); }
@@ -64,15 +66,19 @@ ReportTemplate listTemplate()
     page.margins = QMarginsF(10, 10, 10, 100);
     page.bands = {
         templates::band(BandKind::ReportTitle, 20, {Text(0, 100, 0, 10, QStringLiteral("BAŞLIK"))}),
-        templates::band(BandKind::MasterData, 10,
-                        {Text(0, 10, 0, 10, QStringLiteral("[LINE#]")),
-                         Text(10, 60, 0, 10, QStringLiteral("[t.\"ad\"]")).oddRowFill(QColor(240, 240, 240))},
-                        QStringLiteral("t")),
-        templates::band(BandKind::Footer, 10, {Text(0, 100, 0, 10, QStringLiteral("Toplam: [LINE#]"))}),
-        templates::band(BandKind::PageFooter, 10,
-                        {Text(0, 100, 0, 10, QStringLiteral("[LINE#] - Sayfa: [PAGE#] / [TOTALPAGES#]"))}),
+        templates::band(
+            BandKind::MasterData, 10,
+            {Text(0, 10, 0, 10, QStringLiteral("[LINE#]")),
+             Text(10, 60, 0, 10, QStringLiteral("[t.\"ad\"]")).oddRowFill(QColor(240, 240, 240))},
+            QStringLiteral("t")),
+        templates::band(BandKind::Footer, 10,
+                        {Text(0, 100, 0, 10, QStringLiteral("Toplam: [LINE#]"))}),
+        templates::band(
+            BandKind::PageFooter, 10,
+            {Text(0, 100, 0, 10, QStringLiteral("[LINE#] - Sayfa: [PAGE#] / [TOTALPAGES#]"))}),
     };
-    page.freeObjects = {Text(100, 128, 0, 5, QStringLiteral("[DATE]")).named(QStringLiteral("Tarih"))};
+    page.freeObjects = {
+        Text(100, 128, 0, 5, QStringLiteral("[DATE]")).named(QStringLiteral("Tarih"))};
     report.pages.push_back(page);
     return report;
 }
@@ -94,7 +100,8 @@ const PlacedItem *itemWithText(const PreparedPage &page, const QString &text)
     return nullptr;
 }
 
-PreparedReport prepared(const ReportTemplate &report, DataSources sources, QDate today = QDate(2009, 3, 5))
+PreparedReport prepared(const ReportTemplate &report, DataSources sources,
+                        QDate today = QDate(2009, 3, 5))
 {
     PrepareOptions options;
     options.today = today;
@@ -115,15 +122,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("column of the walked source") << "[t.\"ad\"] / [t.\"no\"]" << "Ad 2 / 20";
-        QTest::newRow("column of another source: its current row") << "[u.\"ad\"]" << "Ad 3";
-        QTest::newRow("running number") << "No [LINE#]" << "No 2";
-        QTest::newRow("page and pages") << "[PAGE#]/[TOTALPAGES#]" << "1/1";
-        QTest::newRow("date, short format") << "[DATE]" << "5.03.2009";
-        QTest::newRow("unknown column") << "<[t.\"yok\"]>" << "<>";
-        QTest::newRow("unknown source") << "<[v.\"ad\"]>" << "<>";
-        QTest::newRow("brackets without an expression") << "[abc] [t.ad]" << "[abc] [t.ad]";
-        QTest::newRow("unclosed bracket") << "a [LINE#" << "a [LINE#";
+        QTest::newRow("column of the walked source") << "[t.\"ad\"] / [t.\"no\"]"
+                                                     << "Ad 2 / 20";
+        QTest::newRow("column of another source: its current row") << "[u.\"ad\"]"
+                                                                   << "Ad 3";
+        QTest::newRow("running number") << "No [LINE#]"
+                                        << "No 2";
+        QTest::newRow("page and pages") << "[PAGE#]/[TOTALPAGES#]"
+                                        << "1/1";
+        QTest::newRow("date, short format") << "[DATE]"
+                                            << "5.03.2009";
+        QTest::newRow("unknown column") << "<[t.\"yok\"]>"
+                                        << "<>";
+        QTest::newRow("unknown source") << "<[v.\"ad\"]>"
+                                        << "<>";
+        QTest::newRow("brackets without an expression") << "[abc] [t.ad]"
+                                                        << "[abc] [t.ad]";
+        QTest::newRow("unclosed bracket") << "a [LINE#"
+                                          << "a [LINE#";
     }
 
     void expressions()
@@ -134,9 +150,11 @@ private Q_SLOTS:
         TableSource u({QStringLiteral("ad"), QStringLiteral("no")}, numberedRows(4), 2);
         ReportTemplate report;
         ReportPage page;
-        page.bands = {templates::band(BandKind::MasterData, 10, {Text(0, 150, 0, 10, text)}, QStringLiteral("t"))};
+        page.bands = {templates::band(BandKind::MasterData, 10, {Text(0, 150, 0, 10, text)},
+                                      QStringLiteral("t"))};
         report.pages.push_back(page);
-        const PreparedReport out = prepared(report, {{QStringLiteral("t"), &t}, {QStringLiteral("u"), &u}});
+        const PreparedReport out =
+            prepared(report, {{QStringLiteral("t"), &t}, {QStringLiteral("u"), &u}});
         QCOMPARE(textsOf(out.pages.at(0)).value(1), expected);
     }
 
@@ -190,7 +208,8 @@ private Q_SLOTS:
         TableSource t({QStringLiteral("ad"), QStringLiteral("no")}, numberedRows(1));
         ReportTemplate report = listTemplate();
         ReportPage &page = report.pages[0];
-        page.bands.push_back(templates::band(BandKind::Child, 5, {Text(0, 50, 0, 5, QStringLiteral("ALT BAŞLIK"))}));
+        page.bands.push_back(
+            templates::band(BandKind::Child, 5, {Text(0, 50, 0, 5, QStringLiteral("ALT BAŞLIK"))}));
         page.bands[0].child = int(page.bands.size()) - 1;
         const PreparedReport out = prepared(report, {{QStringLiteral("t"), &t}});
         QCOMPARE(itemWithText(out.pages[0], "ALT BAŞLIK")->rect().top(), 30.0);
@@ -269,16 +288,19 @@ private Q_SLOTS:
             const int k = int(letters.size()) - 1;
             const double boxLeft = 20 + 5 * k;
             QVERIFY2(word.mm.left() >= boxLeft + 0.5 && word.mm.right() <= boxLeft + 5,
-                     qPrintable(QStringLiteral("%1 at %2..%3").arg(word.text).arg(word.mm.left()).arg(word.mm.right())));
+                     qPrintable(QStringLiteral("%1 at %2..%3")
+                                    .arg(word.text)
+                                    .arg(word.mm.left())
+                                    .arg(word.mm.right())));
         }
         QCOMPARE(letters.join(QString()), QStringLiteral("ABCDEFGHIJ")); // ten 5 mm boxes
-        const auto cut = std::find_if(words.begin(), words.end(), [](const PdfWord &w) { return w.mm.top() > 35; });
+        const auto cut = std::find_if(words.begin(), words.end(),
+                                      [](const PdfWord &w) { return w.mm.top() > 35; });
         QVERIFY(cut != words.end());
         QVERIFY(QStringLiteral("UZUNKELIMEUZUNKELIMEUZUNKELIME").startsWith(cut->text));
         QVERIFY(cut->text.size() < 30);
         QVERIFY(cut->mm.right() <= 50 + 2.5); // no more than the last character runs over
-        QCOMPARE(pdfFonts(path),
-                 QStringList({"LiberationMono-Bold yes", "LiberationSans yes"}));
+        QCOMPARE(pdfFonts(path), QStringList({"LiberationMono-Bold yes", "LiberationSans yes"}));
     }
 
     void pdfFailuresLeaveNoFile()
@@ -287,10 +309,12 @@ private Q_SLOTS:
         ReportTemplate report;
         report.pages.push_back(ReportPage());
         const PreparedReport out = prepared(report, {});
-        const PdfResult missingFolder = writePdf(out, dir.filePath(QStringLiteral("yok/rapor.pdf")));
+        const PdfResult missingFolder =
+            writePdf(out, dir.filePath(QStringLiteral("yok/rapor.pdf")));
         QVERIFY(!missingFolder.written);
         QVERIFY(!missingFolder.cancelled);
-        QVERIFY2(missingFolder.error.contains(QStringLiteral("yazılamadı")), qPrintable(missingFolder.error));
+        QVERIFY2(missingFolder.error.contains(QStringLiteral("yazılamadı")),
+                 qPrintable(missingFolder.error));
         // A cancelled run keeps what was there.
         const QString path = dir.filePath(QStringLiteral("rapor.pdf"));
         QFile old(path);
@@ -323,7 +347,8 @@ private Q_SLOTS:
         const PreparedReport whole = prepared(report, sources);
         QCOMPARE(preparation.report().pageCount(), whole.pageCount());
         for (int i = 0; i < whole.pageCount(); ++i)
-            QCOMPARE(textsOf(preparation.report().pages[size_t(i)]), textsOf(whole.pages[size_t(i)]));
+            QCOMPARE(textsOf(preparation.report().pages[size_t(i)]),
+                     textsOf(whole.pages[size_t(i)]));
     }
 
     void cancelledPreparationMovesNothing()

@@ -29,7 +29,8 @@
 
 using namespace report;
 
-namespace {
+namespace
+{
 
 // "EĞİTİM BİR SEN ANKARA 1" has exactly the 23 characters of the union name row.
 const QString kWorkplaceUnion = QStringLiteral("EĞİTİM BİR SEN ANKARA 1");
@@ -38,23 +39,32 @@ const QString kLongAddress = QStringLiteral("KIZILAY MAHALLESİ ATATÜRK BULVARI
 QStringList fixtureRows()
 {
     QStringList rows = {
-        "INSERT INTO sabit (Kurum_Adi, sendikasi, sendika_adresi, hizmet_kolu, kurum_kodu, ili, il_kodu) "
-        "VALUES ('MİLLİ EĞİTİM MÜDÜRLÜĞÜ', '" + kWorkplaceUnion + "', 'ÇANKAYA ANKARA', '10', '05', 'ANKARA', '06')",
+        "INSERT INTO sabit (Kurum_Adi, sendikasi, sendika_adresi, hizmet_kolu, kurum_kodu, ili, "
+        "il_kodu) "
+        "VALUES ('MİLLİ EĞİTİM MÜDÜRLÜĞÜ', '" +
+            kWorkplaceUnion + "', 'ÇANKAYA ANKARA', '10', '05', 'ANKARA', '06')",
         "INSERT INTO yetkili (yetkili_adi) VALUES ('AYŞE KAYA')",
         "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('EĞİTİM BİR SEN', 'ANKARA')",
         "INSERT INTO sendikalar (sendikalar, adresi) VALUES ('TÜRK EĞİTİM SEN', 'İZMİR')",
-        "INSERT INTO okul (okul_adi, okul_muduru, telefonu) VALUES ('ATATÜRK İLKOKULU', 'MEHMET ÖZ', '0312 555 11 22')",
-        "INSERT INTO okul (okul_adi, okul_muduru, telefonu) VALUES ('GAZİ LİSESİ', 'SEVGİ AK', '0312 555 33 44')",
+        "INSERT INTO okul (okul_adi, okul_muduru, telefonu) VALUES ('ATATÜRK İLKOKULU', 'MEHMET "
+        "ÖZ', '0312 555 11 22')",
+        "INSERT INTO okul (okul_adi, okul_muduru, telefonu) VALUES ('GAZİ LİSESİ', 'SEVGİ AK', "
+        "'0312 555 33 44')",
         "INSERT INTO okul (okul_adi) VALUES ('BOŞ OKUL')",
         // Unit 1: two members; unit 2: two.
-        "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, cinsiyeti, ogrenim_durumu, sendikasi, sendika_adresi, "
-        "calistigi_kurum, kurum_adresi, ilcesi, tc_kimlik, emekli_sandigi, ssk, sendika_kayit_tarihi, kan_grubu, "
-        "cep_tel, bransi, hakkinda) VALUES (1, 'AYŞE', 'KAYA', 'AYŞE KAYA', 'KADIN', 'LİSE', 'EĞİTİM BİR SEN', '" +
+        "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, cinsiyeti, ogrenim_durumu, sendikasi, "
+        "sendika_adresi, "
+        "calistigi_kurum, kurum_adresi, ilcesi, tc_kimlik, emekli_sandigi, ssk, "
+        "sendika_kayit_tarihi, kan_grubu, "
+        "cep_tel, bransi, hakkinda) VALUES (1, 'AYŞE', 'KAYA', 'AYŞE KAYA', 'KADIN', 'LİSE', "
+        "'EĞİTİM BİR SEN', '" +
             kLongAddress +
-            "', 'ATATÜRK İLKOKULU MÜDÜRLÜĞÜ ÇANKAYA', 'ÇANKAYA', 'YENİMAHALL', '12345678901', 'ES-1', 'SSK-2', "
+            "', 'ATATÜRK İLKOKULU MÜDÜRLÜĞÜ ÇANKAYA', 'ÇANKAYA', 'YENİMAHALL', '12345678901', "
+            "'ES-1', 'SSK-2', "
             "'1.02.2003', 'A Rh +', '0532 111 22 33', 'MATEMATİK', '" +
             QStringLiteral("Notlar satırı. ").repeated(150) + "')",
-        "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, cinsiyeti, ogrenim_durumu, sendikasi, kan_grubu) "
+        "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, cinsiyeti, ogrenim_durumu, sendikasi, "
+        "kan_grubu) "
         "VALUES (1, 'ALİ', 'ŞEN', 'ALİ ŞEN', 'ERKEK', 'YÜKSEK OKUL', '<<< KAYITSIZ >>>', 'B Rh +')",
         "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, sendikasi, kan_grubu) "
         "VALUES (2, 'CEM', 'AY', 'CEM AY', 'TÜRK EĞİTİM SEN', 'A Rh +')",
@@ -66,11 +76,12 @@ QStringList fixtureRows()
 }
 
 // The named text boxes of page 1 of the union forms.
-const QStringList kFormBoxes = {"MSendika", "MHizmet", "MSendikaAdres", "MKurum", "MBirim", "MBirimAdres",
-                                "MIl", "MIlKod", "MIlce", "MHizmet2", "MKurumKod", "MAd", "MSoyad", "MKimlik",
-                                "MBaba", "MAna", "MDTarihi", "MDYeri", "MErkek", "MKadin", "MIlkogretim",
-                                "MLise", "MYuksekOkul", "MSicil", "MKadro", "MKadroUnvan", "MEmekli", "MSsk",
-                                "MTarih"};
+const QStringList kFormBoxes = {"MSendika",    "MHizmet",  "MSendikaAdres", "MKurum",  "MBirim",
+                                "MBirimAdres", "MIl",      "MIlKod",        "MIlce",   "MHizmet2",
+                                "MKurumKod",   "MAd",      "MSoyad",        "MKimlik", "MBaba",
+                                "MAna",        "MDTarihi", "MDYeri",        "MErkek",  "MKadin",
+                                "MIlkogretim", "MLise",    "MYuksekOkul",   "MSicil",  "MKadro",
+                                "MKadroUnvan", "MEmekli",  "MSsk",          "MTarih"};
 
 // Reading a prepared report.
 struct Pages {
@@ -139,7 +150,8 @@ public:
     {
         QObject::connect(&m_poll, &QTimer::timeout, [this, action, name] {
             auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible() || (!name.isEmpty() && dialog->objectName() != name))
+            if (!dialog || !dialog->isVisible() ||
+                (!name.isEmpty() && dialog->objectName() != name))
                 return;
             m_poll.stop();
             seen = dialog->objectName();
@@ -219,7 +231,8 @@ private:
     // Commands hand their prepared pages to the test instead of a preview or printer.
     void capture()
     {
-        m_driver->setOutput([this](std::shared_ptr<const PreparedReport> report) { m_runs.append({report}); });
+        m_driver->setOutput(
+            [this](std::shared_ptr<const PreparedReport> report) { m_runs.append({report}); });
     }
     SharedQueries *data() const { return m_form->data(); }
 
@@ -243,7 +256,8 @@ private:
         auto *search = child<QLineEdit>(m_form, QStringLiteral("Edit3"));
         search->clear();
         typeText(search, name);
-        QCOMPARE(data()->QueryPersonel->fieldText(QStringLiteral("Birlestir")).left(name.size()), name);
+        QCOMPARE(data()->QueryPersonel->fieldText(QStringLiteral("Birlestir")).left(name.size()),
+                 name);
     }
     void selectUnit(const QString &name)
     {
@@ -251,8 +265,8 @@ private:
     }
     void setFixedFlags(const QStringList &on)
     {
-        QStringList all = {"kurum_sec", "sendika_sec", "sendika_adres_sec", "hizmet_kolu_sec",
-                           "kurum_kod_sec", "il_sec", "il_kod_sec"};
+        QStringList all = {"kurum_sec",     "sendika_sec", "sendika_adres_sec", "hizmet_kolu_sec",
+                           "kurum_kod_sec", "il_sec",      "il_kod_sec"};
         QStringList sets;
         for (const QString &flag : all)
             sets << flag + (on.contains(flag) ? QStringLiteral(" = 1") : QStringLiteral(" = 0"));
@@ -265,7 +279,8 @@ private:
         QImage logo(40, 40, QImage::Format_RGB32);
         logo.fill(Qt::red);
         QVERIFY(logo.save(path));
-        QStringList sets = {QStringLiteral("logo = '%1'").arg(fileExists ? path : path + QStringLiteral(".yok"))};
+        QStringList sets = {
+            QStringLiteral("logo = '%1'").arg(fileExists ? path : path + QStringLiteral(".yok"))};
         for (int i = 1; i <= 4; ++i)
             sets << QStringLiteral("logo%1sec = %2").arg(i).arg(flagsOn.contains(i) ? 1 : 0);
         m_main->dir().exec(QStringLiteral("UPDATE yetkili SET ") + sets.join(QStringLiteral(", ")));
@@ -298,8 +313,10 @@ private Q_SLOTS:
             QStringList filled;
         };
         const QList<Case> cases = {
-            {{"kurum_sec", "sendika_sec", "sendika_adres_sec", "hizmet_kolu_sec", "kurum_kod_sec", "il_sec", "il_kod_sec"},
-             {"MSendika", "MHizmet", "MSendikaAdres", "MKurum", "MIl", "MIlKod", "MHizmet2", "MKurumKod", "MTarih"}},
+            {{"kurum_sec", "sendika_sec", "sendika_adres_sec", "hizmet_kolu_sec", "kurum_kod_sec",
+              "il_sec", "il_kod_sec"},
+             {"MSendika", "MHizmet", "MSendikaAdres", "MKurum", "MIl", "MIlKod", "MHizmet2",
+              "MKurumKod", "MTarih"}},
             {{}, {"MTarih"}},
             {{"sendika_sec"}, {"MSendika", "MTarih"}},
             {{"hizmet_kolu_sec"}, {"MHizmet", "MHizmet2", "MTarih"}}, // the service branch twice
@@ -312,12 +329,14 @@ private Q_SLOTS:
             const Pages pages = run(qPrintable(button));
             QCOMPARE(pages.count(), 2);
             QCOMPARE(pages.filledBoxes(), c.filled);
-            QCOMPARE(pages.text(QStringLiteral("MTarih")), QStringLiteral("....... / ....... / 20...."));
+            QCOMPARE(pages.text(QStringLiteral("MTarih")),
+                     QStringLiteral("....... / ....... / 20...."));
             if (c.flags.size() == 7) {
                 QCOMPARE(pages.text(QStringLiteral("MSendika")), kWorkplaceUnion);
                 QCOMPARE(pages.text(QStringLiteral("MHizmet")), QStringLiteral("10"));
                 QCOMPARE(pages.text(QStringLiteral("MHizmet2")), QStringLiteral("10"));
-                QCOMPARE(pages.text(QStringLiteral("MKurum")), QStringLiteral("MİLLİ EĞİTİM MÜDÜRLÜĞÜ"));
+                QCOMPARE(pages.text(QStringLiteral("MKurum")),
+                         QStringLiteral("MİLLİ EĞİTİM MÜDÜRLÜĞÜ"));
                 QCOMPARE(pages.text(QStringLiteral("MIlKod")), QStringLiteral("06"));
             }
         }
@@ -336,7 +355,8 @@ private Q_SLOTS:
         auto boxesAt = [&](float y, float fromX) {
             int n = 0;
             for (const PlacedItem &item : pages.page(0).items)
-                n += item.kind == ObjectKind::Rectangle && item.y == y && item.width == 5.f && item.x >= fromX;
+                n += item.kind == ObjectKind::Rectangle && item.y == y && item.width == 5.f &&
+                     item.x >= fromX;
             return n;
         };
         QCOMPARE(boxesAt(58, 55), 23);
@@ -368,8 +388,10 @@ private Q_SLOTS:
         showMembers();
         // The filled membership form is for a member of no union, the resignation form for a
         // union member.
-        const QList<QPair<const char *, QString>> commands = {
-            {"BitBtn3", QString()}, {"BitBtn10", QString()}, {"BitBtn12", "ALİ"}, {"BitBtn13", "AYŞE"}};
+        const QList<QPair<const char *, QString>> commands = {{"BitBtn3", QString()},
+                                                              {"BitBtn10", QString()},
+                                                              {"BitBtn12", "ALİ"},
+                                                              {"BitBtn13", "AYŞE"}};
         for (int form = 1; form <= 4; ++form) {
             const auto &[button, member] = commands[form - 1];
             if (!member.isEmpty())
@@ -380,7 +402,8 @@ private Q_SLOTS:
             QCOMPARE(pages.countNamed(QStringLiteral("Picture2")), expected ? 1 : 0);
             if (expected) {
                 // Printed on paper on the blank membership form only; the preview shows it on all.
-                const bool previewOnly = pages.report->styleOf(*pages.named(QStringLiteral("Picture1"))).previewOnly;
+                const bool previewOnly =
+                    pages.report->styleOf(*pages.named(QStringLiteral("Picture1"))).previewOnly;
                 QCOMPARE(previewOnly, form != 1);
             }
         }
@@ -406,7 +429,8 @@ private Q_SLOTS:
                 (m_driver->*command)();
                 const Pages &pages = m_runs.last();
                 QStringList ticks;
-                for (const QString &box : {"MErkek", "MKadin", "MIlkogretim", "MLise", "MYuksekOkul"})
+                for (const QString &box :
+                     {"MErkek", "MKadin", "MIlkogretim", "MLise", "MYuksekOkul"})
                     if (pages.text(box) == QStringLiteral("X"))
                         ticks << box;
                 QCOMPARE(ticks, ticked);
@@ -421,7 +445,8 @@ private Q_SLOTS:
         selectMember(QStringLiteral("ALİ"));
         Pages pages = run("BitBtn12");
         QCOMPARE(pages.count(), 2);
-        // The workplace's union and institution from sabit, whatever its flags; the member's own data.
+        // The workplace's union and institution from sabit, whatever its flags; the member's own
+        // data.
         QCOMPARE(pages.text(QStringLiteral("MSendika")), kWorkplaceUnion);
         QCOMPARE(pages.text(QStringLiteral("MKurum")), QStringLiteral("MİLLİ EĞİTİM MÜDÜRLÜĞÜ"));
         QCOMPARE(pages.text(QStringLiteral("MKurumKod")), QStringLiteral("05"));
@@ -429,7 +454,8 @@ private Q_SLOTS:
         QCOMPARE(pages.text(QStringLiteral("MSoyad")), QStringLiteral("ŞEN"));
         // No union registration date: the "TARİH : " line stays without a date.
         QCOMPARE(pages.text(QStringLiteral("MTarih")), QString());
-        QVERIFY(pages.withText(QStringLiteral("EK 1 - KAMU GÖREVLİLERİ SENDİKALARINA\nÜYELİK FORMU")));
+        QVERIFY(
+            pages.withText(QStringLiteral("EK 1 - KAMU GÖREVLİLERİ SENDİKALARINA\nÜYELİK FORMU")));
         QVERIFY(pages.withText(QStringLiteral("EK - 1 \n\nAÇIKLAMALAR\n\nDOLDURMA ŞEKLİ :"), 1));
 
         // A member of a union gets the form through the driver all the same.
@@ -470,7 +496,8 @@ private Q_SLOTS:
         m_runs.clear();
         selectMember(QStringLiteral("ALİ"));
         m_driver->BitBtn13Click();
-        QCOMPARE(m_runs.last().text(QStringLiteral("MSendika")), QStringLiteral("<<< KAYITSIZ >>>"));
+        QCOMPARE(m_runs.last().text(QStringLiteral("MSendika")),
+                 QStringLiteral("<<< KAYITSIZ >>>"));
     }
 
     // In the PDF each character of a box field stands in its own 5 mm box, and a value longer
@@ -487,18 +514,21 @@ private Q_SLOTS:
         // The union address row: y 41 to 49 below the 25 mm margin, boxes from x 30.
         QString row;
         for (const PdfWord &word : words) {
-            if (word.page != 0 || word.mm.center().y() < 66 || word.mm.center().y() > 74 || word.mm.left() < 54)
+            if (word.page != 0 || word.mm.center().y() < 66 || word.mm.center().y() > 74 ||
+                word.mm.left() < 54)
                 continue;
             const int box = int((word.mm.left() - 55) / 5);
             QVERIFY2(word.text.size() == 1, qPrintable(word.text));
             QVERIFY2(word.mm.left() >= 55 + 5 * box && word.mm.right() <= 55 + 5 * box + 5,
                      qPrintable(QStringLiteral("%1 in box %2").arg(word.text).arg(box)));
-            QVERIFY2(word.mm.right() <= 25 + 145, qPrintable(word.text)); // never into the file-number boxes
+            QVERIFY2(word.mm.right() <= 25 + 145,
+                     qPrintable(word.text)); // never into the file-number boxes
             row += word.text;
         }
         QCOMPARE(row, QString(kLongAddress.left(23)).remove(QLatin1Char(' ')));
         const QStringList fonts = pdfFonts(path);
-        for (const QString &font : {"LiberationSans yes", "LiberationSans-Bold yes", "LiberationMono-Bold yes"})
+        for (const QString &font :
+             {"LiberationSans yes", "LiberationSans-Bold yes", "LiberationMono-Bold yes"})
             QVERIFY2(fonts.contains(font), qPrintable(fonts.join(", ")));
         QCOMPARE(pdfPageCount(path), 2);
     }
@@ -509,7 +539,8 @@ private Q_SLOTS:
     {
         QStringList units;
         for (int i = 1; i <= 67; ++i)
-            units << QStringLiteral("INSERT INTO okul (okul_adi) VALUES ('OKUL %1')").arg(i, 2, 10, QLatin1Char('0'));
+            units << QStringLiteral("INSERT INTO okul (okul_adi) VALUES ('OKUL %1')")
+                         .arg(i, 2, 10, QLatin1Char('0'));
         m_main->dir().exec(units);
         start();
         showUnits();
@@ -524,9 +555,9 @@ private Q_SLOTS:
         QVERIFY(pages.withText(QStringLiteral("Kurum Sayısı: 70"), 1));
         QVERIFY(pages.withText(QStringLiteral("Sayfa: 2 / 2"), 1));
         QCOMPARE(pages.texts(0).mid(0, 9),
-                 QStringList({QLocale().toString(QDate::currentDate(), QLocale::ShortFormat), "BİRİMLER LİSTESİ",
-                              "BİRİM ADI", "BİRİM MÜDÜRÜ", "TELEFONU", "1", "ATATÜRK İLKOKULU", "MEHMET ÖZ",
-                              "0312 555 11 22"}));
+                 QStringList({QLocale().toString(QDate::currentDate(), QLocale::ShortFormat),
+                              "BİRİMLER LİSTESİ", "BİRİM ADI", "BİRİM MÜDÜRÜ", "TELEFONU", "1",
+                              "ATATÜRK İLKOKULU", "MEHMET ÖZ", "0312 555 11 22"}));
         // The unit browser stands on its last unit afterwards.
         QCOMPARE(data()->QueryOkul->recNo(), 70);
 
@@ -545,8 +576,8 @@ private Q_SLOTS:
         const Pages pages = m_runs.last();
         QCOMPARE(pages.count(), 1);
         QCOMPARE(pages.texts(0).mid(1),
-                 QStringList({"BİRİMLER LİSTESİ", "BİRİM ADI", "BİRİM MÜDÜRÜ", "TELEFONU", "Kurum Sayısı: 0",
-                              "Sayfa: 1 / 1"}));
+                 QStringList({"BİRİMLER LİSTESİ", "BİRİM ADI", "BİRİM MÜDÜRÜ", "TELEFONU",
+                              "Kurum Sayısı: 0", "Sayfa: 1 / 1"}));
     }
 
     void unitWithItsStaff()
@@ -559,12 +590,14 @@ private Q_SLOTS:
         QVERIFY(pages.withText(QStringLiteral("ATATÜRK İLKOKULU")));
         QVERIFY(pages.withText(QStringLiteral("MEHMET ÖZ")));
         const QStringList texts = pages.texts(0);
-        QVERIFY(texts.indexOf(QStringLiteral("ALİ ŞEN")) < texts.indexOf(QStringLiteral("AYŞE KAYA")));
+        QVERIFY(texts.indexOf(QStringLiteral("ALİ ŞEN")) <
+                texts.indexOf(QStringLiteral("AYŞE KAYA")));
         QVERIFY(pages.withText(QStringLiteral("<<< KAYITSIZ >>>")));
         QVERIFY(pages.withText(QStringLiteral("Personel Sayısı: 2")));
         // The staff list on its last member, the unit still selected.
         QCOMPARE(data()->Query_Uye->recNo(), 2);
-        QCOMPARE(data()->QueryOkul->fieldText(QStringLiteral("okul_adi")), QStringLiteral("ATATÜRK İLKOKULU"));
+        QCOMPARE(data()->QueryOkul->fieldText(QStringLiteral("okul_adi")),
+                 QStringLiteral("ATATÜRK İLKOKULU"));
 
         selectUnit(QStringLiteral("BOŞ"));
         pages = run("BitBtn9");
@@ -588,7 +621,8 @@ private Q_SLOTS:
         QCOMPARE(printed, names);
         QVERIFY(pages.withText(QStringLiteral("Sayfa: 1 / 1")));
         for (const QString &text : pages.texts(0))
-            QVERIFY2(!text.contains(QStringLiteral("Sayısı")), qPrintable(text)); // no count on this list
+            QVERIFY2(!text.contains(QStringLiteral("Sayısı")),
+                     qPrintable(text)); // no count on this list
         QCOMPARE(data()->QueryPersonel->recNo(), 4);
 
         // After the union filter only that union's members.
@@ -649,8 +683,10 @@ private Q_SLOTS:
         QCOMPARE(notes->rect(), QRectF(25 + 4, 25 + 23 + 123, 153, 28));
         const QStringList lines = pages.page(0).textOf(*notes).toString().split(QLatin1Char('\n'));
         QVERIFY(lines.size() >= 6 && lines.size() <= 7);
-        QVERIFY(lines.join(QLatin1Char(' ')).size() < QStringLiteral("Notlar satırı. ").repeated(150).size() / 2);
-        QCOMPARE(data()->QueryPersonel->fieldText(QStringLiteral("adi")), QStringLiteral("AYŞE")); // nothing moved
+        QVERIFY(lines.join(QLatin1Char(' ')).size() <
+                QStringLiteral("Notlar satırı. ").repeated(150).size() / 2);
+        QCOMPARE(data()->QueryPersonel->fieldText(QStringLiteral("adi")),
+                 QStringLiteral("AYŞE")); // nothing moved
 
         // From the unit's staff list: the same card, "Çalıştığı Birim" in the first box.
         showUnits();
@@ -682,11 +718,14 @@ private Q_SLOTS:
         QVERIFY(pages.withText(QStringLiteral("TC Kimlik No")));
         QVERIFY(pages.withText(QStringLiteral("Hakkında Notlar")));
         for (const QString &text : pages.texts(0))
-            QVERIFY2(!text.contains(QStringLiteral("AYŞE")) && !text.contains(QStringLiteral("ALİ")), qPrintable(text));
+            QVERIFY2(!text.contains(QStringLiteral("AYŞE")) &&
+                         !text.contains(QStringLiteral("ALİ")),
+                     qPrintable(text));
         // The filled forms likewise print their labels and empty boxes.
         m_driver->BitBtn12Click();
-        QCOMPARE(m_runs.last().filledBoxes(), QStringList({"MSendika", "MHizmet", "MSendikaAdres", "MKurum", "MIl",
-                                                           "MIlKod", "MHizmet2", "MKurumKod"}));
+        QCOMPARE(m_runs.last().filledBoxes(),
+                 QStringList({"MSendika", "MHizmet", "MSendikaAdres", "MKurum", "MIl", "MIlKod",
+                              "MHizmet2", "MKurumKod"}));
     }
 
     // ---------------------------------------------------------------- preview and printer
@@ -734,7 +773,8 @@ private Q_SLOTS:
     {
         QStringList staff;
         for (int i = 1; i <= 120; ++i)
-            staff << QStringLiteral("INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (3, 'ÜYE%1', 'X', 'ÜYE%1 X')")
+            staff << QStringLiteral("INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES "
+                                    "(3, 'ÜYE%1', 'X', 'ÜYE%1 X')")
                          .arg(i, 3, 10, QLatin1Char('0'));
         m_main->dir().exec(staff);
         start();
@@ -742,16 +782,25 @@ private Q_SLOTS:
         showMembers();
         ReportPreview *preview = m_driver->preview();
         const QString path = m_out.filePath(QStringLiteral("liste.pdf"));
-        auto tool = [preview](const char *name) { return child<QToolButton>(preview, QLatin1String(name)); };
-        auto pageBox = [preview] { return child<QLineEdit>(preview, QStringLiteral("EditSayfa"))->text(); };
+        auto tool = [preview](const char *name) {
+            return child<QToolButton>(preview, QLatin1String(name));
+        };
+        auto pageBox = [preview] {
+            return child<QLineEdit>(preview, QStringLiteral("EditSayfa"))->text();
+        };
         whileOpen(
-            preview, [&] { QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn6")), Qt::LeftButton); },
+            preview,
+            [&] {
+                QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn6")),
+                                  Qt::LeftButton);
+            },
             [&] {
                 // The first page is painted at once, the others only as they come into view.
                 QTRY_VERIFY(preview->pages()->paintedPages() > 0);
                 QVERIFY(preview->pages()->paintedPages() <= 2);
                 QCOMPARE(preview->windowTitle(), QStringLiteral("Baskı Önizleme - ÖZEL LİSTE"));
-                QCOMPARE(child<QLabel>(preview, QStringLiteral("LabelSayfaSayisi"))->text(), QStringLiteral("/ 5"));
+                QCOMPARE(child<QLabel>(preview, QStringLiteral("LabelSayfaSayisi"))->text(),
+                         QStringLiteral("/ 5"));
                 QCOMPARE(pageBox(), QStringLiteral("1"));
                 QVERIFY(!tool("ToolOnceki")->isEnabled());
                 QTest::mouseClick(tool("ToolSonraki"), Qt::LeftButton);
@@ -782,7 +831,8 @@ private Q_SLOTS:
                 // "PDF olarak kaydet": the file dialog offers the title as the name.
                 FileDialogAnswer answer(path);
                 QTest::mouseClick(tool("ToolPdf"), Qt::LeftButton);
-                QCOMPARE(QFileInfo(answer.offeredName).fileName(), QStringLiteral("ÖZEL LİSTE.pdf"));
+                QCOMPARE(QFileInfo(answer.offeredName).fileName(),
+                         QStringLiteral("ÖZEL LİSTE.pdf"));
                 QTest::keyClick(preview, Qt::Key_Escape);
                 QVERIFY(!preview->isVisible());
             });
@@ -803,7 +853,11 @@ private Q_SLOTS:
         ReportPreview *preview = m_driver->preview();
         const QString path = m_out.filePath(QStringLiteral("uyelik.pdf"));
         whileOpen(
-            preview, [&] { QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn12")), Qt::LeftButton); },
+            preview,
+            [&] {
+                QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn12")),
+                                  Qt::LeftButton);
+            },
             [&] {
                 const QImage shown = preview->pages()->viewport()->grab().toImage();
                 int red = 0;
@@ -812,7 +866,8 @@ private Q_SLOTS:
                         red += shown.pixelColor(x, y) == QColor(Qt::red);
                 QVERIFY2(red > 10, "the logo is not in the preview");
                 FileDialogAnswer answer(path);
-                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")), Qt::LeftButton);
+                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")),
+                                  Qt::LeftButton);
             });
         QCOMPARE(pdfPageCount(path), 2);
         QCOMPARE(pdfImageCount(path), 0);
@@ -824,14 +879,20 @@ private Q_SLOTS:
         m_driver->setOutput(nullptr);
         ReportPreview *preview = m_driver->preview();
         whileOpen(
-            preview, [&] { QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")), Qt::LeftButton); },
+            preview,
+            [&] {
+                QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
+                                  Qt::LeftButton);
+            },
             [&] {
                 FileDialogAnswer answer(QStringLiteral("/proc/meltora-deneme.pdf"));
                 Answers box({QStringLiteral("TAMAM")});
-                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")), Qt::LeftButton);
+                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")),
+                                  Qt::LeftButton);
                 QCOMPARE(box.count(), 1);
                 QCOMPARE(box.title(), QStringLiteral("Hata"));
-                QVERIFY2(box.text().startsWith(QStringLiteral("'/proc/meltora-deneme.pdf' dosyası yazılamadı")),
+                QVERIFY2(box.text().startsWith(
+                             QStringLiteral("'/proc/meltora-deneme.pdf' dosyası yazılamadı")),
                          qPrintable(box.text()));
             });
         QVERIFY(!QFile::exists(QStringLiteral("/proc/meltora-deneme.pdf")));
@@ -848,14 +909,16 @@ private Q_SLOTS:
         const QString cancelled = m_out.filePath(QStringLiteral("iptal.pdf"));
         {
             PrinterDialogAnswer answer{QString()};
-            QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
+                              Qt::LeftButton);
             QVERIFY(answer.seen());
         }
         QVERIFY(!QFile::exists(cancelled));
         const QString blank = m_out.filePath(QStringLiteral("bos.pdf"));
         {
             PrinterDialogAnswer answer(blank);
-            QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
+                              Qt::LeftButton);
             QVERIFY(answer.seen());
         }
         QCOMPARE(pdfPageCount(blank), 2);
@@ -867,7 +930,8 @@ private Q_SLOTS:
         const QString filled = m_out.filePath(QStringLiteral("dolu.pdf"));
         {
             PrinterDialogAnswer answer(filled);
-            QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn12")), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn12")),
+                              Qt::LeftButton);
             QVERIFY(answer.seen());
         }
         QCOMPARE(pdfPageCount(filled), 2);

@@ -26,7 +26,8 @@ void createWindows(TForm1 *form)
     personelKayit->setTitleCodeList(frmUnvan);
 
     // The print commands.
-    auto *driver = new PrintDriver(form->data(), form->settings(), [form] { return form->logoPicture(); }, form);
+    auto *driver = new PrintDriver(
+        form->data(), form->settings(), [form] { return form->logoPicture(); }, form);
     form->setCommand(Command::BlankMembershipForm, [driver] { driver->BitBtn3Click(); });
     form->setCommand(Command::BlankResignationForm, [driver] { driver->BitBtn10Click(); });
     form->setCommand(Command::StaffList, [driver] { driver->BitBtn6Click(); });

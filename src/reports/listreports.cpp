@@ -2,11 +2,13 @@
 
 #include "templatebuilder.h"
 
-namespace templates {
+namespace templates
+{
 
 using namespace report;
 
-namespace {
+namespace
+{
 
 ReportPage page(QPageSize::PageSizeId paper, QPageLayout::Orientation orientation, double left,
                 double top, double right, double bottom)
@@ -26,7 +28,9 @@ Text date(double x0, double x1, double h = 4)
 
 Text pageNumber(double x0, double x1, double y)
 {
-    return Text(x0, x1, y, 4, QStringLiteral("Sayfa: [PAGE#] / [TOTALPAGES#]")).font(arial(8)).right();
+    return Text(x0, x1, y, 4, QStringLiteral("Sayfa: [PAGE#] / [TOTALPAGES#]"))
+        .font(arial(8))
+        .right();
 }
 
 Text title(double width, double y, const QString &text, double size = 11)
@@ -62,7 +66,8 @@ ReportTemplate unitList()
              {cell(0, 10, row, QStringLiteral("[LINE#]"), 8).centred(),
               cell(10, 91, row, field(kKurumlar, QStringLiteral("okul_adi"))),
               cell(94, 134, row, field(kKurumlar, QStringLiteral("okul_muduru"))),
-              cell(136, 160, row, field(kKurumlar, QStringLiteral("telefonu"))), line(1, 160, row, true)},
+              cell(136, 160, row, field(kKurumlar, QStringLiteral("telefonu"))),
+              line(1, 160, row, true)},
              kKurumlar),
         band(BandKind::PageFooter, 7,
              {line(0, 160, 0),
@@ -75,7 +80,8 @@ ReportTemplate unitList()
 
 ReportTemplate unitStaffList()
 {
-    ReportTemplate report(QStringLiteral("RKurumPersonel"), QStringLiteral("BİRİM / PERSONEL LİSTESİ"));
+    ReportTemplate report(QStringLiteral("RKurumPersonel"),
+                          QStringLiteral("BİRİM / PERSONEL LİSTESİ"));
     ReportPage p = page(QPageSize::A4, QPageLayout::Portrait, 20, 20, 20, 20);
     const double row = 5.5;
     // The unit box: label, " : " and the value of the selected unit, one line each.
@@ -86,14 +92,17 @@ ReportTemplate unitStaffList()
             Text(31, 169, y, 5, field(kKurumlar, column)).font(arial(10, true))};
     };
     Band top = band(BandKind::ReportTitle, 50,
-                      {date(144, 169), title(170, 4, QStringLiteral("BİRİM / PERSONEL LİSTESİ")),
-                       rectangle(0, 170, 16, 19)});
-    for (const auto &line : {unitLine(17, QStringLiteral("Birim Adı"), QStringLiteral("okul_adi")),
-                             unitLine(23, QStringLiteral("Birim Müdürü"), QStringLiteral("okul_muduru")),
-                             unitLine(29, QStringLiteral("Telefonu"), QStringLiteral("telefonu"))})
+                    {date(144, 169), title(170, 4, QStringLiteral("BİRİM / PERSONEL LİSTESİ")),
+                     rectangle(0, 170, 16, 19)});
+    for (const auto &line :
+         {unitLine(17, QStringLiteral("Birim Adı"), QStringLiteral("okul_adi")),
+          unitLine(23, QStringLiteral("Birim Müdürü"), QStringLiteral("okul_muduru")),
+          unitLine(29, QStringLiteral("Telefonu"), QStringLiteral("telefonu"))})
         top.objects.insert(top.objects.end(), line.begin(), line.end());
     const std::vector<ReportObject> headings = {
-        Text(0, 170, 39, 5, QStringLiteral("BİRİM PERSONEL LİSTESİ")).font(arial(10, true)).centred(),
+        Text(0, 170, 39, 5, QStringLiteral("BİRİM PERSONEL LİSTESİ"))
+            .font(arial(10, true))
+            .centred(),
         rectangle(0, 170, 44, 5),
         heading(13, 51, 44, QStringLiteral("Adı Soyadı")),
         heading(51, 80, 44, QStringLiteral("Sendikası")),
@@ -109,7 +118,8 @@ ReportTemplate unitStaffList()
               cell(51, 78, row, field(kUyeler, QStringLiteral("sendikasi"))),
               cell(80, 111, row, field(kUyeler, QStringLiteral("bransi"))),
               cell(113, 139, row, field(kUyeler, QStringLiteral("cep_tel"))),
-              cell(141, 167, row, field(kUyeler, QStringLiteral("ev_tel"))), line(1, 170, row, true)},
+              cell(141, 167, row, field(kUyeler, QStringLiteral("ev_tel"))),
+              line(1, 170, row, true)},
              kUyeler),
         band(BandKind::PageFooter, 7,
              {line(0, 170, 0),
@@ -158,19 +168,19 @@ ReportTemplate bloodGroupList()
     auto heading = [](double x0, double x1, const QString &text) {
         return Text(x0, x1, 3, 4, text).font(arial(9, true)).framed(BottomSide).bottom();
     };
-    Band title = band(
-        BandKind::ReportTitle, 8,
-        {Text(0, 175.9, 0, 5.3, QStringLiteral("KAN GRUBU LİSTESİ"))
-             .font(arial(12, true))
-             .centred()
-             .bottom()
-             .fill(QColor(192, 192, 192)),
-         date(150, 175, 5.3)});
+    Band title = band(BandKind::ReportTitle, 8,
+                      {Text(0, 175.9, 0, 5.3, QStringLiteral("KAN GRUBU LİSTESİ"))
+                           .font(arial(12, true))
+                           .centred()
+                           .bottom()
+                           .fill(QColor(192, 192, 192)),
+                       date(150, 175, 5.3)});
     title.child = 1;
     p.bands = {
         std::move(title),
         band(BandKind::Child, 8,
-             {heading(0, 34, QStringLiteral("Adı Soyadı ")), heading(36, 54, QStringLiteral("Kan Grubu")),
+             {heading(0, 34, QStringLiteral("Adı Soyadı ")),
+              heading(36, 54, QStringLiteral("Kan Grubu")),
               heading(56, 78, QStringLiteral("Cep Telefonu")),
               heading(80, 102, QStringLiteral("Ev Telefonu")),
               heading(104, 126, QStringLiteral("İş Telefonu")),
@@ -186,8 +196,9 @@ ReportTemplate bloodGroupList()
               cell(128, 176, row, field(kPersonel, QStringLiteral("calistigi_kurum")), 8)},
              kPersonel),
         band(BandKind::Footer, 6,
-             {line(0, 175.9, 2),
-              Text(131, 176, 2, 4, QStringLiteral("Toplam: [LINE#] kayıt.")).font(arial(8)).right()}),
+             {line(0, 175.9, 2), Text(131, 176, 2, 4, QStringLiteral("Toplam: [LINE#] kayıt."))
+                                     .font(arial(8))
+                                     .right()}),
     };
     report.pages.push_back(std::move(p));
     return report;
@@ -230,7 +241,8 @@ ReportTemplate recordCard(bool ofUnitStaff)
             y += 5;
         }
     };
-    const QString workplace = ofUnitStaff ? QStringLiteral("Çalıştığı Birim") : QStringLiteral("Çalıştığı Kurum");
+    const QString workplace =
+        ofUnitStaff ? QStringLiteral("Çalıştığı Birim") : QStringLiteral("Çalıştığı Kurum");
 
     box(0, 79, 8, 28, QStringLiteral("Meslek Bilgileri"));
     entries(8, 4, 27, 30, 40,
@@ -272,7 +284,9 @@ ReportTemplate recordCard(bool ofUnitStaff)
              {date(134, 159), title(160, 5, QStringLiteral("KİŞİSEL BİLGİ FORUMU"), 12),
               rectangle(0, 160, 16, 6),
               Text(5, 27, 16, 6, QStringLiteral("Adı Soyadı :")).font(arial(10, true)).middle(),
-              Text(27, 70, 16, 6, field(source, QStringLiteral("Birlestir"))).font(arial(10, true)).middle()}),
+              Text(27, 70, 16, 6, field(source, QStringLiteral("Birlestir")))
+                  .font(arial(10, true))
+                  .middle()}),
         band(BandKind::Summary, 158, std::move(summary)),
     };
     report.pages.push_back(std::move(p));

@@ -3,7 +3,8 @@
 #include "reports/engine/reporttemplate.h"
 
 // The lists and record cards: what the browsers show, as they show it.
-namespace templates {
+namespace templates
+{
 
 report::ReportTemplate unitList();       // RKurum
 report::ReportTemplate unitStaffList();  // RKurumPersonel

@@ -11,12 +11,13 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
-constexpr double kGap = 12;          // pixels around and between the pages
+constexpr double kGap = 12; // pixels around and between the pages
 constexpr double kMinPercent = 10;
 constexpr double kMaxPercent = 800;
-constexpr double kZoomStep = 1.15;   // one notch of Ctrl+wheel
+constexpr double kZoomStep = 1.15; // one notch of Ctrl+wheel
 constexpr int kScrollStep = 48;
 constexpr int kRowsPerSlice = 1000; // laid out in the background between two events
 
@@ -259,7 +260,8 @@ void PreviewPages::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Down:
         // Ctrl with the wheel (which the program turns into arrow keys) zooms.
         if (control) {
-            setZoom(Zoom::Percent, percent() * (event->key() == Qt::Key_Up ? kZoomStep : 1 / kZoomStep));
+            setZoom(Zoom::Percent,
+                    percent() * (event->key() == Qt::Key_Up ? kZoomStep : 1 / kZoomStep));
             return;
         }
         break;

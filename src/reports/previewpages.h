@@ -8,7 +8,8 @@
 #include <memory>
 #include <vector>
 
-namespace report {
+namespace report
+{
 class Preparation;
 }
 
@@ -73,7 +74,7 @@ private:
     double m_contentHeight = 0;
     double m_contentWidth = 0;
     int m_current = 0;
-    bool m_navigating = false; // a scroll made by showPage keeps the page it went to
+    bool m_navigating = false;   // a scroll made by showPage keeps the page it went to
     std::vector<bool> m_painted; // per page
     int m_paintedPages = 0;
 };

@@ -15,7 +15,8 @@
 
 using namespace report;
 
-namespace {
+namespace
+{
 
 // Lists longer than this prepare behind a progress window that can cancel them.
 constexpr int kRowsWorthProgress = 2000;
@@ -43,10 +44,14 @@ const QList<FixedValue> &fixedValues()
     static const QList<FixedValue> values = {
         {QStringLiteral("MKurum"), QStringLiteral("Kurum_Adi"), QStringLiteral("kurum_sec")},
         {QStringLiteral("MSendika"), QStringLiteral("sendikasi"), QStringLiteral("sendika_sec")},
-        {QStringLiteral("MSendikaAdres"), QStringLiteral("sendika_adresi"), QStringLiteral("sendika_adres_sec")},
-        {QStringLiteral("MHizmet"), QStringLiteral("hizmet_kolu"), QStringLiteral("hizmet_kolu_sec")},
-        {QStringLiteral("MHizmet2"), QStringLiteral("hizmet_kolu"), QStringLiteral("hizmet_kolu_sec")},
-        {QStringLiteral("MKurumKod"), QStringLiteral("kurum_kodu"), QStringLiteral("kurum_kod_sec")},
+        {QStringLiteral("MSendikaAdres"), QStringLiteral("sendika_adresi"),
+         QStringLiteral("sendika_adres_sec")},
+        {QStringLiteral("MHizmet"), QStringLiteral("hizmet_kolu"),
+         QStringLiteral("hizmet_kolu_sec")},
+        {QStringLiteral("MHizmet2"), QStringLiteral("hizmet_kolu"),
+         QStringLiteral("hizmet_kolu_sec")},
+        {QStringLiteral("MKurumKod"), QStringLiteral("kurum_kodu"),
+         QStringLiteral("kurum_kod_sec")},
         {QStringLiteral("MIl"), QStringLiteral("ili"), QStringLiteral("il_sec")},
         {QStringLiteral("MIlKod"), QStringLiteral("il_kodu"), QStringLiteral("il_kod_sec")},
     };

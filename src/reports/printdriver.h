@@ -24,7 +24,8 @@ class PrintDriver : public QObject
     Q_OBJECT
 public:
     // `logo` gives the logo picture as the main window holds it (null when there is none).
-    PrintDriver(SharedQueries *data, Settings &settings, std::function<QImage()> logo, QWidget *window);
+    PrintDriver(SharedQueries *data, Settings &settings, std::function<QImage()> logo,
+                QWidget *window);
     ~PrintDriver() override;
 
     // Blank forms, from the left command panel.

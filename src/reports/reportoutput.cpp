@@ -9,7 +9,8 @@
 #include <QPrinter>
 #include <QProgressDialog>
 
-namespace reportoutput {
+namespace reportoutput
+{
 
 using namespace report;
 
@@ -46,7 +47,8 @@ std::function<bool(int done, int total)> Progress::callback()
     };
 }
 
-namespace {
+namespace
+{
 
 // Prints the pages the printer's settings ask for; false after a message when it failed.
 bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
@@ -62,13 +64,15 @@ bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
     printer.setPageLayout(pageLayoutOf(report.pages[size_t(first - 1)]));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        messages::error(parent, QStringLiteral("Yazıcı kullanılamıyor: '%1'. Yazıcının açık ve bağlı "
-                                               "olduğunu denetleyip yeniden deneyin.")
-                                    .arg(printer.printerName().isEmpty() ? printer.outputFileName()
-                                                                         : printer.printerName()));
+        messages::error(parent,
+                        QStringLiteral("Yazıcı kullanılamıyor: '%1'. Yazıcının açık ve bağlı "
+                                       "olduğunu denetleyip yeniden deneyin.")
+                            .arg(printer.printerName().isEmpty() ? printer.outputFileName()
+                                                                 : printer.printerName()));
         return false;
     }
-    Progress progress(parent, QStringLiteral("Yazdırılıyor..."), last - first + 1 >= kPagesWorthProgress);
+    Progress progress(parent, QStringLiteral("Yazdırılıyor..."),
+                      last - first + 1 >= kPagesWorthProgress);
     const auto step = progress.callback();
     PagePainter pages(&painter, PaintTarget::Paper);
     for (int number = first; number <= last; ++number) {
@@ -83,11 +87,13 @@ bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
             if (!printer.newPage())
                 break;
         }
-        pages.paint(report, number - 1, QRectF(printer.pageLayout().fullRectPixels(printer.resolution())));
+        pages.paint(report, number - 1,
+                    QRectF(printer.pageLayout().fullRectPixels(printer.resolution())));
     }
     painter.end();
     if (printer.printerState() == QPrinter::Error) {
-        messages::error(parent, QStringLiteral("Yazdırma tamamlanamadı: yazıcı bir hata bildirdi."));
+        messages::error(parent,
+                        QStringLiteral("Yazdırma tamamlanamadı: yazıcı bir hata bildirdi."));
         return false;
     }
     return true;
@@ -109,7 +115,8 @@ bool print(const PreparedReport &report, QWidget *parent)
     dialog.setWindowTitle(QStringLiteral("Yazdır"));
     dialog.setMinMax(1, report.pageCount());
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
-                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
+                      QAbstractPrintDialog::PrintCollateCopies |
+                      QAbstractPrintDialog::PrintShowPageSize);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     return printOn(report, printer, parent);

@@ -11,7 +11,8 @@ class QWidget;
 
 // Printing and saving prepared reports the user's way: the printer dialog, a progress window
 // with a cancel button for long work, and the program's messages when something fails.
-namespace reportoutput {
+namespace reportoutput
+{
 
 // The printer dialog with the default printer selected, then the chosen pages. False when the
 // dialog was cancelled or printing failed (the user has then been told why).

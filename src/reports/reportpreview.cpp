@@ -1,8 +1,8 @@
 #include "reportpreview.h"
 
 #include "previewpages.h"
-#include "reports/engine/layout.h"
 #include "reportoutput.h"
+#include "reports/engine/layout.h"
 #include "toolkit/controls.h"
 #include "toolkit/guard.h"
 #include "toolkit/hints.h"
@@ -22,7 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 const QString kWholePage = QStringLiteral("Tüm Sayfa");
 const QString kPageWidth = QStringLiteral("Sayfa Genişliği");
@@ -69,18 +70,23 @@ QToolButton *ReportPreview::toolButton(const QString &name, const QString &capti
 void ReportPreview::buildToolBar(QWidget *bar)
 {
     QStyle *s = style();
-    m_first = toolButton(QStringLiteral("ToolIlk"), QStringLiteral("İlk"), QStringLiteral("İlk sayfa (Home)"),
+    m_first = toolButton(QStringLiteral("ToolIlk"), QStringLiteral("İlk"),
+                         QStringLiteral("İlk sayfa (Home)"),
                          s->standardIcon(QStyle::SP_MediaSkipBackward));
     m_previous = toolButton(QStringLiteral("ToolOnceki"), QStringLiteral("Önceki"),
-                            QStringLiteral("Önceki sayfa (Page Up)"), s->standardIcon(QStyle::SP_MediaSeekBackward));
+                            QStringLiteral("Önceki sayfa (Page Up)"),
+                            s->standardIcon(QStyle::SP_MediaSeekBackward));
     m_next = toolButton(QStringLiteral("ToolSonraki"), QStringLiteral("Sonraki"),
-                        QStringLiteral("Sonraki sayfa (Page Down)"), s->standardIcon(QStyle::SP_MediaSeekForward));
-    m_last = toolButton(QStringLiteral("ToolSon"), QStringLiteral("Son"), QStringLiteral("Son sayfa (End)"),
-                        s->standardIcon(QStyle::SP_MediaSkipForward));
+                        QStringLiteral("Sonraki sayfa (Page Down)"),
+                        s->standardIcon(QStyle::SP_MediaSeekForward));
+    m_last =
+        toolButton(QStringLiteral("ToolSon"), QStringLiteral("Son"),
+                   QStringLiteral("Son sayfa (End)"), s->standardIcon(QStyle::SP_MediaSkipForward));
     m_pageBox = new QLineEdit(bar);
     controls::name(m_pageBox, QStringLiteral("EditSayfa"), QStringLiteral("Sayfa"));
     hints::set(m_pageBox, QStringLiteral("Gidilecek sayfa numarası"));
-    m_pageBox->setFixedWidth(m_pageBox->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
+    m_pageBox->setFixedWidth(m_pageBox->fontMetrics().horizontalAdvance(QStringLiteral("000000")) +
+                             12);
     m_pageBox->setAlignment(Qt::AlignRight);
     m_pageRange = new QIntValidator(1, 1, m_pageBox);
     m_pageBox->setValidator(m_pageRange);
@@ -91,15 +97,17 @@ void ReportPreview::buildToolBar(QWidget *bar)
     hints::set(m_zoom, QStringLiteral("Yakınlaştırma (Ctrl + tekerlek)"));
     m_zoom->setEditable(true);
     m_zoom->setInsertPolicy(QComboBox::NoInsert);
-    m_zoom->addItems({kWholePage, kPageWidth, QStringLiteral("%50"), QStringLiteral("%75"), QStringLiteral("%100"),
-                      QStringLiteral("%150"), QStringLiteral("%200")});
+    m_zoom->addItems({kWholePage, kPageWidth, QStringLiteral("%50"), QStringLiteral("%75"),
+                      QStringLiteral("%100"), QStringLiteral("%150"), QStringLiteral("%200")});
     m_zoom->setMinimumContentsLength(14);
-    m_print = toolButton(QStringLiteral("ToolYazdir"), QStringLiteral("Yazdır"), QStringLiteral("Yazdır (Ctrl+P)"),
-                         QIcon::fromTheme(QStringLiteral("document-print"), s->standardIcon(QStyle::SP_FileIcon)));
+    m_print = toolButton(
+        QStringLiteral("ToolYazdir"), QStringLiteral("Yazdır"), QStringLiteral("Yazdır (Ctrl+P)"),
+        QIcon::fromTheme(QStringLiteral("document-print"), s->standardIcon(QStyle::SP_FileIcon)));
     m_pdf = toolButton(QStringLiteral("ToolPdf"), QStringLiteral("PDF olarak kaydet"),
                        QStringLiteral("Raporu PDF dosyası olarak kaydet (Ctrl+S)"),
                        s->standardIcon(QStyle::SP_DialogSaveButton));
-    m_close = toolButton(QStringLiteral("ToolKapat"), QStringLiteral("Kapat"), QStringLiteral("Önizlemeyi kapat (Esc)"),
+    m_close = toolButton(QStringLiteral("ToolKapat"), QStringLiteral("Kapat"),
+                         QStringLiteral("Önizlemeyi kapat (Esc)"),
                          s->standardIcon(QStyle::SP_DialogCloseButton));
 
     auto *row = new QHBoxLayout(bar);
@@ -118,7 +126,9 @@ void ReportPreview::buildToolBar(QWidget *bar)
     row->addStretch();
     row->addWidget(m_close);
 
-    auto run = [this](void (ReportPreview::*step)()) { return [this, step] { guard::run([this, step] { (this->*step)(); }); }; };
+    auto run = [this](void (ReportPreview::*step)()) {
+        return [this, step] { guard::run([this, step] { (this->*step)(); }); };
+    };
     connect(m_first, &QToolButton::clicked, this, run(&ReportPreview::firstPage));
     connect(m_previous, &QToolButton::clicked, this, run(&ReportPreview::previousPage));
     connect(m_next, &QToolButton::clicked, this, run(&ReportPreview::nextPage));
@@ -129,8 +139,10 @@ void ReportPreview::buildToolBar(QWidget *bar)
     connect(m_pageBox, &QLineEdit::returnPressed, this, &ReportPreview::pageNumberTyped);
     connect(m_zoom, &QComboBox::activated, this, &ReportPreview::zoomChosen);
     connect(m_zoom->lineEdit(), &QLineEdit::returnPressed, this, &ReportPreview::zoomChosen);
-    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, run(&ReportPreview::print));
-    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, run(&ReportPreview::savePdf));
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this,
+            run(&ReportPreview::print));
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+            run(&ReportPreview::savePdf));
 }
 
 void ReportPreview::execute(std::shared_ptr<report::Preparation> preparation)

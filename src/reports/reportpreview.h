@@ -5,7 +5,8 @@
 #include <QDialog>
 #include <memory>
 
-namespace report {
+namespace report
+{
 class Preparation;
 }
 class PreviewPages;

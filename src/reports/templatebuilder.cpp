@@ -1,6 +1,7 @@
 #include "templatebuilder.h"
 
-namespace templates {
+namespace templates
+{
 
 using namespace report;
 
@@ -116,7 +117,8 @@ ReportObject rectangle(double x0, double x1, double y, double h)
     return object;
 }
 
-ReportObject picture(double x0, double x1, double y, double h, const QString &name, bool previewOnly)
+ReportObject picture(double x0, double x1, double y, double h, const QString &name,
+                     bool previewOnly)
 {
     ReportObject object;
     object.kind = ObjectKind::Picture;
@@ -126,7 +128,8 @@ ReportObject picture(double x0, double x1, double y, double h, const QString &na
     return object;
 }
 
-Band band(BandKind kind, double height, std::vector<ReportObject> objects, const QString &dataSource)
+Band band(BandKind kind, double height, std::vector<ReportObject> objects,
+          const QString &dataSource)
 {
     Band b;
     b.kind = kind;

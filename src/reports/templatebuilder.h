@@ -4,7 +4,8 @@
 
 // Short ways to write the templates' objects, so that each template reads like its table of
 // rows and cells: positions as from–to in millimetres, then the top and the height.
-namespace templates {
+namespace templates
+{
 
 using report::ReportObject;
 

@@ -5,11 +5,13 @@
 
 #include <QHash>
 
-namespace templates {
+namespace templates
+{
 
 using namespace report;
 
-namespace {
+namespace
+{
 
 enum class Form { Membership, Resignation };
 
@@ -60,7 +62,8 @@ QHash<QString, QString> boxContents(Form form, bool filled)
     if (form == Form::Membership) {
         // The workplace's union, and the member's own registration date.
         contents.insert(QStringLiteral("MSendika"), workplace(QStringLiteral("sendikasi")));
-        contents.insert(QStringLiteral("MSendikaAdres"), workplace(QStringLiteral("sendika_adresi")));
+        contents.insert(QStringLiteral("MSendikaAdres"),
+                        workplace(QStringLiteral("sendika_adresi")));
         contents.insert(QStringLiteral("MTarih"), member(QStringLiteral("sendika_kayit_tarihi")));
     } else {
         // The union the member leaves; the date is the day of printing (the print driver).
@@ -161,7 +164,11 @@ public:
     void signatureHeadings(double y, std::initializer_list<Cell> cells)
     {
         for (const Cell &cell : cells)
-            add(Text(cell.x0, cell.x1, y, 6, cell.text).font(arial(9, true)).framed().centred().middle());
+            add(Text(cell.x0, cell.x1, y, 6, cell.text)
+                    .font(arial(9, true))
+                    .framed()
+                    .centred()
+                    .middle());
     }
 
     QString contentOf(const QString &name) const { return m_contents.value(name); }
@@ -223,21 +230,30 @@ void unionAndInstitutionRows(FormSheet &s)
 {
     s.heading(27, QStringLiteral("SENDİKA BİLGİLERİ"));
     s.row(33, 8,
-          {centred(0, 12, QStringLiteral("HİZMET\nKOLU")), centred(12, 30, QStringLiteral("SENDİKA\nADI")),
-           boxes(30, 145, QStringLiteral("MSendika")), centred(145, 160, QStringLiteral("DOSYA NO"))});
+          {centred(0, 12, QStringLiteral("HİZMET\nKOLU")),
+           centred(12, 30, QStringLiteral("SENDİKA\nADI")),
+           boxes(30, 145, QStringLiteral("MSendika")),
+           centred(145, 160, QStringLiteral("DOSYA NO"))});
     s.row(41, 8,
-          {code(0, 12, QStringLiteral("MHizmet"), 10), centred(12, 30, QStringLiteral("SENDİKA\nADRESİ")),
+          {code(0, 12, QStringLiteral("MHizmet"), 10),
+           centred(12, 30, QStringLiteral("SENDİKA\nADRESİ")),
            boxes(30, 145, QStringLiteral("MSendikaAdres")), emptyBoxes(145, 160)});
     s.heading(56, QStringLiteral("KURUM BİLGİLERİ"));
-    s.row(62, 8, {label(0, 30, QStringLiteral("  KURUMUN ADI")), boxes(30, 160, QStringLiteral("MKurum"))});
+    s.row(
+        62, 8,
+        {label(0, 30, QStringLiteral("  KURUMUN ADI")), boxes(30, 160, QStringLiteral("MKurum"))});
     s.row(70, 8,
           {label(0, 30, QStringLiteral("  GÖREV YAPILAN\n  BİRİMİN ADI")),
            boxes(30, 160, QStringLiteral("MBirim"))});
     s.row(78, 8,
           {label(0, 30, QStringLiteral("  GÖREV YAPILAN\n  BİRİMİN ADRESİ")),
            boxes(30, 160, QStringLiteral("MBirimAdres"))});
-    s.row(92, 8, {centred(0, 12, QStringLiteral("Hizmet\nKolu")), centred(18, 30, QStringLiteral("Kurum\nKodu"))});
-    s.row(100, 4, {code(0, 12, QStringLiteral("MHizmet2"), 8), code(18, 30, QStringLiteral("MKurumKod"), 8)});
+    s.row(92, 8,
+          {centred(0, 12, QStringLiteral("Hizmet\nKolu")),
+           centred(18, 30, QStringLiteral("Kurum\nKodu"))});
+    s.row(
+        100, 4,
+        {code(0, 12, QStringLiteral("MHizmet2"), 8), code(18, 30, QStringLiteral("MKurumKod"), 8)});
 }
 
 struct Span {
@@ -253,7 +269,8 @@ void provinceRows(FormSheet &s, Span province, Span code, Span district)
            centred(code.x0, code.x1, QStringLiteral("İl Kodu")),
            centred(district.x0, district.x1, QStringLiteral("İLÇE ADI"))});
     s.row(96, 8,
-          {boxes(province.x0, province.x1, QStringLiteral("MIl")), boxes(code.x0, code.x1, QStringLiteral("MIlKod")),
+          {boxes(province.x0, province.x1, QStringLiteral("MIl")),
+           boxes(code.x0, code.x1, QStringLiteral("MIlKod")),
            boxes(district.x0, district.x1, QStringLiteral("MIlce"))});
 }
 
@@ -261,16 +278,21 @@ void membershipRows(FormSheet &s)
 {
     s.heading(110, QStringLiteral("ÜYELİK BİLGİLERİ"));
     s.row(116, 6, {label(0, 30, QStringLiteral("ADI")), boxes(30, 160, QStringLiteral("MAd"))});
-    s.row(122, 6, {label(0, 30, QStringLiteral("SOYADI")), boxes(30, 160, QStringLiteral("MSoyad"))});
-    s.row(128, 6, {label(0, 30, QStringLiteral("TC KİMLİK NO")), boxes(30, 160, QStringLiteral("MKimlik"))});
+    s.row(122, 6,
+          {label(0, 30, QStringLiteral("SOYADI")), boxes(30, 160, QStringLiteral("MSoyad"))});
+    s.row(
+        128, 6,
+        {label(0, 30, QStringLiteral("TC KİMLİK NO")), boxes(30, 160, QStringLiteral("MKimlik"))});
     s.row(134, 6,
           {label(0, 30, QStringLiteral("BABA ADI")), boxes(30, 80, QStringLiteral("MBaba")),
            label(80, 100, QStringLiteral("ANA ADI")), boxes(100, 160, QStringLiteral("MAna"))});
     s.row(140, 6,
           {label(0, 30, QStringLiteral("DOĞUM TARİHİ")), boxes(30, 80, QStringLiteral("MDTarihi")),
-           label(80, 100, QStringLiteral("DOĞUM YERİ")), boxes(100, 160, QStringLiteral("MDYeri"))});
+           label(80, 100, QStringLiteral("DOĞUM YERİ")),
+           boxes(100, 160, QStringLiteral("MDYeri"))});
     s.row(146, 6,
-          {label(0, 30, QStringLiteral("CİNSİYETİ")), label(30, 95, blanks(25) + QStringLiteral("ERKEK:1")),
+          {label(0, 30, QStringLiteral("CİNSİYETİ")),
+           label(30, 95, blanks(25) + QStringLiteral("ERKEK:1")),
            label(95, 160, blanks(25) + QStringLiteral("KADIN:2"))});
     s.tick(67, 147, QStringLiteral("MErkek"));
     s.tick(133, 147, QStringLiteral("MKadin"));
@@ -281,7 +303,8 @@ void membershipRows(FormSheet &s)
     s.tick(55, 153, QStringLiteral("MIlkogretim"));
     s.tick(97, 153, QStringLiteral("MLise"));
     s.tick(145, 153, QStringLiteral("MYuksekOkul"));
-    s.row(158, 6, {label(0, 30, QStringLiteral("KURUM SİCİL")), boxes(30, 160, QStringLiteral("MSicil"))});
+    s.row(158, 6,
+          {label(0, 30, QStringLiteral("KURUM SİCİL")), boxes(30, 160, QStringLiteral("MSicil"))});
     s.row(164, 6,
           {label(0, 30, QStringLiteral("KADRO ÜNVANI")), boxes(30, 110, QStringLiteral("MKadro")),
            centred(110, 140, QStringLiteral("KADRO ÜNVANI KODU"), arial(7)),
@@ -289,9 +312,12 @@ void membershipRows(FormSheet &s)
     s.row(176, 6,
           {label(0, 60, QStringLiteral(" SOSYAL GÜVENLİK KURUMU"), arial(10, true)),
            label(60, 160, QStringLiteral(" SOSYAL GÜVENLİK SİCİL NUMARASI"), arial(10, true))});
-    s.row(182, 6, {label(0, 60, QStringLiteral("1 : T.C. EMEKLİ SANDIĞI")), boxes(60, 160, QStringLiteral("MEmekli"))});
+    s.row(182, 6,
+          {label(0, 60, QStringLiteral("1 : T.C. EMEKLİ SANDIĞI")),
+           boxes(60, 160, QStringLiteral("MEmekli"))});
     s.row(188, 6,
-          {label(0, 60, QStringLiteral("2 : SOSYAL SİGORTALAR KURUMU")), boxes(60, 160, QStringLiteral("MSsk"))});
+          {label(0, 60, QStringLiteral("2 : SOSYAL SİGORTALAR KURUMU")),
+           boxes(60, 160, QStringLiteral("MSsk"))});
 }
 
 void membershipSignatures(FormSheet &s)
@@ -303,13 +329,16 @@ void membershipSignatures(FormSheet &s)
                     QStringLiteral("Sendikanızın Tüzüğünü\nokudum. İlgili Kanun gereğince\n"
                                    "üyeliğe kabulümü arzederim.\n\nTARİH : \n\nİMZA :"));
     s.signatureCell(47, 85, 205, 33, QString());
-    s.signatureCell(85, 160, 205, 33,
-                    QStringLiteral("Yönetim Kurulunun ....... / ....... / 20.... tarih ve\n"
-                                   "................ Sayılı Kararı ile üyeliğe kabul edilmiştir.\n\n"
-                                   "TARİH-MÜHÜR-İMZA"),
-                    true);
+    s.signatureCell(
+        85, 160, 205, 33,
+        QStringLiteral("Yönetim Kurulunun ....... / ....... / 20.... tarih ve\n"
+                       "................ Sayılı Kararı ile üyeliğe kabul edilmiştir.\n\n"
+                       "TARİH-MÜHÜR-İMZA"),
+        true);
     // On the "TARİH : " line, right of the label.
-    s.add(Text(14, 44, 219, 5, s.contentOf(QStringLiteral("MTarih"))).named(QStringLiteral("MTarih")).font(arial(8)));
+    s.add(Text(14, 44, 219, 5, s.contentOf(QStringLiteral("MTarih")))
+              .named(QStringLiteral("MTarih"))
+              .font(arial(8)));
 }
 
 void resignationSignatures(FormSheet &s, bool filled)
@@ -317,14 +346,16 @@ void resignationSignatures(FormSheet &s, bool filled)
     s.signatureHeadings(199, {centred(0, 60, QStringLiteral("KAMU GÖREVLİSİNİN İMZASI")),
                               centred(60, 160, QStringLiteral("ÜYELİKTEN ÇEKİLME TARİHİ VE NO"))});
     s.add(Text(0, 60, 205, 12,
-               QStringLiteral("Yukarıda belirttiğim Kamu Görevlileri Sendikası Üyeliğinden çekiliyorum. "
-                              "Gereğini arz ederim."))
+               QStringLiteral(
+                   "Yukarıda belirttiğim Kamu Görevlileri Sendikası Üyeliğinden çekiliyorum. "
+                   "Gereğini arz ederim."))
               .font(arial(8))
               .framed()
               .wrapped()
               .padding(0.5, 1.3, 0.5, 0.25));
     s.add(Text(60, 160, 205, 12,
-               QStringLiteral("FORMUN KURUMA VERİLİŞ TARİHİ :  ........... / ........... / 20......."))
+               QStringLiteral(
+                   "FORMUN KURUMA VERİLİŞ TARİHİ :  ........... / ........... / 20......."))
               .font(arial(8))
               .framed()
               .middle());
@@ -368,7 +399,8 @@ ReportPage formPage(Form form, bool filled)
     page.freeObjects = {
         picture(0 + shift, 26.7 + shift, 0, 26.7, QStringLiteral("Picture1"), !logoPrinted),
         picture(133 - shift, 159.7 - shift, 0, 26.7, QStringLiteral("Picture2"), !logoPrinted),
-        Text(0, 94, 242.3, 6, QStringLiteral("NOT: Form arka sayfadaki açıklamalara göre doldurulacaktır."))
+        Text(0, 94, 242.3, 6,
+             QStringLiteral("NOT: Form arka sayfadaki açıklamalara göre doldurulacaktır."))
             .font(arial(8))};
     return page;
 }
@@ -411,10 +443,12 @@ public:
             explanationLines << wrapped;
         }
         const double height = double(explanationLines.size()) * line() + 0.5;
-        objects.push_back(Text(1, x, y + m_shift, height, termLines.join(QLatin1Char('\n'))).font(bold()));
-        objects.push_back(Text(x, x + width, y + m_shift, height, explanationLines.join(QLatin1Char('\n')))
-                              .font(regular())
-                              .wrapped());
+        objects.push_back(
+            Text(1, x, y + m_shift, height, termLines.join(QLatin1Char('\n'))).font(bold()));
+        objects.push_back(
+            Text(x, x + width, y + m_shift, height, explanationLines.join(QLatin1Char('\n')))
+                .font(regular())
+                .wrapped());
     }
 
     // Regular text at x, level with line `lineIndex` (from 0) of a heading at y.
@@ -437,7 +471,10 @@ private:
     static FontSpec regular() { return arial(10); }
     static FontSpec bold() { return arial(10, true); }
     static double line() { return TextMetrics::of(regular()).lineHeight(); }
-    static double lines(const QString &text) { return double(text.count(QLatin1Char('\n')) + 1) + 0.2; }
+    static double lines(const QString &text)
+    {
+        return double(text.count(QLatin1Char('\n')) + 1) + 0.2;
+    }
 
     double m_width;
     double m_shift;
@@ -453,51 +490,64 @@ ReportPage instructionsPage(Form form)
                             : QStringLiteral("EK - 3\n\nAÇIKLAMALAR\n\nDOLDURMA ŞEKLİ :"));
     s.beside(40, 4, 4, QStringLiteral("Yazı karakteri alfabenin büyük harfleri ile yazılacak."));
     s.heading(29, QStringLiteral("SENDİKA BİLGİLERİ :"));
-    s.terms(36, 40, s.width() - 40,
-            {{QStringLiteral("Hizmet Kolu :"),
-              QStringLiteral("Bu bölüme sendikanın faaliyet gösterdiği hizmet kolu sıra numarası yazılır.")},
-             {QStringLiteral("Sendika Adı :"), QStringLiteral("Üye tarafından doldurulacak.")},
-             {QStringLiteral("Sendika Adresi :"), QStringLiteral("Sendika tarafından doldurulacak.")},
-             {QStringLiteral("Dosya No :"),
-              QStringLiteral("Çalışma ve Sosyal Güvenlik Bakanlığınca ilgili sendikaya verilen dosya\n"
-                             "numarası yazılır.")}});
+    s.terms(
+        36, 40, s.width() - 40,
+        {{QStringLiteral("Hizmet Kolu :"),
+          QStringLiteral(
+              "Bu bölüme sendikanın faaliyet gösterdiği hizmet kolu sıra numarası yazılır.")},
+         {QStringLiteral("Sendika Adı :"), QStringLiteral("Üye tarafından doldurulacak.")},
+         {QStringLiteral("Sendika Adresi :"), QStringLiteral("Sendika tarafından doldurulacak.")},
+         {QStringLiteral("Dosya No :"),
+          QStringLiteral("Çalışma ve Sosyal Güvenlik Bakanlığınca ilgili sendikaya verilen dosya\n"
+                         "numarası yazılır.")}});
     s.heading(63, QStringLiteral("KURUM BİLGİLERİ :"));
     s.paragraph(1, 70, 157,
-                QStringLiteral("Kurumun adı, görev yapılan birimin adı/adresi, kurum hizmet kolu, kurum kodu, "
-                               "il adı, il kodu, ilçe adı: Üye tarafından doldurulur."));
+                QStringLiteral(
+                    "Kurumun adı, görev yapılan birimin adı/adresi, kurum hizmet kolu, kurum kodu, "
+                    "il adı, il kodu, ilçe adı: Üye tarafından doldurulur."));
     s.heading(84, QStringLiteral("ÜYELİK BİLGİLERİ :"));
     s.terms(91, 41, 118,
             {{QStringLiteral("T.C. Kimlik No :"),
-              QStringLiteral("Bu bölüme 11 rakamlı MERNİS tarafından verilen T.C. Kimlik Numarası yazılır.")},
+              QStringLiteral(
+                  "Bu bölüme 11 rakamlı MERNİS tarafından verilen T.C. Kimlik Numarası yazılır.")},
              {QStringLiteral("Öğrenim Durumu :"),
-              QStringLiteral("En son bitirilen okul yazılacak. (İlkokul ve ortaokul mezunları ilköğretimi "
-                             "işaretleyecektir.)")},
+              QStringLiteral(
+                  "En son bitirilen okul yazılacak. (İlkokul ve ortaokul mezunları ilköğretimi "
+                  "işaretleyecektir.)")},
              {QStringLiteral("Kurum Sicil No :"),
               QStringLiteral("Kurumun vermiş olduğu Kurum Sicil Numarası yazılır.")},
-             {QStringLiteral("Kadro Unvanı :"), QStringLiteral("Kamu görevlisinin bulunduğu unvan yazılır.")},
+             {QStringLiteral("Kadro Unvanı :"),
+              QStringLiteral("Kamu görevlisinin bulunduğu unvan yazılır.")},
              {QStringLiteral("Kadro Unvan Kodu :"),
               QStringLiteral("Devlet Personel Başkanlığınca belirlenen kodlar kullanılacaktır.")}});
-    s.block(144, QStringLiteral("SOSYAL GÜVENLİK KURUMU :"),
-            QStringLiteral("Sosyal Güvenlik Sicil Numarası : Kamu görevlisi hangi Sosyal  Güvenlik Kurumuna "
-                           "bağlı ise ilgili Sosyal Güvenlik Kuruluşunun karşısına sicil numarası yazılacak."));
-    s.block(166, QStringLiteral("ÜYE KAYIT NUMARASI :"),
-            QStringLiteral("Üyelik bildiriminin  sendikanın kayıt defterine işlendiği sıra numarası "
-                           "sendika tarafından yazılır."));
+    s.block(
+        144, QStringLiteral("SOSYAL GÜVENLİK KURUMU :"),
+        QStringLiteral(
+            "Sosyal Güvenlik Sicil Numarası : Kamu görevlisi hangi Sosyal  Güvenlik Kurumuna "
+            "bağlı ise ilgili Sosyal Güvenlik Kuruluşunun karşısına sicil numarası yazılacak."));
+    s.block(
+        166, QStringLiteral("ÜYE KAYIT NUMARASI :"),
+        QStringLiteral("Üyelik bildiriminin  sendikanın kayıt defterine işlendiği sıra numarası "
+                       "sendika tarafından yazılır."));
     if (membership) {
         s.block(183, QStringLiteral("KAMU GÖREVLİSİNİN İMZASI :"),
                 QStringLiteral("Üyenin imzası ve imzaladığı tarih mutlaka yazılır."));
         s.block(199, QStringLiteral("ÜYELİĞE KABUL :"),
-                QStringLiteral("Sendika Yönetim Kurulunun kabul tarihi, sayısı, onaylama tarihi,  mühür ve "
-                               "imzası bulunacak."));
+                QStringLiteral(
+                    "Sendika Yönetim Kurulunun kabul tarihi, sayısı, onaylama tarihi,  mühür ve "
+                    "imzası bulunacak."));
     } else {
         // At 180, 187 and 199 on the page.
         s.heading(183, QStringLiteral("ÜYELİKTEN ÇEKİLME NO VE TARİHİ :"));
         s.paragraph(1, 190, s.width() - 4,
-                    QStringLiteral("Üyelikten çekilme no : İlgilinin çalıştığı kurumun evrak  kayıt defterine "
-                                   "işlendiği sıra numarası kurum tarafından yazılır."));
-        s.paragraph(1, 202, s.width() - 4,
-                    QStringLiteral("Üyelikten çekilme tarihi : İlgilinin çalıştığı kuruma veriliş tarihi kurum "
-                                   "tarafından yazılacak."));
+                    QStringLiteral(
+                        "Üyelikten çekilme no : İlgilinin çalıştığı kurumun evrak  kayıt defterine "
+                        "işlendiği sıra numarası kurum tarafından yazılır."));
+        s.paragraph(
+            1, 202, s.width() - 4,
+            QStringLiteral(
+                "Üyelikten çekilme tarihi : İlgilinin çalıştığı kuruma veriliş tarihi kurum "
+                "tarafından yazılacak."));
     }
     ReportPage page;
     page.margins = QMarginsF(side, 30, side, 25);
@@ -508,12 +558,14 @@ ReportPage instructionsPage(Form form)
 ReportTemplate unionForm(Form form, bool filled)
 {
     const bool membership = form == Form::Membership;
-    const QString name = membership ? (filled ? QStringLiteral("RUye") : QStringLiteral("RSendikaKayit"))
-                                    : (filled ? QStringLiteral("RUyeIstifa") : QStringLiteral("RIstifa"));
+    const QString name = membership
+                             ? (filled ? QStringLiteral("RUye") : QStringLiteral("RSendikaKayit"))
+                             : (filled ? QStringLiteral("RUyeIstifa") : QStringLiteral("RIstifa"));
     const QString title =
         membership ? QStringLiteral("EK 1 - KAMU GÖREVLİLERİ SENDİKALARINA ÜYELİK FORMU")
-                   : QStringLiteral("EK 3 - KAMU GÖREVLİLERİ SENDİKALARI KAMU GÖREVLİSİNİN ÜYELİKTEN ÇEKİLME "
-                                    "BİLDİRİMİ FORMU");
+                   : QStringLiteral(
+                         "EK 3 - KAMU GÖREVLİLERİ SENDİKALARI KAMU GÖREVLİSİNİN ÜYELİKTEN ÇEKİLME "
+                         "BİLDİRİMİ FORMU");
     ReportTemplate report(name, title);
     report.pages.push_back(formPage(form, filled));
     report.pages.push_back(instructionsPage(form));

@@ -4,7 +4,8 @@
 
 // The statutory union forms, two A4 pages each: the form and its filling-in instructions.
 // Each form has one layout in two templates, blank and filled in for the current member.
-namespace templates {
+namespace templates
+{
 
 // EK 1: RSendikaKayit (blank) or RUye (filled).
 report::ReportTemplate membershipForm(bool filled);

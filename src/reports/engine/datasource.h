@@ -3,7 +3,8 @@
 #include <QHash>
 #include <QString>
 
-namespace report {
+namespace report
+{
 
 // Rows that a report reads by index. The engine never walks a cursor row by row: a cursor
 // move may have side effects (a detail list reloading at every master row).

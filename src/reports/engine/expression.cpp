@@ -1,6 +1,7 @@
 #include "expression.h"
 
-namespace report {
+namespace report
+{
 
 ExpressionScope::ExpressionScope(const DataSources &sources, const QString &date)
     : sources(sources), date(date)
@@ -46,7 +47,9 @@ bool Expression::addExpression(QStringView inner, const ExpressionScope &scope,
         return true;
     }
     if (inner == u"LINE#" || inner == u"PAGE#" || inner == u"TOTALPAGES#") {
-        const Kind kind = inner == u"LINE#" ? Kind::Line : inner == u"PAGE#" ? Kind::Page : Kind::TotalPages;
+        const Kind kind = inner == u"LINE#"   ? Kind::Line
+                          : inner == u"PAGE#" ? Kind::Page
+                                              : Kind::TotalPages;
         Segment segment;
         segment.kind = kind;
         m_segments.push_back(segment);

@@ -5,12 +5,13 @@
 #include <QString>
 #include <vector>
 
-namespace report {
+namespace report
+{
 
 // What the system values of a text mean where it is printed.
 struct ExpressionContext {
-    int line = 0;       // running number of the master row; in footers, the last one printed
-    int page = 0;       // from 1
+    int line = 0; // running number of the master row; in footers, the last one printed
+    int page = 0; // from 1
     int totalPages = 0;
     int masterRow = -1; // the row the band is printed for
 };

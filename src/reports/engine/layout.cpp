@@ -7,8 +7,10 @@
 #include <cmath>
 #include <limits>
 
-namespace report {
-namespace {
+namespace report
+{
+namespace
+{
 
 constexpr double kEpsilon = 1e-6;
 constexpr int kProgressStep = 500; // master rows between two progress calls
@@ -186,7 +188,8 @@ void Preparation::Layout::compilePage(const ReportPage &page)
     out.bands.resize(page.bands.size());
     for (size_t i = 0; i < page.bands.size(); ++i) {
         const Band &band = page.bands[i];
-        DataSource *master = band.kind == BandKind::MasterData ? m_sources.value(band.dataSource) : nullptr;
+        DataSource *master =
+            band.kind == BandKind::MasterData ? m_sources.value(band.dataSource) : nullptr;
         CompiledBand &compiled = out.bands[i];
         compiled.band = &band;
         compiled.objects = compileAll(band.objects, master);
@@ -211,7 +214,8 @@ int Preparation::Layout::rowsOf(const CompiledPage &page) const
     return page.master && page.source ? page.source->rowCount() : 0;
 }
 
-bool Preparation::Layout::run(int rows, int untilPage, const std::function<bool(int, int)> &progress)
+bool Preparation::Layout::run(int rows, int untilPage,
+                              const std::function<bool(int, int)> &progress)
 {
     int budget = rows;
     while (m_step != Step::Done) {
@@ -361,7 +365,8 @@ void Preparation::Layout::place(const CompiledObject &compiled, QPointF origin,
     page.items.push_back(item);
 }
 
-void Preparation::Layout::placeText(PreparedPage &page, PlacedItem &item, const CompiledObject &compiled,
+void Preparation::Layout::placeText(PreparedPage &page, PlacedItem &item,
+                                    const CompiledObject &compiled,
                                     const ExpressionContext &context) const
 {
     const qsizetype start = page.text.size();

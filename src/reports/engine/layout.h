@@ -8,7 +8,8 @@
 #include <memory>
 #include <optional>
 
-namespace report {
+namespace report
+{
 
 // Lays a report out afresh: the bands stacked down each page from the top margin (report
 // title, its child, one master band per row, footer, summary), the page footer at the foot of

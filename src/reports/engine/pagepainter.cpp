@@ -5,8 +5,10 @@
 #include <QPaintDevice>
 #include <QPainter>
 
-namespace report {
-namespace {
+namespace report
+{
+namespace
+{
 
 constexpr double kMmPerInch = 25.4;
 constexpr double kThinLine = 0.2; // frames, lines and rectangles, in mm
@@ -46,7 +48,8 @@ LineGeometry lineGeometry(QStringView line, const TextMetrics &metrics, const Re
 
 } // namespace
 
-PagePainter::PagePainter(QPainter *painter, PaintTarget target) : m_painter(painter), m_target(target)
+PagePainter::PagePainter(QPainter *painter, PaintTarget target)
+    : m_painter(painter), m_target(target)
 {
 }
 
@@ -129,7 +132,8 @@ void PagePainter::useFont(quint16 style, const ReportObject &object)
     m_currentFont = style;
 }
 
-void PagePainter::paintText(const PreparedPage &page, const PlacedItem &item, const ReportObject &style)
+void PagePainter::paintText(const PreparedPage &page, const PlacedItem &item,
+                            const ReportObject &style)
 {
     const QRectF box = item.rect();
     if (style.fill.isValid())

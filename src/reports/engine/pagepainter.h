@@ -9,7 +9,8 @@
 
 class QPainter;
 
-namespace report {
+namespace report
+{
 
 // Where a page goes: the screen shows preview-only objects, paper and PDF never do.
 enum class PaintTarget { Screen, Paper };

@@ -7,7 +7,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
-namespace report {
+namespace report
+{
 
 QPageLayout pageLayoutOf(const PreparedPage &page)
 {

@@ -5,7 +5,8 @@
 #include <QString>
 #include <functional>
 
-namespace report {
+namespace report
+{
 
 struct PdfResult {
     bool written = false;

@@ -5,7 +5,8 @@
 #include <QStringView>
 #include <vector>
 
-namespace report {
+namespace report
+{
 
 // One object as it stands on a prepared page: its rectangle in millimetres from the paper's
 // top-left corner, its final text and the object it came from (for font, frame, fill ...).

@@ -1,6 +1,7 @@
 #include "reporttemplate.h"
 
-namespace report {
+namespace report
+{
 
 QSizeF ReportPage::size() const
 {

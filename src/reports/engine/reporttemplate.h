@@ -10,12 +10,20 @@
 #include <vector>
 
 // The band engine's template model. All lengths are millimetres; font sizes are points.
-namespace report {
+namespace report
+{
 
 enum class ObjectKind : quint8 { Text, Line, Rectangle, Picture };
 
 // Sides of a text box's frame.
-enum Side : quint8 { NoSides = 0, LeftSide = 1, TopSide = 2, RightSide = 4, BottomSide = 8, AllSides = 15 };
+enum Side : quint8 {
+    NoSides = 0,
+    LeftSide = 1,
+    TopSide = 2,
+    RightSide = 4,
+    BottomSide = 8,
+    AllSides = 15
+};
 
 enum class HAlign : quint8 { Left, Center, Right };
 enum class VAlign : quint8 { Top, Center, Bottom };
@@ -89,7 +97,9 @@ class ReportTemplate
 {
 public:
     ReportTemplate() = default;
-    ReportTemplate(QString name, QString title) : m_name(std::move(name)), m_title(std::move(title)) {}
+    ReportTemplate(QString name, QString title) : m_name(std::move(name)), m_title(std::move(title))
+    {
+    }
 
     QString name() const { return m_name; }
     // What the report prints as its title; also the name offered for a saved copy.

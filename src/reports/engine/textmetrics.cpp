@@ -7,8 +7,10 @@
 #include <map>
 #include <memory>
 
-namespace report {
-namespace {
+namespace report
+{
+namespace
+{
 
 constexpr double kReferenceDpi = 1200;
 constexpr double kMmPerInch = 25.4;

@@ -7,7 +7,8 @@
 #include <QStringView>
 #include <array>
 
-namespace report {
+namespace report
+{
 
 // Font measures in millimetres, taken once from a high-resolution reference device and then
 // used for screen, paper and PDF alike, so that a text breaks, aligns and is cut off in the
