@@ -20,7 +20,7 @@ data="$cache/units${units}-staff${staff}-big${big}"
 # Only the programs the measurement needs, so that unrelated work in progress elsewhere in
 # the tree does not stop it. The default build type of the project is Release.
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target bench_data bench_gui bench_excel bench_maintenance meltora-db meltora-xlsread
+cmake --build "$build" --target bench_data bench_gui bench_excel bench_maintenance bench_reports meltora-db meltora-xlsread
 
 if [ ! -f "$data/Data.dat" ]; then
   mkdir -p "$cache"
@@ -52,3 +52,5 @@ echo
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_excel" "$data" "$books" "$@"
 echo
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_maintenance" "$data" "$@"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_reports" "$data" "$@"

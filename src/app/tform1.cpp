@@ -527,6 +527,11 @@ void TForm1::loadLogo()
         m_image1->setPixmap(QPixmap::fromImage(image));
 }
 
+QImage TForm1::logoPicture() const
+{
+    return m_image1->pixmap().toImage();
+}
+
 // ---------------------------------------------------------------- commands
 
 void TForm1::BitBtn1Click()

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "data/settings.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <functional>
 
@@ -60,6 +61,8 @@ public:
     CommandRegistry &commands() { return m_commands; }
 
     void loadLogo();
+    // The logo picture Image1 shows; null when there is none.
+    QImage logoPicture() const;
 
     // The commands of the left panel.
     void BitBtn1Click();

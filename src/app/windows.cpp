@@ -23,6 +23,7 @@
 #include "maintenance/tfrmyedek.h"
 
 #include <QCoreApplication>
+#include "reports/printdriver.h"
 
 void createWindows(TForm1 *form)
 {
@@ -76,4 +77,17 @@ void createWindows(TForm1 *form)
         TFrmExcel excel(form->data(), form);
         excel.exec();
     });
+    // The print commands.
+    auto *driver = new PrintDriver(
+        form->data(), form->settings(), [form] { return form->logoPicture(); }, form);
+    form->setCommand(Command::BlankMembershipForm, [driver] { driver->BitBtn3Click(); });
+    form->setCommand(Command::BlankResignationForm, [driver] { driver->BitBtn10Click(); });
+    form->setCommand(Command::StaffList, [driver] { driver->BitBtn6Click(); });
+    form->setCommand(Command::BloodGroupList, [driver] { driver->BitBtn14Click(); });
+    form->setCommand(Command::StaffCard, [driver] { driver->BitBtn7Click(); });
+    form->setCommand(Command::MembershipForm, [driver] { driver->BitBtn12Click(); });
+    form->setCommand(Command::ResignationForm, [driver] { driver->BitBtn13Click(); });
+    form->setCommand(Command::UnitList, [driver] { driver->BitBtn8Click(); });
+    form->setCommand(Command::UnitStaffList, [driver] { driver->BitBtn9Click(); });
+    form->setCommand(Command::UnitStaffCard, [driver] { driver->BitBtn11Click(); });
 }

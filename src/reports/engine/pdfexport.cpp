@@ -1,0 +1,68 @@
+#include "pdfexport.h"
+
+#include "pagepainter.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace report
+{
+
+QPageLayout pageLayoutOf(const PreparedPage &page)
+{
+    return QPageLayout(QPageSize(page.paper), page.orientation, QMarginsF(0, 0, 0, 0));
+}
+
+PdfResult writePdf(const PreparedReport &report, const QString &path,
+                   const std::function<bool(int done, int total)> &progress)
+{
+    PdfResult result;
+    const QString shown = QDir::toNativeSeparators(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = QStringLiteral("'%1' dosyası yazılamadı: %2").arg(shown, file.errorString());
+        return result;
+    }
+    QPdfWriter writer(&file);
+    writer.setTitle(report.title);
+    writer.setCreator(QStringLiteral("Meltora"));
+    const int total = report.pageCount();
+    if (total > 0)
+        writer.setPageLayout(pageLayoutOf(report.pages.front()));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        result.error = QStringLiteral("'%1' dosyası yazılamadı.").arg(shown);
+        file.cancelWriting();
+        return result;
+    }
+    PagePainter pages(&painter, PaintTarget::Paper);
+    for (int i = 0; i < total; ++i) {
+        if (progress && !progress(i, total)) {
+            painter.end();
+            file.cancelWriting();
+            result.cancelled = true;
+            return result;
+        }
+        const PreparedPage &page = report.pages[size_t(i)];
+        if (i > 0) {
+            if (!(writer.pageLayout().isEquivalentTo(pageLayoutOf(page))))
+                writer.setPageLayout(pageLayoutOf(page));
+            writer.newPage();
+        }
+        const QRect paper = writer.pageLayout().fullRectPixels(writer.resolution());
+        pages.paint(report, i, QRectF(paper));
+    }
+    painter.end();
+    if (progress)
+        progress(total, total);
+    if (!file.commit()) {
+        result.error = QStringLiteral("'%1' dosyası yazılamadı: %2").arg(shown, file.errorString());
+        return result;
+    }
+    result.written = true;
+    return result;
+}
+
+} // namespace report

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "datasetsource.h"
+#include "reports/engine/datasource.h"
+#include "reports/engine/preparedreport.h"
+#include "reports/engine/reporttemplate.h"
+
+#include <QImage>
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class ReportPreview;
+class SharedQueries;
+class QWidget;
+struct Settings;
+
+// The print commands: the ten report templates, held for the whole run, the report data
+// sources over the shared queries, and what each command puts into its template (logos,
+// fixed values, ticks, the date) before the report is previewed or printed as the preview
+// switch says.
+class PrintDriver : public QObject
+{
+    Q_OBJECT
+public:
+    // `logo` gives the logo picture as the main window holds it (null when there is none).
+    PrintDriver(SharedQueries *data, Settings &settings, std::function<QImage()> logo,
+                QWidget *window);
+    ~PrintDriver() override;
+
+    // Blank forms, from the left command panel.
+    void BitBtn3Click();  // membership form
+    void BitBtn10Click(); // resignation form
+    // The member browser's buttons.
+    void BitBtn6Click();  // staff list
+    void BitBtn14Click(); // blood group list
+    void BitBtn7Click();  // record card of the selected member
+    void BitBtn12Click(); // membership form of the selected member
+    void BitBtn13Click(); // resignation form of the selected member
+    // The unit browser's buttons and menus.
+    void BitBtn8Click();  // unit list
+    void BitBtn9Click();  // the selected unit with its staff
+    void BitBtn11Click(); // record card of the selected member of the unit
+
+    report::ReportTemplate RSendikaKayit;
+    report::ReportTemplate RUye;
+    report::ReportTemplate RIstifa;
+    report::ReportTemplate RUyeIstifa;
+    report::ReportTemplate RKurum;
+    report::ReportTemplate RKurumPersonel;
+    report::ReportTemplate RPersonelListe;
+    report::ReportTemplate RKan;
+    report::ReportTemplate RKisisel;
+    report::ReportTemplate RKisiselUye;
+
+    DatasetSource frxDBPersonel;
+    DatasetSource frxDBUyeler;
+    DatasetSource frxDBKurumlar;
+    DatasetSource frxDBSabit;
+
+    // Prepares a report afresh on the shared queries, with a progress window when the list
+    // is long; null when the user cancelled.
+    std::shared_ptr<const report::PreparedReport> prepare(const report::ReportTemplate &report);
+
+    // The last step of every command is the preview window or, with the preview switch off,
+    // the printer dialog. Given an output, the commands hand it the whole prepared report
+    // instead: tests read the pages there.
+    using Output = std::function<void(std::shared_ptr<const report::PreparedReport>)>;
+    void setOutput(Output output) { m_output = std::move(output); }
+
+    ReportPreview *preview() const { return m_preview; }
+
+private:
+    void runReport(const report::ReportTemplate &report);
+    void putLogo(report::ReportTemplate &report, const QString &flag);
+    void putFixedValues(report::ReportTemplate &report);
+    void putTicks(report::ReportTemplate &report);
+    void putToday(report::ReportTemplate &report);
+
+    SharedQueries *m_data;
+    Settings &m_settings;
+    std::function<QImage()> m_logo;
+    QWidget *m_window;
+    report::DataSources m_sources;
+    ReportPreview *m_preview;
+    Output m_output;
+};

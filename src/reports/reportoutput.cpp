@@ -1,0 +1,150 @@
+#include "reportoutput.h"
+
+#include "reports/engine/pagepainter.h"
+#include "reports/engine/pdfexport.h"
+#include "toolkit/messages.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+
+namespace reportoutput
+{
+
+using namespace report;
+
+// Work shorter than this many pages is over before a progress window could help.
+constexpr int kPagesWorthProgress = 20;
+
+Progress::Progress(QWidget *parent, const QString &label, bool worthShowing)
+{
+    if (!worthShowing)
+        return;
+    m_dialog = std::make_unique<QProgressDialog>(parent);
+    m_dialog->setObjectName(QStringLiteral("ReportProgress"));
+    m_dialog->setWindowTitle(messages::kProgramTitle);
+    m_dialog->setLabelText(label);
+    m_dialog->setCancelButtonText(QStringLiteral("İptal"));
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setMinimumDuration(400);
+}
+
+Progress::~Progress() = default;
+
+std::function<bool(int done, int total)> Progress::callback()
+{
+    if (!m_dialog)
+        return nullptr;
+    QProgressDialog *dialog = m_dialog.get();
+    return [dialog](int done, int total) {
+        if (dialog->maximum() != total)
+            dialog->setMaximum(total);
+        dialog->setValue(done); // lets the window show itself and take the cancel click
+        return !dialog->wasCanceled();
+    };
+}
+
+namespace
+{
+
+// Prints the pages the printer's settings ask for; false after a message when it failed.
+bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
+{
+    int first = 1;
+    int last = report.pageCount();
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::max(first, printer.fromPage());
+        last = std::min(last, std::max(printer.toPage(), first));
+    }
+    if (first > last)
+        return false;
+    printer.setPageLayout(pageLayoutOf(report.pages[size_t(first - 1)]));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        messages::error(parent,
+                        QStringLiteral("Yazıcı kullanılamıyor: '%1'. Yazıcının açık ve bağlı "
+                                       "olduğunu denetleyip yeniden deneyin.")
+                            .arg(printer.printerName().isEmpty() ? printer.outputFileName()
+                                                                 : printer.printerName()));
+        return false;
+    }
+    Progress progress(parent, QStringLiteral("Yazdırılıyor..."),
+                      last - first + 1 >= kPagesWorthProgress);
+    const auto step = progress.callback();
+    PagePainter pages(&painter, PaintTarget::Paper);
+    for (int number = first; number <= last; ++number) {
+        if (step && !step(number - first, last - first + 1)) {
+            printer.abort();
+            return false;
+        }
+        const PreparedPage &page = report.pages[size_t(number - 1)];
+        if (number > first) {
+            if (!printer.pageLayout().isEquivalentTo(pageLayoutOf(page)))
+                printer.setPageLayout(pageLayoutOf(page));
+            if (!printer.newPage())
+                break;
+        }
+        pages.paint(report, number - 1,
+                    QRectF(printer.pageLayout().fullRectPixels(printer.resolution())));
+    }
+    painter.end();
+    if (printer.printerState() == QPrinter::Error) {
+        messages::error(parent,
+                        QStringLiteral("Yazdırma tamamlanamadı: yazıcı bir hata bildirdi."));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool print(const PreparedReport &report, QWidget *parent)
+{
+    if (report.pages.empty())
+        return false;
+    QPrinter printer(QPrinter::HighResolution); // starts on the default printer
+    printer.setFullPage(true);
+    printer.setPageLayout(pageLayoutOf(report.pages.front()));
+    printer.setDocName(report.title);
+    printer.setFromTo(0, 0);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    dialog.setWindowTitle(QStringLiteral("Yazdır"));
+    dialog.setMinMax(1, report.pageCount());
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
+                      QAbstractPrintDialog::PrintCollateCopies |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return printOn(report, printer, parent);
+}
+
+bool savePdf(const PreparedReport &report, const QString &path, QWidget *parent)
+{
+    PdfResult result;
+    {
+        Progress progress(parent, QStringLiteral("PDF dosyası yazılıyor..."),
+                          report.pageCount() >= kPagesWorthProgress);
+        result = writePdf(report, path, progress.callback());
+    }
+    if (!result.written && !result.cancelled)
+        messages::error(parent, result.error);
+    return result.written;
+}
+
+QString pdfFileName(const PreparedReport &report)
+{
+    QString name = report.title.simplified();
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    for (QChar &ch : name)
+        if (forbidden.contains(ch))
+            ch = QLatin1Char('-');
+    if (name.isEmpty())
+        name = report.name;
+    return name + QStringLiteral(".pdf");
+}
+
+} // namespace reportoutput
