@@ -8,6 +8,7 @@
 // It is a measurement, not a test: the exit status is 0 whenever the measuring itself worked,
 // and a figure beyond its target is marked MISSED in the output.
 
+#include "benchsupport.h"
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
@@ -17,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <algorithm>
@@ -186,23 +186,6 @@ void report(const Figure &f, const QString &line)
     say(line + (f.status == QLatin1String("MISSED") ? QStringLiteral("   MISSED") : QString()));
 }
 
-// The shell form of one of our statements: the parameter of the unit link spelt out, and an
-// order on a text column given the collation the shell knows.
-QString shellForm(QString sql, qlonglong unitKey)
-{
-    sql.replace(QRegularExpression(QStringLiteral(":SiraNo\\b"), QRegularExpression::CaseInsensitiveOption),
-                QString::number(unitKey));
-    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\s+(\\w+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QString table = from.match(sql).captured(1);
-    const QRegularExpressionMatch order = orderBy.match(sql);
-    if (order.hasMatch() && schema::textSize(table, order.captured(1)) > 0)
-        sql.insert(order.capturedEnd(1), QStringLiteral(" COLLATE NOCASE"));
-    return sql + QLatin1Char(';');
-}
-
 struct OpenTiming {
     double total = 0;
     double connect = 0;
@@ -293,7 +276,7 @@ int main(int argc, char **argv)
         const qlonglong firstUnit = shared->QueryOkul->value(QStringLiteral("SiraNo")).toLongLong();
         QStringList shellStartup;
         for (Dataset *q : shared->all())
-            shellStartup << shellForm(q->sql(), firstUnit);
+            shellStartup << bench::shellForm(q->sql(), firstUnit);
         say(QStringLiteral("%1 units, %2 staff; first unit SiraNo %3 with %4 staff")
                 .arg(shared->QueryOkul->recordCount())
                 .arg(staffCount)

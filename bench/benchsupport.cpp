@@ -1,9 +1,12 @@
 #include "benchsupport.h"
 
+#include "data/schema.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
@@ -58,6 +61,21 @@ double shellMedian(const QString &database, const QString &statements, int reps)
     return median(times);
 }
 
+QString shellForm(QString sql, qlonglong unitKey)
+{
+    sql.replace(QRegularExpression(QStringLiteral(":SiraNo\\b"), QRegularExpression::CaseInsensitiveOption),
+                QString::number(unitKey));
+    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\s+(\\w+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString table = from.match(sql).captured(1);
+    const QRegularExpressionMatch order = orderBy.match(sql);
+    if (order.hasMatch() && schema::textSize(table, order.captured(1)) > 0)
+        sql.insert(order.capturedEnd(1), QStringLiteral(" COLLATE NOCASE"));
+    return sql + QLatin1Char(';');
+}
+
 namespace {
 QString fixed(double ms)
 {
@@ -94,10 +112,12 @@ void Report::percentiles(const QString &what, const std::vector<double> &ms, dou
     m_lines << line;
 }
 
-void Report::limit(const QString &what, double ms, double targetMs)
+void Report::limit(const QString &what, double value, double target, const QString &unit)
 {
-    QString line = QStringLiteral("%1: %2   (target <= %3 ms)").arg(what, fixed(ms)).arg(targetMs);
-    if (ms > targetMs)
+    const QString measured = value < 0 ? QStringLiteral("n/a")
+                                       : QStringLiteral("%1 %2").arg(value, 0, 'f', value < 10 ? 2 : value < 100 ? 1 : 0).arg(unit);
+    QString line = QStringLiteral("%1: %2   (target <= %3 %4)").arg(what, measured).arg(target).arg(unit);
+    if (value > target)
         line += QStringLiteral("   MISSED");
     say(line);
     m_lines << line;

@@ -31,6 +31,10 @@ double percentile(std::vector<double> values, double p);
 // or -1 when the shell is not there.
 double shellMedian(const QString &database, const QString &statements, int reps);
 
+// The shell form of one of our statements: the parameter of the unit link spelt out, and an
+// order on a text column given the collation the shell knows (NOCASE, the nearest to ours).
+QString shellForm(QString sql, qlonglong unitKey);
+
 class Report
 {
 public:
@@ -38,7 +42,7 @@ public:
     void ratio(const QString &what, double ms, double referenceMs, double target,
                const QString &reference = QStringLiteral("shell"));
     void percentiles(const QString &what, const std::vector<double> &ms, double p95Target);
-    void limit(const QString &what, double ms, double targetMs);
+    void limit(const QString &what, double value, double target, const QString &unit = QStringLiteral("ms"));
     void print() const;
 
 private:
