@@ -223,9 +223,7 @@ OpenTiming timeStartup(const QString &databasePath, std::unique_ptr<SharedQuerie
             last = now;
         });
     timer.start();
-    QString error;
-    if (!shared->connect(databasePath, &error))
-        throw DbError(QStringLiteral("cannot open %1: %2").arg(databasePath, error));
+    shared->connect(databasePath);
     t.connect = last = msSince(timer);
     shared->openAll();
     t.total = msSince(timer);

@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 #include <stdexcept>
@@ -65,6 +66,12 @@ QString TestProgramDir::settingsPath() const
     return QDir(m_dir.path()).filePath(QStringLiteral("PersonelKayit.ini"));
 }
 
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QStringList itemTexts(const QComboBox *list)
 {
     QStringList out;
@@ -99,6 +106,7 @@ void Answers::poll()
         return;
     titles << modal->windowTitle();
     texts << (box ? box->text() : QString());
+    details << (box ? box->informativeText() : QString());
     icons << (box ? box->icon() : QMessageBox::NoIcon);
     // A message box lists its buttons in the order the user sees them.
     const QList<QAbstractButton *> offered =

@@ -38,6 +38,9 @@ template <typename T> T *child(const QObject *parent, const QString &name)
     return found;
 }
 
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString &path);
+
 // The texts of a list's items, in their order.
 QStringList itemTexts(const QComboBox *list);
 
@@ -82,6 +85,7 @@ public:
 
     QStringList titles;
     QStringList texts;
+    QStringList details; // the informative text below a message
     QList<QMessageBox::Icon> icons;
     QList<QStringList> buttons; // the button texts each window offered
 

@@ -1115,8 +1115,7 @@ void TestDataset::detailFollowsMasterByParameter()
 
     TestProgramDir dir;
     SharedQueries q;
-    QString error;
-    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
+    q.connect(dir.databasePath());
     addUnitsAndStaff(q.connection());
     q.openAll();
     q.connection().exec(QStringLiteral("INSERT INTO uyeler (SiraNo, adi) VALUES (2, 'Deniz')"));
@@ -1166,8 +1165,7 @@ void TestDataset::detailFilterFollowsMaster()
 
     TestProgramDir dir;
     SharedQueries q;
-    QString error;
-    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
+    q.connect(dir.databasePath());
     addUnitsAndStaff(q.connection());
     q.openAll();
 
@@ -1201,8 +1199,7 @@ void TestDataset::appendedStaffBelongsToCurrentUnit()
 
     TestProgramDir dir;
     SharedQueries q;
-    QString error;
-    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
+    q.connect(dir.databasePath());
     addUnitsAndStaff(q.connection());
     q.openAll();
     Reader read(dir);
@@ -1270,8 +1267,7 @@ void TestDataset::fullNameIsKeptWithEveryPost()
 
     TestProgramDir dir;
     SharedQueries q;
-    QString error;
-    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
+    q.connect(dir.databasePath());
     addUnits(q.connection(), {QStringLiteral("Ada")});
     q.openAll();
     Reader read(dir);
@@ -1366,8 +1362,7 @@ void TestDataset::openAllOpensInLinkOrder()
 {
     TestProgramDir dir;
     SharedQueries q;
-    QString error;
-    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
+    q.connect(dir.databasePath());
     addUnitsAndStaff(q.connection());
     QStringList opened;
     for (Dataset *ds : q.all())
@@ -1384,8 +1379,7 @@ void TestDataset::personnelQueryHasNoUnitField()
 {
     TestProgramDir dir;
     SharedQueries q;
-    QString error;
-    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
+    q.connect(dir.databasePath());
     q.openAll();
     QVERIFY(q.QueryPersonel->isOpen());
     QVERIFY(q.QueryPersonel->hasField(QStringLiteral("adi")));

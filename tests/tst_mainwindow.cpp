@@ -336,39 +336,50 @@ private Q_SLOTS:
         QVERIFY(!form->isVisible());
     }
 
+    // The start ends with what the user can understand; the engine's own words come as the
+    // detail.
     void databaseThatCannotBeOpened_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << QByteArray() << QStringLiteral("unable to open database file");
-        QTest::newRow("foreign file") << QByteArray("Bu bir veritabanı değil.\n").repeated(200)
-                                      << QStringLiteral("file is encrypted or is not a database");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("missing") << "missing"
+                                 << "Data.dat açılamadı: dosya program klasöründe yok ya da okunamıyor."
+                                 << "unable to open database file";
+        QTest::newRow("empty file") << "empty"
+                                    << "Data.dat boş veya bir Meltora veritabanı değil."
+                                    << "no such table: okul";
+        QTest::newRow("foreign file") << "foreign"
+                                      << "Data.dat boş veya bir Meltora veritabanı değil."
+                                      << "file is encrypted or is not a database";
+        QTest::newRow("another key") << "key"
+                                     << "Data.dat boş veya bir Meltora veritabanı değil."
+                                     << "file is encrypted or is not a database";
     }
     void databaseThatCannotBeOpened()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QString, file);
         QFETCH(QString, message);
+        QFETCH(QString, detail);
         QVERIFY(QFile::remove(dir().databasePath()));
-        if (!content.isEmpty()) {
-            QFile file(dir().databasePath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
         QString error;
-        std::unique_ptr<TForm1> form(TForm1::create(&error));
+        if (file == "key") {
+            QVERIFY(Database::create(dir().databasePath(), "başka-anahtar", &error));
+        } else if (file != "missing") {
+            QFile data(dir().databasePath());
+            QVERIFY(data.open(QIODevice::WriteOnly));
+            if (file == "foreign")
+                data.write(QByteArray("Bu bir veritabanı değil.\n").repeated(200));
+        }
+        const QByteArray before = file == "missing" ? QByteArray() : fileBytes(dir().databasePath());
+        QString shownDetail;
+        std::unique_ptr<TForm1> form(TForm1::create(&error, &shownDetail));
         QVERIFY(!form);
         QCOMPARE(error, message);
-        QCOMPARE(QFile::exists(dir().databasePath()), !content.isEmpty()); // never created
-    }
-
-    void databaseWithAnotherKey()
-    {
-        QVERIFY(QFile::remove(dir().databasePath()));
-        QString error;
-        QVERIFY(Database::create(dir().databasePath(), "başka-anahtar", &error));
-        std::unique_ptr<TForm1> form(TForm1::create(&error));
-        QVERIFY(!form);
-        QCOMPARE(error, QStringLiteral("file is encrypted or is not a database"));
+        QCOMPARE(shownDetail, detail);
+        QCOMPARE(QFile::exists(dir().databasePath()), file != "missing"); // never created
+        if (file != "missing")
+            QCOMPARE(fileBytes(dir().databasePath()), before); // nor changed
     }
 
     void errorsEscapingAHandlerAreShownAndTheProgramGoesOn()

@@ -30,6 +30,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -70,15 +71,13 @@ protected:
 
 } // namespace
 
-TForm1 *TForm1::create(QString *error)
+TForm1 *TForm1::create(QString *error, QString *detail)
 {
     auto *data = new SharedQueries;
-    if (!data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)), error)) {
-        delete data;
-        return nullptr;
-    }
-    auto *form = new TForm1(data);
+    TForm1 *form = nullptr;
     try {
+        data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)));
+        form = new TForm1(data);
         // The queries' events already update the status bar while they open. An empty
         // result tells nothing when it opens, so the browsed lists are also moved to their
         // first row: counts of 0 and the controls that need rows follow then too.
@@ -87,9 +86,15 @@ TForm1 *TForm1::create(QString *error)
         data->Query_Uye->first();
         data->QueryPersonel->first();
     } catch (const DbError &e) {
+        const messages::Description said = messages::describe(e);
         if (error)
-            *error = e.message();
-        delete form;
+            *error = said.text;
+        if (detail)
+            *detail = said.detail;
+        if (form)
+            delete form; // the window owns the queries
+        else
+            delete data;
         return nullptr;
     }
     form->m_idle->install();
@@ -570,6 +575,9 @@ void TForm1::showEvent(QShowEvent *event)
     updateCaption();
     fillUnionLists();
     loadLogo();
+    // Said once, over the shown window: every save would be refused.
+    if (m_data->connection().isReadOnly())
+        QTimer::singleShot(0, this, [this] { messages::warning(this, QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz.")); });
 }
 
 bool TForm1::event(QEvent *event)

@@ -54,9 +54,9 @@ int SharedQueries::staffCountOfUnit(const QVariant &siraNo)
     return sqlite3_column_int(st.get(), 0);
 }
 
-bool SharedQueries::connect(const QString &databasePath, QString *error)
+void SharedQueries::connect(const QString &databasePath)
 {
-    return m_db.open(databasePath, QByteArray(schema::kKey), error);
+    m_db.open(databasePath, QByteArray(schema::kKey));
 }
 
 void SharedQueries::openAll()
