@@ -179,8 +179,8 @@ private Q_SLOTS:
             QCOMPARE(pages()->tabText(2), QStringLiteral(" Program Sorumlusu / LOGO "));
             QTRY_COMPARE(QApplication::focusWidget(), box("DBEdit3"));
             QCOMPARE(box("DBEdit3")->text(), QStringLiteral("MEB"));
-            QCOMPARE(box("DBEdit3")->maxLength(), 26);
-            QCOMPARE(box("DBEdit6")->maxLength(), 2);
+            QCOMPARE(box("DBEdit3")->characterLimit(), 26);
+            QCOMPARE(box("DBEdit6")->characterLimit(), 2);
             QCOMPARE(editAd()->focusPolicy(), Qt::ClickFocus);
             QVERIFY(editAd()->font().bold());
             QCOMPARE(child<QWidget>(f, "DBCheckBox8")->focusPolicy(), Qt::ClickFocus);

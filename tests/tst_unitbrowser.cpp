@@ -87,6 +87,35 @@ private Q_SLOTS:
         QCOMPARE(child<QLineEdit>(m_form, "DBEditBirim_okul_adi")->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
     }
 
+    // The detail boxes are narrower than a long name or address: they show its start, as
+    // the user reads, after every move and every refresh of the row.
+    void detailBoxesShowTheStartOfLongValues()
+    {
+        const QString name = QStringLiteral("MEHMET AKİF ERSOY MESLEKİ VE TEKNİK ANADOLU LİSESİ");
+        const QString address = QStringLiteral("ŞEHİT ÖĞRETMEN AHMET YILMAZ MAHALLESİ, CUMHURİYET BULVARI "
+                                               "NO 123/4, YENİMAHALLE / ANKARA");
+        m_main->dir().exec(QStringLiteral("INSERT INTO okul (okul_adi, adresi) VALUES ('%1', '%2')").arg(name, address));
+        okul->requery();
+        auto *nameBox = child<QLineEdit>(m_form, "DBEditBirim_okul_adi");
+        auto *addressBox = child<QLineEdit>(m_form, "DBEditBirim_adresi");
+        QVERIFY(nameBox->fontMetrics().horizontalAdvance(name) > nameBox->width()); // it cannot all show
+        for (const QString &unit : {QStringLiteral("MEHMET"), QStringLiteral("GAZİ"), QStringLiteral("MEHMET")}) {
+            selectUnit(unit);
+            waitIdle();
+            QCOMPARE(nameBox->text(), okul->fieldText("okul_adi"));
+            QCOMPARE(nameBox->cursorPosition(), 0);
+            QCOMPARE(addressBox->cursorPosition(), 0);
+        }
+        // A change of the row elsewhere (a form's edit) is a refresh too.
+        okul->edit();
+        okul->setFieldText("ilcesi", "YENİMAH.");
+        okul->cancel();
+        QCOMPARE(nameBox->text(), name);
+        QCOMPARE(nameBox->cursorPosition(), 0);
+        QCOMPARE(addressBox->text(), address);
+        QCOMPARE(addressBox->cursorPosition(), 0);
+    }
+
     void typingNarrowsTheUnitsAtEachKeystroke()
     {
         typeText(edit("Edit1"), "ı");

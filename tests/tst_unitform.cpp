@@ -121,8 +121,8 @@ private Q_SLOTS:
                 QCOMPARE(edit->accessibleName(), captions[i]);
             }
             QCOMPARE(box("DBEdit1")->text(), QStringLiteral("GAZİ LİSESİ"));
-            QCOMPARE(box("DBEdit1")->maxLength(), 50);
-            QCOMPARE(box("DBEdit6")->maxLength(), 10);
+            QCOMPARE(box("DBEdit1")->characterLimit(), 50);
+            QCOMPARE(box("DBEdit6")->characterLimit(), 10);
             QCOMPARE(box("DBEdit4")->inputMask(), DBEdit::phoneMask());
             QCOMPARE(tool("ToolButton1")->toolTip(), QStringLiteral("Yeni Birim Ekle"));
             QCOMPARE(tool("ToolButton2")->toolTip(), QStringLiteral("Kayıt Sil"));
@@ -407,7 +407,7 @@ private Q_SLOTS:
         whileOpen(f, newUnitFromTheBrowser(), [&] {
             // The box stops typing at the column's 50 characters; with its limit lifted the
             // table's own limit is what refuses.
-            box("DBEdit1")->setMaxLength(100);
+            box("DBEdit1")->setCharacterLimit(100);
             box("DBEdit1")->setFocus(Qt::TabFocusReason);
             typeText(box("DBEdit1"), typed);
             QCOMPARE(box("DBEdit1")->text(), name);
