@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <stdexcept>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 void waitIdle(int ms)
 {
@@ -70,6 +72,24 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const TestProgramDir &dir)
+    : m_folder(dir.path()), m_database(dir.databasePath())
+{
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(m_database, readOnly);
+    QFile::setPermissions(m_folder, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    if (geteuid() == 0)
+        m_formerFsuid = setfsuid(65534); // nobody
+}
+
+ReadOnlyFolder::~ReadOnlyFolder()
+{
+    if (m_formerFsuid >= 0)
+        setfsuid(uid_t(m_formerFsuid));
+    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QStringList itemTexts(const QComboBox *list)

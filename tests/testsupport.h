@@ -64,6 +64,21 @@ private:
     QTemporaryDir m_dir;
 };
 
+// While it lives, the program folder and its Data.dat cannot be written by this process, as
+// on a write-protected share. Run as root, the process takes an ordinary user's file rights
+// meanwhile (root would write anyway).
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const TestProgramDir &dir);
+    ~ReadOnlyFolder();
+
+private:
+    QString m_folder;
+    QString m_database;
+    int m_formerFsuid = -1;
+};
+
 // Answers the modal windows that come up while it lives, with the given button texts in
 // turn, and keeps what each one showed. Only the program's message boxes are answered, never
 // the entry form that is open under them; given a window's object name, only windows of

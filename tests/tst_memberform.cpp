@@ -22,7 +22,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QFileInfo>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -406,6 +409,38 @@ private Q_SLOTS:
                                                 "kaydedin ya da listeden bir birim seçin."));
         QCOMPARE(uye->state(), Dataset::State::Browse);
         QCOMPARE(m_form->data()->connection().scalar("SELECT count(*) FROM uyeler WHERE SiraNo IS NULL").toInt(), 0);
+    }
+
+    // A disk with no room left refuses the save; what was typed stays for a later save.
+    void aFullDiskRefusesTheSaveAndKeepsTheTyping()
+    {
+        const QString notes = QStringLiteral("Nöbet çizelgesinde görevli. ").repeated(1000);
+        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the run
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        Answers answers({"TAMAM"});
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
+            typeText(box("adi"), "zeynep");
+            f->pages()->setCurrentIndex(4);
+            child<QPlainTextEdit>(f, "DBMemo1")->setPlainText(notes);
+            waitIdle();
+            // No room beyond what the file holds now.
+            rlimit full = before;
+            full.rlim_cur = rlim_t(QFileInfo(m_main->dir().databasePath()).size());
+            setrlimit(RLIMIT_FSIZE, &full);
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            setrlimit(RLIMIT_FSIZE, &before);
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.text(), QStringLiteral("Disk dolu: kayıt yapılamadı. Diskte yer açıp tekrar deneyin."));
+            QCOMPARE(uye->state(), Dataset::State::Insert);
+            QCOMPARE(box("adi")->text(), QStringLiteral("ZEYNEP"));
+
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        setrlimit(RLIMIT_FSIZE, &before);
+        QCOMPARE(stored("ZEYNEP", "hakkinda"), notes);
     }
 
     void unionListsInTableOrder()

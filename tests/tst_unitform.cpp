@@ -289,6 +289,41 @@ private Q_SLOTS:
         });
     }
 
+    // On a write-protected folder the program says so once at start; a unit form with a
+    // pending change can then still be left, and the user is told it was not saved.
+    void readOnlyDatabaseLetsTheFormBeLeft()
+    {
+        ReadOnlyFolder readOnly(m_main->dir());
+        {
+            Answers notice({"TAMAM"});
+            m_form = m_main->start(MainWindowFixture::Windows::All);
+            QTRY_COMPARE(notice.count(), 1);
+            waitIdle(100);
+            QCOMPARE(notice.count(), 1);
+            QCOMPARE(notice.title(), QStringLiteral("Dikkat !"));
+            QCOMPARE(notice.text(), QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz."));
+        }
+        m_main->click("BitBtn1");
+        f = m_form->findChild<TKurumKayit *>();
+        okul = m_form->data()->QueryOkul;
+
+        Answers answers({"Evet", "TAMAM"});
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
+            QVERIFY(QTest::qWaitForWindowActive(f));
+            tabIntoProvince(); // entering "İl :" fills the province: a pending change
+            QCOMPARE(okul->state(), Dataset::State::Edit);
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+        QCOMPARE(answers.count(), 2);
+        QCOMPARE(answers.texts.at(0), QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
+        QCOMPARE(answers.texts.at(1), QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz. Değişiklikler kaydedilmedi."));
+        QVERIFY(!answers.details.at(1).isEmpty()); // the engine's words
+        QCOMPARE(okul->state(), Dataset::State::Browse);
+        QCOMPARE(storedProvince("GAZİ"), QStringLiteral("İZMİR"));
+        m_main->close(); // while the folder still refuses the settings file
+    }
+
     void afterNewTheProvinceWaitsForTheBox_data()
     {
         QTest::addColumn<bool>("fromBrowser");

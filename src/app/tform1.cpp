@@ -575,13 +575,18 @@ void TForm1::showEvent(QShowEvent *event)
     updateCaption();
     fillUnionLists();
     loadLogo();
-    // Said once, over the shown window: every save would be refused.
-    if (m_data->connection().isReadOnly())
-        QTimer::singleShot(0, this, [this] { messages::warning(this, QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz.")); });
+    m_readOnlyNoticeDue = m_data->connection().isReadOnly();
 }
 
 bool TForm1::event(QEvent *event)
 {
+    if (event->type() == QEvent::WindowActivate && m_readOnlyNoticeDue) {
+        // Said once, over the window the user sees: every save would be refused.
+        m_readOnlyNoticeDue = false;
+        QTimer::singleShot(0, this, [this] {
+            messages::warning(this, QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz."));
+        });
+    }
     if (event->type() == QEvent::StatusTip) {
         // Panel 3 shows the long hint of whatever is under the mouse.
         const QString tip = static_cast<QStatusTipEvent *>(event)->tip();

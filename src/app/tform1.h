@@ -99,6 +99,7 @@ private:
     Settings m_settings;
     IdleRefresh *m_idle;
     bool m_shownOnce = false;
+    bool m_readOnlyNoticeDue = false;
     std::function<void(bool fromToolbar)> m_openFixedInformation;
     CommandRegistry m_commands;
 

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <sqlite3.h>
 
 namespace {
@@ -91,6 +92,13 @@ DbError Database::errorOf(sqlite3 *db)
         return DbError(Kind::ReadOnly, text);
     case SQLITE_FULL:
         return DbError(Kind::DiskFull, text);
+    case SQLITE_IOERR: {
+        // A write that found no room, or went past the size the system allows a file.
+        const int system = sqlite3_system_errno(db);
+        if (system == ENOSPC || system == EDQUOT || system == EFBIG)
+            return DbError(Kind::DiskFull, text);
+        break;
+    }
     case SQLITE_NOTADB:
         return DbError(Kind::NotADatabase, text);
     case SQLITE_CORRUPT:
