@@ -264,6 +264,45 @@ private Q_SLOTS:
         QCOMPARE(units->markedColumn(), 1);
     }
 
+    // What the title row paints, not only what the model says: silver titles, the sorted
+    // column's title bold on grey; the pointing hand only where a title click sorts.
+    void titlesArePaintedInTheirColours()
+    {
+        TSrDBGrid *units = grid("SrDBGrid2");
+        QHeaderView *header = units->horizontalHeader();
+        // A point of a title's own ground, right of its text.
+        auto ground = [&](int column) {
+            const QImage image = header->grab().toImage();
+            return QColor(image.pixel(header->sectionViewportPosition(column) + header->sectionSize(column) - 8,
+                                      header->height() / 2));
+        };
+        // Dark pixels of a title: its text's ink.
+        auto ink = [&](int column) {
+            const QImage image = header->grab().toImage();
+            int dark = 0;
+            for (int x = header->sectionViewportPosition(column); x < header->sectionViewportPosition(column) + 80; ++x)
+                for (int y = 2; y < header->height() - 2; ++y)
+                    dark += qGray(image.pixel(x, y)) < 60;
+            return dark;
+        };
+        QCOMPARE(ground(0), QColor(192, 192, 192));
+        QCOMPARE(ground(1), QColor(192, 192, 192));
+        const int normalInk = ink(0);
+        QVERIFY(normalInk > 0);
+        clickTitle(units, 0);
+        QCOMPARE(ground(0), QColor(128, 128, 128));
+        QCOMPARE(ground(1), QColor(192, 192, 192));
+        QVERIFY2(ink(0) > normalInk, "the sorted column's title is bold");
+        clickTitle(units, 1);
+        QCOMPARE(ground(0), QColor(192, 192, 192));
+        QCOMPARE(ink(0), normalInk);
+        QCOMPARE(ground(1), QColor(128, 128, 128));
+
+        QCOMPARE(header->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(grid("SrDBGrid1")->horizontalHeader()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(grid("SrDBGrid3")->horizontalHeader()->cursor().shape(), Qt::ArrowCursor);
+    }
+
     void staffRowsInTheirUnionsColours()
     {
         selectUnit("GAZİ");
