@@ -5,6 +5,8 @@
 #include "app/tform1.h"
 #include "app/tsrdbgrid.h"
 #include "app/unitbrowser.h"
+#include "data/database.h"
+#include "data/schema.h"
 #include "data/sharedqueries.h"
 #include "entry/tpersonelkayit.h"
 #include "toolkit/dbcombobox.h"
@@ -22,9 +24,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <csignal>
 #include <memory>
+#include <sqlite3.h>
 #include <sys/resource.h>
 
 namespace {
@@ -441,6 +447,32 @@ private Q_SLOTS:
         });
         setrlimit(RLIMIT_FSIZE, &before);
         QCOMPARE(stored("ZEYNEP", "hakkinda"), notes);
+    }
+
+    // The demo tool writes only what the member form's fixed lists offer, so each demo
+    // member shows an item in every list.
+    void demoMembersShowInTheFixedLists()
+    {
+        QTemporaryDir demo;
+        QProcess tool;
+        tool.start(QStringLiteral(MELTORA_PROGRAM_DIR "/meltora-db"),
+                   {"demo", demo.path(), "--units", "2", "--staff", "80"});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        Database db;
+        db.open(QDir(demo.path()).filePath("Data.dat"), schema::kKey);
+        for (const char *column : {"cinsiyeti", "medeni_durumu", "ogrenim_durumu", "kan_grubu"}) {
+            const QStringList offered = itemTexts(child<QComboBox>(f, QStringLiteral("DBComboBox_") + column));
+            Statement st(db.handle(), QStringLiteral("SELECT DISTINCT %1 FROM uyeler").arg(column));
+            int values = 0;
+            while (st.step()) {
+                auto text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0));
+                const QString value = text ? QString::fromUtf8(text) : QStringLiteral("<null>");
+                QVERIFY2(offered.contains(value), qPrintable(QStringLiteral("%1: %2").arg(column, value)));
+                ++values;
+            }
+            QVERIFY(values > 1);
+        }
     }
 
     void unionListsInTableOrder()
