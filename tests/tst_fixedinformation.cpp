@@ -133,18 +133,23 @@ class TestFixedInformation : public QObject
         d->requery();
         return d->isEmpty() ? QStringLiteral("<none>") : d->fieldText(QLatin1String(column));
     }
-    QString logoFile(const QString &name, bool picture)
+    // A logo file in the folder "Logo": a PNG or an SVG picture, or a file that is none.
+    QString logoFile(const QString &name)
     {
         QDir(m_main->dir().path()).mkpath("Logo");
         const QString path = QDir(ProgramDir::file("Logo")).filePath(name);
-        if (picture) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        if (name.endsWith(".svg")) {
+            file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"40\">"
+                       "<circle cx=\"20\" cy=\"20\" r=\"18\" fill=\"red\"/></svg>");
+        } else if (name.startsWith("bozuk")) {
+            file.write("bu bir resim değil");
+        } else {
+            file.close();
             QImage image(16, 16, QImage::Format_RGB32);
             image.fill(Qt::red);
             image.save(path, "PNG");
-        } else {
-            QFile file(path);
-            file.open(QIODevice::WriteOnly);
-            file.write("bu bir resim değil");
         }
         return path;
     }
@@ -462,19 +467,24 @@ private Q_SLOTS:
 
     void loadingTheLogo_data()
     {
-        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("emptyTable");
-        QTest::newRow("unreadable file") << false << false;
-        QTest::newRow("picture") << true << false;
-        QTest::newRow("picture, no program authority yet") << true << true;
+        QTest::addColumn<bool>("picture"); // the file is loaded as the logo
+        QTest::newRow("unreadable file") << "bozuk.png" << false << false;
+        QTest::newRow("picture") << "logo.png" << false << true;
+        QTest::newRow("picture, no program authority yet") << "logo.png" << true << true;
+        QTest::newRow("SVG drawing") << "logo.svg" << false << true;
+        // Longer than the 100 characters the column holds.
+        QTest::newRow("path too long to store") << QString(90, 'L') + ".png" << false << false;
     }
     void loadingTheLogo()
     {
-        QFETCH(bool, picture);
+        QFETCH(QString, file);
         QFETCH(bool, emptyTable);
+        QFETCH(bool, picture);
         if (emptyTable)
             yetkili->remove();
-        const QString path = logoFile(picture ? "logo.png" : "bozuk.png", picture);
+        const QString path = logoFile(file);
         Answers answers({"TAMAM"});
         PictureDialogAnswer pick(path);
         whileOpen(f, fromToolbar(), [&] {
@@ -483,7 +493,7 @@ private Q_SLOTS:
             QVERIFY(pick.answered);
             QCOMPARE(pick.directory, QDir(ProgramDir::file("Logo")).absolutePath());
             const QString offered = pick.filters.join(' ');
-            for (const char *pattern : {"*.bmp", "*.ico", "*.jpg", "*.jpeg", "*.png"})
+            for (const char *pattern : {"*.bmp", "*.ico", "*.jpg", "*.jpeg", "*.png", "*.svg"})
                 QVERIFY2(offered.contains(QLatin1String(pattern)), pattern);
             if (picture) {
                 QCOMPARE(answers.count(), 0);
@@ -507,7 +517,7 @@ private Q_SLOTS:
 
     void clearingTheLogo()
     {
-        const QString path = logoFile("logo.png", true);
+        const QString path = logoFile("logo.png");
         yetkili->edit();
         yetkili->setFieldText("logo", path);
         yetkili->post();

@@ -22,7 +22,14 @@
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolButton>
+#include <QElapsedTimer>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -290,6 +297,39 @@ private Q_SLOTS:
     {
         dir().exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, logo) VALUES ('A', '/yok/logo.png')"));
         TForm1 *form = start();
+        QVERIFY(child<QLabel>(form, "Image1")->pixmap().isNull());
+    }
+
+    // The stored path names a named pipe: opening it would wait for a writer for ever, and
+    // the path comes back at every start. The start goes on at once with no picture.
+    void logoThatIsNoFileLeavesTheFrameEmptyAtOnce()
+    {
+        const QString pipe = QDir(dir().path()).filePath("logo.png");
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        dir().exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, logo) VALUES ('A', '%1')").arg(pipe));
+        // Should the start wait on the pipe after all, a writer comes after 5 s and ends the
+        // wait, so that the run can report it instead of hanging.
+        std::atomic<bool> done = false;
+        std::thread writer([&] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                if (std::chrono::steady_clock::now() < deadline)
+                    continue;
+                const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    ::close(fd);
+                    return;
+                }
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        TForm1 *form = start();
+        const qint64 elapsed = clock.elapsed();
+        done = true;
+        writer.join();
+        QVERIFY2(elapsed < 3000, qPrintable(QStringLiteral("the start took %1 ms").arg(elapsed)));
         QVERIFY(child<QLabel>(form, "Image1")->pixmap().isNull());
     }
 

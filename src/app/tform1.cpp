@@ -13,6 +13,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
+#include "toolkit/pictures.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,7 +23,6 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -530,8 +530,7 @@ void TForm1::loadLogo()
     const QString path = m_data->QYetkili->fieldText(QStringLiteral("logo"));
     if (path.isEmpty())
         return;
-    QImageReader reader(path);
-    const QImage image = reader.read();
+    const QImage image = pictures::load(path);
     if (!image.isNull()) // a missing or unreadable picture leaves the frame empty
         m_image1->setPixmap(QPixmap::fromImage(image));
 }
