@@ -14,6 +14,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -313,6 +314,28 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(m_form, "Label67")->text(), QStringLiteral("OKUL SENDİKASI"));
         QCOMPARE(child<QLabel>(m_form, "Label68")->text(), QStringLiteral("OKUL SENDİKASI"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("OKUL SENDİKASI 2.0 - Mert Can"));
+    }
+
+    // Line breaks pasted into the program name never reach the settings file as lines of
+    // their own, which would be read as keys and sections at the next start.
+    void pastedLineBreaksStayOutOfTheSettingsFile()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("OKUL\r\n[Alanlar]\r\n02=0\nSENDİKASI"));
+        whileOpen(f, fromToolbar(), [&] {
+            editAd()->setFocus(Qt::MouseFocusReason);
+            editAd()->selectAll();
+            QTest::keyClick(editAd(), Qt::Key_V, Qt::ControlModifier);
+            closeForm();
+        });
+        m_main->closeAnswering("Hayır"); // writes the settings file
+        const QByteArray written = fileBytes(m_main->dir().settingsPath());
+        QVERIFY(written.contains("\r\nProgram=OKUL[Alanlar]02=0SEND\xDDKASI\r\n"));
+        QCOMPARE(written.count("[Alanlar]\r\n"), 1);
+
+        m_form = m_main->start(MainWindowFixture::Windows::All); // the next start reads it
+        f = m_form->findChild<TSabitBilgi *>();
+        QVERIFY(m_form->settings().fieldFlags[1]); // "02" of the real "Alanlar" is still 1
+        QCOMPARE(m_form->settings().programName, QStringLiteral("OKUL[Alanlar]02=0SENDİKASI"));
     }
 
     void openingFromToolbarOrFirstUse_data()

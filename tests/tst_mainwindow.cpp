@@ -25,8 +25,10 @@
 #include <QElapsedTimer>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -360,6 +362,33 @@ private Q_SLOTS:
 
         m_main->closeAnswering("Evet");
         QVERIFY(!form->isVisible());
+    }
+
+    // No room on the disk while the settings are written at closing: the file from before
+    // stays whole, and the user hears of it as always.
+    void settingsFileStaysWholeWhenTheDiskIsFull()
+    {
+        TForm1 *form = start();
+        form->setProgramName("ESKİ AD");
+        m_main->closeAnswering("Hayır"); // writes the file whole
+        const QByteArray before = fileBytes(dir().settingsPath());
+        QVERIFY(before.size() > 300);
+
+        form->setProgramName("YENİ AD");
+        signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the run
+        rlimit unlimited{};
+        getrlimit(RLIMIT_FSIZE, &unlimited);
+        rlimit full = unlimited;
+        full.rlim_cur = 100;
+        setrlimit(RLIMIT_FSIZE, &full);
+        Answers boxes({"Hayır", "TAMAM"});
+        form->close();
+        QTRY_VERIFY(boxes.answered());
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to write to %1.").arg(dir().settingsPath()));
+        QCOMPARE(fileBytes(dir().settingsPath()), before);
+        QCOMPARE(QDir(dir().path()).entryList(QDir::Files | QDir::Hidden).filter("PersonelKayit"),
+                 QStringList{"PersonelKayit.ini"}); // nothing half-written left beside it
     }
 
     void unwritableSettingsAreReportedAndTheCloseGoesOn()
