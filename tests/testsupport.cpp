@@ -16,7 +16,9 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/fsuid.h>
 #include <unistd.h>
 
@@ -90,6 +92,24 @@ ReadOnlyFolder::~ReadOnlyFolder()
         setfsuid(uid_t(m_formerFsuid));
     QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(m_database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+FullDisk::FullDisk(qint64 bytes)
+{
+    signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the run
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_formerLimit = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FullDisk::~FullDisk()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_formerLimit);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 QStringList itemTexts(const QComboBox *list)

@@ -79,6 +79,18 @@ private:
     int m_formerFsuid = -1;
 };
 
+// While it lives, no file of this process can grow beyond `bytes`: a write past that fails
+// as it does on a full disk.
+class FullDisk
+{
+public:
+    explicit FullDisk(qint64 bytes);
+    ~FullDisk();
+
+private:
+    qint64 m_formerLimit = -1;
+};
+
 // Answers the modal windows that come up while it lives, with the given button texts in
 // turn, and keeps what each one showed. Only the program's message boxes are answered, never
 // the entry form that is open under them; given a window's object name, only windows of
