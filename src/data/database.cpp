@@ -4,7 +4,6 @@
 #include "schema.h"
 #include "turkish.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -883,9 +883,14 @@ void Dataset::post()
         return QByteArrayView(utf8[size_t(i)]);
     }));
     // The columns left out of the insert hold their defaults now; a later save checks
-    // against what the table holds.
-    if (inserting)
-        rereadRow(index);
+    // against what the table holds. The row is stored whatever this reading meets: a
+    // failure here must not leave the row to be inserted a second time.
+    if (inserting) {
+        try {
+            rereadRow(index);
+        } catch (const DbError &) {
+        }
+    }
     m_pendingRow = -1;
     m_state = State::Browse;
     m_modified = false;

@@ -175,6 +175,9 @@ bool saveOnClose(QWidget *form, Dataset *dataset, const QString &question)
         messages::showError(d.text + QStringLiteral(" Değişiklikler kaydedilmedi."), d.detail);
         dataset->cancel();
         return true;
+    } catch (const std::exception &e) {
+        messages::showError(QString::fromUtf8(e.what()));
+        return false;
     }
 }
 
