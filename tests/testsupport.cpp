@@ -18,8 +18,8 @@
 #include <QTest>
 #include <csignal>
 #include <stdexcept>
-#include <sys/resource.h>
 #include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 void waitIdle(int ms)
@@ -81,7 +81,8 @@ ReadOnlyFolder::ReadOnlyFolder(const TestProgramDir &dir)
 {
     const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     QFile::setPermissions(m_database, readOnly);
-    QFile::setPermissions(m_folder, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    QFile::setPermissions(m_folder, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                                        QFileDevice::ExeOther);
     if (geteuid() == 0)
         m_formerFsuid = setfsuid(65534); // nobody
 }
@@ -90,7 +91,8 @@ ReadOnlyFolder::~ReadOnlyFolder()
 {
     if (m_formerFsuid >= 0)
         setfsuid(uid_t(m_formerFsuid));
-    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(m_database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 

@@ -12,8 +12,8 @@
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 #include "entry/tpersonelkayit.h"
-#include "toolkit/dbedit.h"
 #include "testsupport.h"
+#include "toolkit/dbedit.h"
 
 #include <QMap>
 #include <QPushButton>
@@ -24,7 +24,8 @@
 #include <sqlite3.h>
 #include <thread>
 
-namespace {
+namespace
+{
 
 const QStringList kFixture = {
     "INSERT INTO sabit (Kurum_Adi, sendikasi) VALUES ('MEB', 'EĞİTİM BİR SEN')",
@@ -244,42 +245,51 @@ private Q_SLOTS:
         Dataset *uye = form->data()->Query_Uye;
         std::unique_ptr<Database> otherCopyDb = otherCopy(main.dir());
         const QMap<QString, QString> said = {
-            {"changed", "Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından değiştirildi; değişiklikleriniz "
-                        "kaydedilmedi. Kaydın yeni hali gösteriliyor, sizin yazdıklarınız duruyor: kaydetmek için "
+            {"changed", "Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından değiştirildi; "
+                        "değişiklikleriniz "
+                        "kaydedilmedi. Kaydın yeni hali gösteriliyor, sizin yazdıklarınız duruyor: "
+                        "kaydetmek için "
                         "tekrar kaydedin ya da iptal edin."},
-            {"deleted", "Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından silindi; değişiklikleriniz "
-                        "kaydedilemedi."},
-            {"saving", "Veritabanı şu anda başka bir kullanıcı tarafından güncelleniyor; lütfen tekrar deneyin."},
+            {"deleted",
+             "Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından silindi; değişiklikleriniz "
+             "kaydedilemedi."},
+            {"saving", "Veritabanı şu anda başka bir kullanıcı tarafından güncelleniyor; lütfen "
+                       "tekrar deneyin."},
         };
         Answers answers({"TAMAM"});
-        whileOpen(f, [&] {
-            QVERIFY(uye->locate("adi", "AHMET"));
-            TSrDBGrid *grid = form->unitBrowser()->staffGrid();
-            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
-                               grid->visualRect(grid->model()->index(uye->recNo() - 1, 0)).center());
-        }, [&] {
-            DBEdit *surname = f->edit("soyadi");
-            surname->selectAll();
-            typeText(surname, "kaya");
-            otherCopyDb->exec(other);
-            waitIdle();
-            QTest::mouseClick(child<QToolButton>(f, "KaydetButton"), Qt::LeftButton);
-            QCOMPARE(answers.count(), 1);
-            QCOMPARE(answers.text(), said.value(QTest::currentDataTag()));
-            QCOMPARE(uye->state(), Dataset::State::Edit);
-            QCOMPARE(surname->text(), QStringLiteral("KAYA"));
-            if (other.startsWith("BEGIN"))
-                otherCopyDb->exec("COMMIT");
-            if (!other.startsWith("DELETE")) {
+        whileOpen(
+            f,
+            [&] {
+                QVERIFY(uye->locate("adi", "AHMET"));
+                TSrDBGrid *grid = form->unitBrowser()->staffGrid();
+                QTest::mouseDClick(
+                    grid->viewport(), Qt::LeftButton, {},
+                    grid->visualRect(grid->model()->index(uye->recNo() - 1, 0)).center());
+            },
+            [&] {
+                DBEdit *surname = f->edit("soyadi");
+                surname->selectAll();
+                typeText(surname, "kaya");
+                otherCopyDb->exec(other);
+                waitIdle();
                 QTest::mouseClick(child<QToolButton>(f, "KaydetButton"), Qt::LeftButton);
-                QCOMPARE(uye->state(), Dataset::State::Browse);
-            } else {
-                uye->cancel();
-            }
-            QTest::mouseClick(child<QPushButton>(f, "BitBtn1"), Qt::LeftButton);
-        });
+                QCOMPARE(answers.count(), 1);
+                QCOMPARE(answers.text(), said.value(QTest::currentDataTag()));
+                QCOMPARE(uye->state(), Dataset::State::Edit);
+                QCOMPARE(surname->text(), QStringLiteral("KAYA"));
+                if (other.startsWith("BEGIN"))
+                    otherCopyDb->exec("COMMIT");
+                if (!other.startsWith("DELETE")) {
+                    QTest::mouseClick(child<QToolButton>(f, "KaydetButton"), Qt::LeftButton);
+                    QCOMPARE(uye->state(), Dataset::State::Browse);
+                } else {
+                    uye->cancel();
+                }
+                QTest::mouseClick(child<QPushButton>(f, "BitBtn1"), Qt::LeftButton);
+            });
         QCOMPARE(answers.count(), 1);
-        const QString expected = other.startsWith("DELETE") ? QStringLiteral("<none>") : QStringLiteral("KAYA");
+        const QString expected =
+            other.startsWith("DELETE") ? QStringLiteral("<none>") : QStringLiteral("KAYA");
         QCOMPARE(storedValue(*otherCopyDb, "soyadi", "AHMET"), expected);
     }
 };

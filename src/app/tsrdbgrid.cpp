@@ -46,18 +46,22 @@ protected:
             return;
         const QVariant background = model()->headerData(section, orientation(), Qt::BackgroundRole);
         painter->save();
-        painter->fillRect(rect, background.canConvert<QColor>() ? background.value<QColor>() : palette().button().color());
+        painter->fillRect(rect, background.canConvert<QColor>() ? background.value<QColor>()
+                                                                : palette().button().color());
         painter->setPen(QColor(160, 160, 160));
         painter->drawLine(rect.topRight(), rect.bottomRight());
         painter->drawLine(rect.bottomLeft(), rect.bottomRight());
         QFont titleFont = font();
-        titleFont.setBold(model()->headerData(section, orientation(), Qt::FontRole).value<QFont>().bold());
+        titleFont.setBold(
+            model()->headerData(section, orientation(), Qt::FontRole).value<QFont>().bold());
         painter->setFont(titleFont);
         painter->setPen(palette().color(QPalette::ButtonText));
         const QRect textRect = rect.adjusted(3, 0, -3, 0);
-        const QString title = model()->headerData(section, orientation(), Qt::DisplayRole).toString();
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
-                          QFontMetrics(titleFont).elidedText(title, Qt::ElideRight, textRect.width()));
+        const QString title =
+            model()->headerData(section, orientation(), Qt::DisplayRole).toString();
+        painter->drawText(
+            textRect, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetrics(titleFont).elidedText(title, Qt::ElideRight, textRect.width()));
         painter->restore();
     }
 };

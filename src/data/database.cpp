@@ -51,11 +51,13 @@ bool folderIsWritable(const QString &file)
 // "CHECK constraint failed: okul.okul_adi": the constraint is named after its column.
 DbError checkError(const QString &text)
 {
-    static const QRegularExpression check(QStringLiteral("CHECK constraint failed: (\\w+)\\.(\\w+)"));
+    static const QRegularExpression check(
+        QStringLiteral("CHECK constraint failed: (\\w+)\\.(\\w+)"));
     const QRegularExpressionMatch m = check.match(text);
     if (!m.hasMatch())
         return DbError(DbError::Kind::Engine, text);
-    return DbError(DbError::Kind::TooLong, text, m.captured(2), schema::textSize(m.captured(1), m.captured(2)));
+    return DbError(DbError::Kind::TooLong, text, m.captured(2),
+                   schema::textSize(m.captured(1), m.captured(2)));
 }
 
 // The six tables that every database of the program holds.
@@ -63,8 +65,9 @@ QString missingTable(sqlite3 *db)
 {
     for (const schema::Table &table : schema::tables()) {
         sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", -1,
-                           &st, nullptr);
+        sqlite3_prepare_v2(
+            db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", -1,
+            &st, nullptr);
         sqlite3_bind_text(st, 1, table.name, -1, SQLITE_STATIC);
         const bool found = sqlite3_step(st) == SQLITE_ROW;
         sqlite3_finalize(st);

@@ -671,8 +671,9 @@ void Dataset::append()
     const int link = m_master ? fieldIndex(m_linkField) : -1;
     const QVariant linkKey = link >= 0 ? masterKey() : QVariant();
     if (link >= 0 && linkKey.isNull())
-        throw DbError(DbError::Kind::NoMasterRow,
-                      QStringLiteral("%1: %2 has no stored row").arg(objectName(), m_master->objectName()));
+        throw DbError(
+            DbError::Kind::NoMasterRow,
+            QStringLiteral("%1: %2 has no stored row").arg(objectName(), m_master->objectName()));
     leaveEditForMove();
     if (m_table.isEmpty())
         throw DbError(QStringLiteral("%1: bu sorgunun kayıtları değiştirilemez").arg(objectName()));
@@ -739,13 +740,10 @@ void Dataset::checkMasks(const std::vector<int> &fields) const
 {
     for (int field : fields) {
         const schema::Mask mask = schema::maskOf(m_table, m_columns[field]);
-        const int required = schema::requiredDigits(mask);
-        if (required == 0)
-            continue;
         const QString text = m_buffer[size_t(field)].toString();
-        const auto digits = std::count_if(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
-        if (digits > 0 && digits < required)
-            throw DbError(mask == schema::Mask::Phone ? DbError::Kind::IncompletePhone : DbError::Kind::IncompleteDate,
+        if (schema::isPartlyFilled(mask, text))
+            throw DbError(mask == schema::Mask::Phone ? DbError::Kind::IncompletePhone
+                                                      : DbError::Kind::IncompleteDate,
                           text, m_fieldNames[field]);
     }
 }
@@ -760,7 +758,8 @@ void Dataset::insertRow(const std::vector<int> &fields)
     const QString sql = columns.isEmpty()
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(m_table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+                                  .arg(m_table, columns.join(QStringLiteral(", ")),
+                                       marks.join(QStringLiteral(", ")));
     Statement st(m_db->handle(), sql);
     int index = 1;
     for (int field : fields)
@@ -800,13 +799,15 @@ void Dataset::updateRow(const std::vector<int> &fields)
     const Row before = stored;
     const int rowIndex = rowIndexOf(m_cursor);
     if (!rereadRow(rowIndex))
-        throw DbError(DbError::Kind::RowDeleted, QStringLiteral("%1: the row is no longer in %2").arg(objectName(), m_table));
+        throw DbError(DbError::Kind::RowDeleted,
+                      QStringLiteral("%1: the row is no longer in %2").arg(objectName(), m_table));
     const Row &now = m_rows[size_t(rowIndex)];
     for (int i = 0; i < m_fieldNames.size(); ++i)
         if (sameValue(m_buffer[size_t(i)], cell(before, i)))
             m_buffer[size_t(i)] = cell(now, i);
     Q_EMIT rowUpdated(m_cursor);
-    throw DbError(DbError::Kind::RowChanged, QStringLiteral("%1: the row changed in %2").arg(objectName(), m_table));
+    throw DbError(DbError::Kind::RowChanged,
+                  QStringLiteral("%1: the row changed in %2").arg(objectName(), m_table));
 }
 
 bool Dataset::rereadRow(int index)
@@ -819,8 +820,9 @@ bool Dataset::rereadRow(int index)
             columns << m_columns[i];
             read.push_back(i);
         }
-    Statement st(m_db->handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                     .arg(columns.join(QStringLiteral(", ")), m_table, m_columns[m_keyField]));
+    Statement st(m_db->handle(),
+                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                     .arg(columns.join(QStringLiteral(", ")), m_table, m_columns[m_keyField]));
     const Row old = m_rows[size_t(index)];
     st.bind(1, cell(old, m_keyField));
     if (!st.step())
@@ -829,15 +831,15 @@ bool Dataset::rereadRow(int index)
     for (size_t c = 0; c < read.size(); ++c)
         columnOf[size_t(read[c])] = int(c);
     storeRow(index, packRow(fields, [&](int i, bool &isNull) {
-        const int column = columnOf[size_t(i)];
-        if (column < 0) {
-            isNull = old.isNull(i);
-            return old.text(i, fields);
-        }
-        auto text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), column));
-        isNull = text == nullptr;
-        return QByteArrayView(text, text ? sqlite3_column_bytes(st.get(), column) : 0);
-    }));
+                 const int column = columnOf[size_t(i)];
+                 if (column < 0) {
+                     isNull = old.isNull(i);
+                     return old.text(i, fields);
+                 }
+                 auto text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), column));
+                 isNull = text == nullptr;
+                 return QByteArrayView(text, text ? sqlite3_column_bytes(st.get(), column) : 0);
+             }));
     return true;
 }
 
@@ -848,7 +850,8 @@ void Dataset::storeRow(int index, QByteArray bytes)
     for (size_t f = 0; f < m_foldCache.size(); ++f)
         if (!m_foldCache[f].empty()) {
             m_foldCache[f].resize(m_rows.size());
-            m_foldCache[f][size_t(index)] = turkish::fold(QString::fromUtf8(m_rows[size_t(index)].text(int(f), fields)));
+            m_foldCache[f][size_t(index)] =
+                turkish::fold(QString::fromUtf8(m_rows[size_t(index)].text(int(f), fields)));
         }
 }
 
@@ -874,14 +877,14 @@ void Dataset::post()
     const int fields = int(m_fieldNames.size());
     std::vector<QByteArray> utf8(static_cast<size_t>(fields));
     storeRow(index, packRow(fields, [&](int i, bool &isNull) {
-        const QVariant &v = m_buffer[size_t(i)];
-        isNull = v.isNull();
-        if (v.typeId() == QMetaType::Bool)
-            utf8[size_t(i)] = v.toBool() ? "1" : "0";
-        else
-            utf8[size_t(i)] = v.toString().toUtf8();
-        return QByteArrayView(utf8[size_t(i)]);
-    }));
+                 const QVariant &v = m_buffer[size_t(i)];
+                 isNull = v.isNull();
+                 if (v.typeId() == QMetaType::Bool)
+                     utf8[size_t(i)] = v.toBool() ? "1" : "0";
+                 else
+                     utf8[size_t(i)] = v.toString().toUtf8();
+                 return QByteArrayView(utf8[size_t(i)]);
+             }));
     // The columns left out of the insert hold their defaults now; a later save checks
     // against what the table holds. The row is stored whatever this reading meets: a
     // failure here must not leave the row to be inserted a second time.

@@ -12,31 +12,28 @@ class DbError : public std::runtime_error
 {
 public:
     enum class Kind {
-        Refused,        // a rule of the program refused the operation; message() says why
-        Engine,         // any other error of the engine; message() is its text
-        Busy,           // another program holds the file's lock longer than the program waits
-        ReadOnly,       // the file or its folder cannot be written
-        DiskFull,       // no room on the disk
-        NotADatabase,   // Data.dat is empty, damaged at its start, foreign, or has another key
-        CannotOpen,     // Data.dat is missing or cannot be opened
-        Corrupt,        // pages of the file are damaged
-        TooLong,        // column() holds at most size() characters
+        Refused,         // a rule of the program refused the operation; message() says why
+        Engine,          // any other error of the engine; message() is its text
+        Busy,            // another program holds the file's lock longer than the program waits
+        ReadOnly,        // the file or its folder cannot be written
+        DiskFull,        // no room on the disk
+        NotADatabase,    // Data.dat is empty, damaged at its start, foreign, or has another key
+        CannotOpen,      // Data.dat is missing or cannot be opened
+        Corrupt,         // pages of the file are damaged
+        TooLong,         // column() holds at most size() characters
         IncompletePhone, // column() holds a phone number with some of its ten digits
-        IncompleteDate, // column() holds a date with some of its eight digits
-        RowChanged,     // another user changed the row while it was being edited here
-        RowDeleted,     // another user deleted the row while it was being edited here
-        NoMasterRow,    // a staff row needs a stored unit to belong to
+        IncompleteDate,  // column() holds a date with some of its eight digits
+        RowChanged,      // another user changed the row while it was being edited here
+        RowDeleted,      // another user deleted the row while it was being edited here
+        NoMasterRow,     // a staff row needs a stored unit to belong to
     };
 
     // A refusal by the program's own rules, with the text the user reads.
     explicit DbError(const QString &message) : DbError(Kind::Refused, message) {}
     // `message` is the engine's text where there is one.
     DbError(Kind kind, const QString &message, const QString &column = QString(), int size = 0)
-        : std::runtime_error(message.toStdString()),
-          m_kind(kind),
-          m_message(message),
-          m_column(column),
-          m_size(size)
+        : std::runtime_error(message.toStdString()), m_kind(kind), m_message(message),
+          m_column(column), m_size(size)
     {
     }
 

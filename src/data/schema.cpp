@@ -1,5 +1,7 @@
 #include "schema.h"
 
+#include <algorithm>
+
 namespace schema {
 
 namespace {
@@ -169,6 +171,12 @@ int requiredDigits(Mask mask)
         break;
     }
     return 0;
+}
+
+bool isPartlyFilled(Mask mask, const QString &text)
+{
+    const auto digits = std::count_if(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return digits > 0 && digits < requiredDigits(mask);
 }
 
 QStringList createStatements()

@@ -11,6 +11,8 @@ namespace schema {
 // the mask's brackets, blanks and full stops stored among them.
 enum class Mask { None, Phone, Date };
 int requiredDigits(Mask mask); // 10 for a phone number, 8 for a date, 0 without a mask
+// Some of the mask's digits, not all: a value to refuse. No digit at all is no value.
+bool isPartlyFilled(Mask mask, const QString &text);
 
 struct Column {
     const char *name;

@@ -238,8 +238,8 @@ QWidget *TPersonelKayit::buildGeneralPage()
     auto *right = new QVBoxLayout;
     right->setSpacing(10);
     const QString bloodCaption = QStringLiteral("KAN GRUBU :");
-    DBComboBox *blood =
-        makeList(page, QStringLiteral("kan_grubu"), bloodCaption, memberlists::bloodGroups(), KeyFilter::None);
+    DBComboBox *blood = makeList(page, QStringLiteral("kan_grubu"), bloodCaption,
+                                 memberlists::bloodGroups(), KeyFilter::None);
     blood->setMinimumWidth(110);
     auto *bloodRow = new QHBoxLayout;
     QLabel *bloodLabel = fieldLabel(bloodCaption, blood, page);

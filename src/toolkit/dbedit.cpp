@@ -1,6 +1,7 @@
 #include "dbedit.h"
 
 #include "data/dberror.h"
+#include "data/schema.h"
 #include "fieldlink.h"
 #include "guard.h"
 #include "messages.h"
@@ -49,15 +50,15 @@ private:
     {
         qsizetype count = 0;
         for (qsizetype i = 0; i < text.size(); ++i, ++count)
-            if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            if (text.at(i).isHighSurrogate() && i + 1 < text.size() &&
+                text.at(i + 1).isLowSurrogate())
                 ++i;
         return count;
     }
 };
 
 DBEdit::DBEdit(Dataset *dataset, const QString &field, QWidget *parent)
-    : QLineEdit(parent),
-      m_link(new FieldLink(dataset, field, this, [this] { refresh(); })),
+    : QLineEdit(parent), m_link(new FieldLink(dataset, field, this, [this] { refresh(); })),
       m_limit(new CharacterLimit(this))
 {
     setValidator(m_limit);
@@ -117,11 +118,9 @@ QString DBEdit::storedValue() const
 
 bool DBEdit::isIncomplete() const
 {
-    if (m_mask == Mask::None)
-        return false;
-    const QString shown = text();
-    const auto digits = std::count_if(shown.begin(), shown.end(), [](QChar c) { return c.isDigit(); });
-    return digits > 0 && digits < (m_mask == Mask::Phone ? 10 : 8);
+    return m_mask != Mask::None &&
+           schema::isPartlyFilled(m_mask == Mask::Phone ? schema::Mask::Phone : schema::Mask::Date,
+                                  text());
 }
 
 void DBEdit::followFieldSize()
@@ -182,9 +181,11 @@ void DBEdit::focusOutEvent(QFocusEvent *event)
 void DBEdit::refuseIncomplete()
 {
     // Closing the form or saving says it already, in the refusal of the save.
-    if (!isVisible() || hasFocus() || !isIncomplete() || QApplication::activeModalWidget() != window())
+    if (!isVisible() || hasFocus() || !isIncomplete() ||
+        QApplication::activeModalWidget() != window())
         return;
-    const DbError refusal(m_mask == Mask::Phone ? DbError::Kind::IncompletePhone : DbError::Kind::IncompleteDate,
+    const DbError refusal(m_mask == Mask::Phone ? DbError::Kind::IncompletePhone
+                                                : DbError::Kind::IncompleteDate,
                           text(), field());
     messages::warning(window(), messages::describe(refusal).text);
     setFocus(Qt::OtherFocusReason);

@@ -181,30 +181,35 @@ Description describe(const DbError &error)
     case Kind::NotADatabase:
         return {QStringLiteral("Data.dat boş veya bir Meltora veritabanı değil."), error.message()};
     case Kind::CannotOpen:
-        return {QStringLiteral("Data.dat açılamadı: dosya program klasöründe yok ya da okunamıyor."),
-                error.message()};
+        return {
+            QStringLiteral("Data.dat açılamadı: dosya program klasöründe yok ya da okunamıyor."),
+            error.message()};
     case Kind::Corrupt:
-        return {QStringLiteral("Veritabanı dosyası bozuk: \"Veritabanını Onar\" ile onarmayı deneyin."),
-                error.message()};
+        return {
+            QStringLiteral("Veritabanı dosyası bozuk: \"Veritabanını Onar\" ile onarmayı deneyin."),
+            error.message()};
     case Kind::TooLong:
         return {QStringLiteral("'%1' alanına girilen değer çok uzun: en fazla %2 karakter olabilir")
                     .arg(column)
                     .arg(error.size()),
                 error.message()};
     case Kind::IncompletePhone:
-        return {QStringLiteral("'%1' alanındaki telefon numarası eksik: on rakamın tümünü girin ya da "
-                               "alanı boş bırakın.")
-                    .arg(column),
-                QString()};
+        return {
+            QStringLiteral("'%1' alanındaki telefon numarası eksik: on rakamın tümünü girin ya da "
+                           "alanı boş bırakın.")
+                .arg(column),
+            QString()};
     case Kind::IncompleteDate:
-        return {QStringLiteral("'%1' alanındaki tarih eksik: gün, ay ve yıl için sekiz rakamın tümünü "
-                               "girin ya da alanı boş bırakın.")
-                    .arg(column),
-                QString()};
+        return {
+            QStringLiteral("'%1' alanındaki tarih eksik: gün, ay ve yıl için sekiz rakamın tümünü "
+                           "girin ya da alanı boş bırakın.")
+                .arg(column),
+            QString()};
     case Kind::RowChanged:
-        return {QStringLiteral("Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından değiştirildi; "
-                               "değişiklikleriniz kaydedilmedi. Kaydın yeni hali gösteriliyor, sizin "
-                               "yazdıklarınız duruyor: kaydetmek için tekrar kaydedin ya da iptal edin."),
+        return {QStringLiteral(
+                    "Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından değiştirildi; "
+                    "değişiklikleriniz kaydedilmedi. Kaydın yeni hali gösteriliyor, sizin "
+                    "yazdıklarınız duruyor: kaydetmek için tekrar kaydedin ya da iptal edin."),
                 QString()};
     case Kind::RowDeleted:
         return {QStringLiteral("Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından silindi; "
