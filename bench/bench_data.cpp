@@ -223,7 +223,9 @@ OpenTiming timeStartup(const QString &databasePath, std::unique_ptr<SharedQuerie
             last = now;
         });
     timer.start();
-    shared->connect(databasePath);
+    QString error;
+    if (!shared->connect(databasePath, &error))
+        throw DbError(QStringLiteral("cannot open %1: %2").arg(databasePath, error));
     t.connect = last = msSince(timer);
     shared->openAll();
     t.total = msSince(timer);

@@ -1115,7 +1115,8 @@ void TestDataset::detailFollowsMasterByParameter()
 
     TestProgramDir dir;
     SharedQueries q;
-    q.connect(dir.databasePath());
+    QString error;
+    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
     addUnitsAndStaff(q.connection());
     q.openAll();
     q.connection().exec(QStringLiteral("INSERT INTO uyeler (SiraNo, adi) VALUES (2, 'Deniz')"));
@@ -1165,7 +1166,8 @@ void TestDataset::detailFilterFollowsMaster()
 
     TestProgramDir dir;
     SharedQueries q;
-    q.connect(dir.databasePath());
+    QString error;
+    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
     addUnitsAndStaff(q.connection());
     q.openAll();
 
@@ -1199,7 +1201,8 @@ void TestDataset::appendedStaffBelongsToCurrentUnit()
 
     TestProgramDir dir;
     SharedQueries q;
-    q.connect(dir.databasePath());
+    QString error;
+    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
     addUnitsAndStaff(q.connection());
     q.openAll();
     Reader read(dir);
@@ -1267,7 +1270,8 @@ void TestDataset::fullNameIsKeptWithEveryPost()
 
     TestProgramDir dir;
     SharedQueries q;
-    q.connect(dir.databasePath());
+    QString error;
+    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
     addUnits(q.connection(), {QStringLiteral("Ada")});
     q.openAll();
     Reader read(dir);
@@ -1362,7 +1366,8 @@ void TestDataset::openAllOpensInLinkOrder()
 {
     TestProgramDir dir;
     SharedQueries q;
-    q.connect(dir.databasePath());
+    QString error;
+    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
     addUnitsAndStaff(q.connection());
     QStringList opened;
     for (Dataset *ds : q.all())
@@ -1379,7 +1384,8 @@ void TestDataset::personnelQueryHasNoUnitField()
 {
     TestProgramDir dir;
     SharedQueries q;
-    q.connect(dir.databasePath());
+    QString error;
+    QVERIFY2(q.connect(dir.databasePath(), &error), qPrintable(error));
     q.openAll();
     QVERIFY(q.QueryPersonel->isOpen());
     QVERIFY(q.QueryPersonel->hasField(QStringLiteral("adi")));

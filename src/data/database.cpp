@@ -165,17 +165,22 @@ void Database::open(const QString &path, const QByteArray &key)
     close();
     // The program reaches the database from its one user-interface thread only, so the
     // connection needs no lock around every call.
-    sqlite3 *db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
-    // An empty file opens as an empty database; the queries would then fail one by one.
-    const QString missing = missingTable(db);
-    if (!missing.isEmpty()) {
-        sqlite3_close(db);
-        throw DbError(DbError::Kind::NotADatabase, QStringLiteral("no such table: ") + missing);
-    }
-    m_db = db;
+    m_db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     m_path = path;
+}
+
+void Database::checkTables() const
+{
+    // An empty file opens as an empty database; the queries would then fail one by one.
+    const QString missing = missingTable(m_db);
+    if (!missing.isEmpty())
+        throw DbError(DbError::Kind::NotADatabase, QStringLiteral("no such table: ") + missing);
+}
+
+bool Database::isReadOnly() const
+{
     // The engine falls back to reading only when the file refuses writing.
-    m_readOnly = sqlite3_db_readonly(m_db, "main") == 1 || !folderIsWritable(path);
+    return m_db && (sqlite3_db_readonly(m_db, "main") == 1 || !folderIsWritable(m_path));
 }
 
 bool Database::open(const QString &path, const QByteArray &key, QString *error)

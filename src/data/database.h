@@ -44,9 +44,12 @@ public:
 
     QString lastError() const;
 
+    // Throws DbError::Kind::NotADatabase when one of the program's six tables is missing,
+    // as in an empty file.
+    void checkTables() const;
     // Whether nothing can be written: the file is write-protected, or its folder is, where
-    // the engine keeps its journal while it writes. Known from the open on.
-    bool isReadOnly() const { return m_readOnly; }
+    // the engine keeps its journal while it writes. Tried on the disk at each call.
+    bool isReadOnly() const;
     void setBusyTimeout(int milliseconds);
 
     // The engine's last error on `db`, with its kind.
@@ -59,7 +62,6 @@ private:
     static sqlite3 *openHandle(const QString &path, const QByteArray &key, int flags); // throws
     sqlite3 *m_db = nullptr;
     QString m_path;
-    bool m_readOnly = false;
 };
 
 // A prepared statement that finalises itself.

@@ -14,8 +14,11 @@ public:
     explicit SharedQueries(QObject *parent = nullptr);
     ~SharedQueries() override;
 
-    // Opens Data.dat in the program folder; throws DbError.
+    // Opens Data.dat in the program folder and checks that it holds the program's tables;
+    // throws DbError.
     void connect(const QString &databasePath);
+    // The same, false with the engine's message.
+    bool connect(const QString &databasePath, QString *error);
     // Opens the queries in the order the unit-staff link needs; throws DbError.
     void openAll();
     // Ends the connection (the repair rewrites the file); the queries close first.
