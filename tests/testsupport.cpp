@@ -76,7 +76,7 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-ReadOnlyFolder::ReadOnlyFolder(const TestProgramDir &dir)
+WriteProtectedProgramDir::WriteProtectedProgramDir(const TestProgramDir &dir)
     : m_folder(dir.path()), m_database(dir.databasePath())
 {
     const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
@@ -87,7 +87,7 @@ ReadOnlyFolder::ReadOnlyFolder(const TestProgramDir &dir)
         m_formerFsuid = setfsuid(65534); // nobody
 }
 
-ReadOnlyFolder::~ReadOnlyFolder()
+WriteProtectedProgramDir::~WriteProtectedProgramDir()
 {
     if (m_formerFsuid >= 0)
         setfsuid(uid_t(m_formerFsuid));

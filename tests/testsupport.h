@@ -67,11 +67,11 @@ private:
 // While it lives, the program folder and its Data.dat cannot be written by this process, as
 // on a write-protected share. Run as root, the process takes an ordinary user's file rights
 // meanwhile (root would write anyway).
-class ReadOnlyFolder
+class WriteProtectedProgramDir
 {
 public:
-    explicit ReadOnlyFolder(const TestProgramDir &dir);
-    ~ReadOnlyFolder();
+    explicit WriteProtectedProgramDir(const TestProgramDir &dir);
+    ~WriteProtectedProgramDir();
 
 private:
     QString m_folder;

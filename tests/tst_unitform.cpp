@@ -293,7 +293,7 @@ private Q_SLOTS:
     // pending change can then still be left, and the user is told it was not saved.
     void readOnlyDatabaseLetsTheFormBeLeft()
     {
-        ReadOnlyFolder readOnly(m_main->dir());
+        WriteProtectedProgramDir readOnly(m_main->dir());
         {
             Answers notice({"TAMAM"});
             m_form = m_main->start(MainWindowFixture::Windows::All);
