@@ -14,9 +14,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
 #include <stdexcept>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 void waitIdle(int ms)
 {
@@ -66,6 +71,50 @@ QString TestProgramDir::settingsPath() const
     return QDir(m_dir.path()).filePath(QStringLiteral("PersonelKayit.ini"));
 }
 
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+WriteProtectedProgramDir::WriteProtectedProgramDir(const TestProgramDir &dir)
+    : m_folder(dir.path()), m_database(dir.databasePath())
+{
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(m_database, readOnly);
+    QFile::setPermissions(m_folder, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                                        QFileDevice::ExeOther);
+    if (geteuid() == 0)
+        m_formerFsuid = setfsuid(65534); // nobody
+}
+
+WriteProtectedProgramDir::~WriteProtectedProgramDir()
+{
+    if (m_formerFsuid >= 0)
+        setfsuid(uid_t(m_formerFsuid));
+    QFile::setPermissions(m_folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+FullDisk::FullDisk(qint64 bytes)
+{
+    signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the run
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_formerLimit = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FullDisk::~FullDisk()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_formerLimit);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
 QStringList itemTexts(const QComboBox *list)
 {
     QStringList out;
@@ -100,6 +149,7 @@ void Answers::poll()
         return;
     titles << modal->windowTitle();
     texts << (box ? box->text() : QString());
+    details << (box ? box->informativeText() : QString());
     icons << (box ? box->icon() : QMessageBox::NoIcon);
     // A message box lists its buttons in the order the user sees them.
     const QList<QAbstractButton *> offered =
@@ -135,11 +185,16 @@ void whileOpen(QWidget *window, const std::function<void()> &open,
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (QApplication::activeModalWidget() != window)
             return;
-        // The steps see the window as the user does: activated, its focus set. A busy
-        // machine may deliver the activation late; a window never activated still gets
-        // its steps, so that the test cannot wait for ever.
-        if (!shown.isValid())
+        // The steps see the window as the user does: activated, its focus set. A window
+        // manager activates a new modal window; the offscreen platform leaves one opened
+        // from a pop-up menu inactive, so it is asked for here. A busy machine may deliver
+        // the activation late; a window never activated still gets its steps, so that the
+        // test cannot wait for ever.
+        if (!shown.isValid()) {
             shown.start();
+            if (!window->isActiveWindow())
+                window->activateWindow();
+        }
         if (!window->isActiveWindow() && shown.elapsed() < 2000)
             return;
         poll.stop();

@@ -38,6 +38,9 @@ template <typename T> T *child(const QObject *parent, const QString &name)
     return found;
 }
 
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString &path);
+
 // The texts of a list's items, in their order.
 QStringList itemTexts(const QComboBox *list);
 
@@ -61,6 +64,33 @@ private:
     QTemporaryDir m_dir;
 };
 
+// While it lives, the program folder and its Data.dat cannot be written by this process, as
+// on a write-protected share. Run as root, the process takes an ordinary user's file rights
+// meanwhile (root would write anyway).
+class WriteProtectedProgramDir
+{
+public:
+    explicit WriteProtectedProgramDir(const TestProgramDir &dir);
+    ~WriteProtectedProgramDir();
+
+private:
+    QString m_folder;
+    QString m_database;
+    int m_formerFsuid = -1;
+};
+
+// While it lives, no file of this process can grow beyond `bytes`: a write past that fails
+// as it does on a full disk.
+class FullDisk
+{
+public:
+    explicit FullDisk(qint64 bytes);
+    ~FullDisk();
+
+private:
+    qint64 m_formerLimit = -1;
+};
+
 // Answers the modal windows that come up while it lives, with the given button texts in
 // turn, and keeps what each one showed. Only the program's message boxes are answered, never
 // the entry form that is open under them; given a window's object name, only windows of
@@ -82,6 +112,7 @@ public:
 
     QStringList titles;
     QStringList texts;
+    QStringList details; // the informative text below a message
     QList<QMessageBox::Icon> icons;
     QList<QStringList> buttons; // the button texts each window offered
 

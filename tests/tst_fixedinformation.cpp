@@ -14,6 +14,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -133,18 +134,23 @@ class TestFixedInformation : public QObject
         d->requery();
         return d->isEmpty() ? QStringLiteral("<none>") : d->fieldText(QLatin1String(column));
     }
-    QString logoFile(const QString &name, bool picture)
+    // A logo file in the folder "Logo": a PNG or an SVG picture, or a file that is none.
+    QString logoFile(const QString &name)
     {
         QDir(m_main->dir().path()).mkpath("Logo");
         const QString path = QDir(ProgramDir::file("Logo")).filePath(name);
-        if (picture) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        if (name.endsWith(".svg")) {
+            file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"40\">"
+                       "<circle cx=\"20\" cy=\"20\" r=\"18\" fill=\"red\"/></svg>");
+        } else if (name.startsWith("bozuk")) {
+            file.write("bu bir resim değil");
+        } else {
+            file.close();
             QImage image(16, 16, QImage::Format_RGB32);
             image.fill(Qt::red);
             image.save(path, "PNG");
-        } else {
-            QFile file(path);
-            file.open(QIODevice::WriteOnly);
-            file.write("bu bir resim değil");
         }
         return path;
     }
@@ -179,8 +185,8 @@ private Q_SLOTS:
             QCOMPARE(pages()->tabText(2), QStringLiteral(" Program Sorumlusu / LOGO "));
             QTRY_COMPARE(QApplication::focusWidget(), box("DBEdit3"));
             QCOMPARE(box("DBEdit3")->text(), QStringLiteral("MEB"));
-            QCOMPARE(box("DBEdit3")->maxLength(), 26);
-            QCOMPARE(box("DBEdit6")->maxLength(), 2);
+            QCOMPARE(box("DBEdit3")->characterLimit(), 26);
+            QCOMPARE(box("DBEdit6")->characterLimit(), 2);
             QCOMPARE(editAd()->focusPolicy(), Qt::ClickFocus);
             QVERIFY(editAd()->font().bold());
             QCOMPARE(child<QWidget>(f, "DBCheckBox8")->focusPolicy(), Qt::ClickFocus);
@@ -308,6 +314,28 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(m_form, "Label67")->text(), QStringLiteral("OKUL SENDİKASI"));
         QCOMPARE(child<QLabel>(m_form, "Label68")->text(), QStringLiteral("OKUL SENDİKASI"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("OKUL SENDİKASI 2.0 - Mert Can"));
+    }
+
+    // Line breaks pasted into the program name never reach the settings file as lines of
+    // their own, which would be read as keys and sections at the next start.
+    void pastedLineBreaksStayOutOfTheSettingsFile()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("OKUL\r\n[Alanlar]\r\n02=0\nSENDİKASI"));
+        whileOpen(f, fromToolbar(), [&] {
+            editAd()->setFocus(Qt::MouseFocusReason);
+            editAd()->selectAll();
+            QTest::keyClick(editAd(), Qt::Key_V, Qt::ControlModifier);
+            closeForm();
+        });
+        m_main->closeAnswering("Hayır"); // writes the settings file
+        const QByteArray written = fileBytes(m_main->dir().settingsPath());
+        QVERIFY(written.contains("\r\nProgram=OKUL[Alanlar]02=0SEND\xDDKASI\r\n"));
+        QCOMPARE(written.count("[Alanlar]\r\n"), 1);
+
+        m_form = m_main->start(MainWindowFixture::Windows::All); // the next start reads it
+        f = m_form->findChild<TSabitBilgi *>();
+        QVERIFY(m_form->settings().fieldFlags[1]); // "02" of the real "Alanlar" is still 1
+        QCOMPARE(m_form->settings().programName, QStringLiteral("OKUL[Alanlar]02=0SENDİKASI"));
     }
 
     void openingFromToolbarOrFirstUse_data()
@@ -462,19 +490,24 @@ private Q_SLOTS:
 
     void loadingTheLogo_data()
     {
-        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("emptyTable");
-        QTest::newRow("unreadable file") << false << false;
-        QTest::newRow("picture") << true << false;
-        QTest::newRow("picture, no program authority yet") << true << true;
+        QTest::addColumn<bool>("picture"); // the file is loaded as the logo
+        QTest::newRow("unreadable file") << "bozuk.png" << false << false;
+        QTest::newRow("picture") << "logo.png" << false << true;
+        QTest::newRow("picture, no program authority yet") << "logo.png" << true << true;
+        QTest::newRow("SVG drawing") << "logo.svg" << false << true;
+        // Longer than the 100 characters the column holds.
+        QTest::newRow("path too long to store") << QString(90, 'L') + ".png" << false << false;
     }
     void loadingTheLogo()
     {
-        QFETCH(bool, picture);
+        QFETCH(QString, file);
         QFETCH(bool, emptyTable);
+        QFETCH(bool, picture);
         if (emptyTable)
             yetkili->remove();
-        const QString path = logoFile(picture ? "logo.png" : "bozuk.png", picture);
+        const QString path = logoFile(file);
         Answers answers({"TAMAM"});
         PictureDialogAnswer pick(path);
         whileOpen(f, fromToolbar(), [&] {
@@ -483,7 +516,7 @@ private Q_SLOTS:
             QVERIFY(pick.answered);
             QCOMPARE(pick.directory, QDir(ProgramDir::file("Logo")).absolutePath());
             const QString offered = pick.filters.join(' ');
-            for (const char *pattern : {"*.bmp", "*.ico", "*.jpg", "*.jpeg", "*.png"})
+            for (const char *pattern : {"*.bmp", "*.ico", "*.jpg", "*.jpeg", "*.png", "*.svg"})
                 QVERIFY2(offered.contains(QLatin1String(pattern)), pattern);
             if (picture) {
                 QCOMPARE(answers.count(), 0);
@@ -507,7 +540,7 @@ private Q_SLOTS:
 
     void clearingTheLogo()
     {
-        const QString path = logoFile("logo.png", true);
+        const QString path = logoFile("logo.png");
         yetkili->edit();
         yetkili->setFieldText("logo", path);
         yetkili->post();

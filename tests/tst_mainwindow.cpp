@@ -22,7 +22,14 @@
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolButton>
+#include <QElapsedTimer>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -293,6 +300,39 @@ private Q_SLOTS:
         QVERIFY(child<QLabel>(form, "Image1")->pixmap().isNull());
     }
 
+    // The stored path names a named pipe: opening it would wait for a writer for ever, and
+    // the path comes back at every start. The start goes on at once with no picture.
+    void logoThatIsNoFileLeavesTheFrameEmptyAtOnce()
+    {
+        const QString pipe = QDir(dir().path()).filePath("logo.png");
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        dir().exec(QStringLiteral("INSERT INTO yetkili (yetkili_adi, logo) VALUES ('A', '%1')").arg(pipe));
+        // Should the start wait on the pipe after all, a writer comes after 5 s and ends the
+        // wait, so that the run can report it instead of hanging.
+        std::atomic<bool> done = false;
+        std::thread writer([&] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                if (std::chrono::steady_clock::now() < deadline)
+                    continue;
+                const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    ::close(fd);
+                    return;
+                }
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        TForm1 *form = start();
+        const qint64 elapsed = clock.elapsed();
+        done = true;
+        writer.join();
+        QVERIFY2(elapsed < 3000, qPrintable(QStringLiteral("the start took %1 ms").arg(elapsed)));
+        QVERIFY(child<QLabel>(form, "Image1")->pixmap().isNull());
+    }
+
     void settingsLoadedAtStart()
     {
         IniFile ini;
@@ -322,6 +362,29 @@ private Q_SLOTS:
         QVERIFY(!form->isVisible());
     }
 
+    // No room on the disk while the settings are written at closing: the file from before
+    // stays whole, and the user hears of it as always.
+    void settingsFileStaysWholeWhenTheDiskIsFull()
+    {
+        TForm1 *form = start();
+        form->setProgramName("ESKİ AD");
+        m_main->closeAnswering("Hayır"); // writes the file whole
+        const QByteArray before = fileBytes(dir().settingsPath());
+        QVERIFY(before.size() > 300);
+
+        form->setProgramName("YENİ AD");
+        {
+            FullDisk full(100);
+            Answers boxes({"Hayır", "TAMAM"});
+            form->close();
+            QTRY_VERIFY(boxes.answered());
+            QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to write to %1.").arg(dir().settingsPath()));
+        }
+        QCOMPARE(fileBytes(dir().settingsPath()), before);
+        QCOMPARE(QDir(dir().path()).entryList(QDir::Files | QDir::Hidden).filter("PersonelKayit"),
+                 QStringList{"PersonelKayit.ini"}); // nothing half-written left beside it
+    }
+
     void unwritableSettingsAreReportedAndTheCloseGoesOn()
     {
         QVERIFY(QDir().mkpath(dir().settingsPath())); // a folder where the file should be
@@ -336,39 +399,50 @@ private Q_SLOTS:
         QVERIFY(!form->isVisible());
     }
 
+    // The start ends with what the user can understand; the engine's own words come as the
+    // detail.
     void databaseThatCannotBeOpened_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << QByteArray() << QStringLiteral("unable to open database file");
-        QTest::newRow("foreign file") << QByteArray("Bu bir veritabanı değil.\n").repeated(200)
-                                      << QStringLiteral("file is encrypted or is not a database");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("missing") << "missing"
+                                 << "Data.dat açılamadı: dosya program klasöründe yok ya da okunamıyor."
+                                 << "unable to open database file";
+        QTest::newRow("empty file") << "empty"
+                                    << "Data.dat boş veya bir Meltora veritabanı değil."
+                                    << "no such table: okul";
+        QTest::newRow("foreign file") << "foreign"
+                                      << "Data.dat boş veya bir Meltora veritabanı değil."
+                                      << "file is encrypted or is not a database";
+        QTest::newRow("another key") << "key"
+                                     << "Data.dat boş veya bir Meltora veritabanı değil."
+                                     << "file is encrypted or is not a database";
     }
     void databaseThatCannotBeOpened()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QString, file);
         QFETCH(QString, message);
+        QFETCH(QString, detail);
         QVERIFY(QFile::remove(dir().databasePath()));
-        if (!content.isEmpty()) {
-            QFile file(dir().databasePath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
         QString error;
-        std::unique_ptr<TForm1> form(TForm1::create(&error));
+        if (file == "key") {
+            QVERIFY(Database::create(dir().databasePath(), "başka-anahtar", &error));
+        } else if (file != "missing") {
+            QFile data(dir().databasePath());
+            QVERIFY(data.open(QIODevice::WriteOnly));
+            if (file == "foreign")
+                data.write(QByteArray("Bu bir veritabanı değil.\n").repeated(200));
+        }
+        const QByteArray before = file == "missing" ? QByteArray() : fileBytes(dir().databasePath());
+        QString shownDetail;
+        std::unique_ptr<TForm1> form(TForm1::create(&error, &shownDetail));
         QVERIFY(!form);
         QCOMPARE(error, message);
-        QCOMPARE(QFile::exists(dir().databasePath()), !content.isEmpty()); // never created
-    }
-
-    void databaseWithAnotherKey()
-    {
-        QVERIFY(QFile::remove(dir().databasePath()));
-        QString error;
-        QVERIFY(Database::create(dir().databasePath(), "başka-anahtar", &error));
-        std::unique_ptr<TForm1> form(TForm1::create(&error));
-        QVERIFY(!form);
-        QCOMPARE(error, QStringLiteral("file is encrypted or is not a database"));
+        QCOMPARE(shownDetail, detail);
+        QCOMPARE(QFile::exists(dir().databasePath()), file != "missing"); // never created
+        if (file != "missing")
+            QCOMPARE(fileBytes(dir().databasePath()), before); // nor changed
     }
 
     void errorsEscapingAHandlerAreShownAndTheProgramGoesOn()

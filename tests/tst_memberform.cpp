@@ -5,6 +5,8 @@
 #include "app/tform1.h"
 #include "app/tsrdbgrid.h"
 #include "app/unitbrowser.h"
+#include "data/database.h"
+#include "data/schema.h"
 #include "data/sharedqueries.h"
 #include "entry/tpersonelkayit.h"
 #include "toolkit/dbcombobox.h"
@@ -19,9 +21,15 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -123,8 +131,8 @@ private Q_SLOTS:
         QCOMPARE(tool("BtnMail")->toolTip(), QStringLiteral("E-Mail Gönder"));
         QCOMPARE(box("cep_tel")->inputMask(), DBEdit::phoneMask());
         QCOMPARE(box("dogum_tarihi")->inputMask(), DBEdit::dateMask());
-        QCOMPARE(box("adi")->maxLength(), 15);
-        QCOMPARE(box("unvan_kodu")->maxLength(), 4);
+        QCOMPARE(box("adi")->characterLimit(), 15);
+        QCOMPARE(box("unvan_kodu")->characterLimit(), 4);
         QCOMPARE(child<QComboBox>(f, "DBComboBox_kan_grubu")->count(), 8);
         QCOMPARE(child<QComboBox>(f, "DBComboBox_medeni_durumu")->itemText(2), QStringLiteral("Boşanmış"));
     }
@@ -221,6 +229,242 @@ private Q_SLOTS:
             uye->cancel();
             closeForm();
         });
+    }
+
+    // Each key-down in "Adı" rewrites five columns of the row; the name box keeps its caret
+    // and selection through it all the same, so typing lands where the user types.
+    void typingInTheNameLandsAtTheCaret()
+    {
+        m_main->dir().exec("INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (1, 'EMİNE', 'SOY', 'EMİNE SOY')");
+        uye->requery();
+        whileOpen(f, doubleClickOn("EMİNE"), [&] {
+            DBEdit *name = box("adi");
+            name->setFocus(Qt::MouseFocusReason);
+            QTest::keyClick(name, Qt::Key_End);
+            QTest::keyClick(name, Qt::Key_Home, Qt::ShiftModifier);
+            QCOMPARE(name->selectedText(), QStringLiteral("EMİNE"));
+            typeText(name, "ayse");
+            QCOMPARE(name->text(), QStringLiteral("AYSE"));
+            // Inside the name: the caret before the last letter, one letter out, one in.
+            QTest::keyClick(name, Qt::Key_Left);
+            QTest::keyClick(name, Qt::Key_Backspace);
+            typeText(name, "ş");
+            QCOMPARE(name->text(), QStringLiteral("AYŞE"));
+            QCOMPARE(name->cursorPosition(), 3);
+            QCOMPARE(box("calistigi_kurum")->text(), QStringLiteral("GAZİ LİSESİ")); // the copy still ran
+            waitIdle();
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(stored("AYŞE", "Birlestir"), QStringLiteral("AYŞE SOY"));
+        QCOMPARE(stored("EMİNE", "adi"), QStringLiteral("<none>"));
+    }
+
+    // The table counts characters: an emoji is one, though it takes two UTF-16 units.
+    void aCharacterAtTheLimitIsNeverCutInHalf()
+    {
+        const QString emoji = QStringLiteral("\U0001F600");
+        const QString letters = QStringLiteral("ABCDEFGHJKLMNO"); // 14 of the 15 the column holds
+        auto typeEmoji = [&](QWidget *box) { QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, emoji, Qt::NoModifier); };
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
+            DBEdit *surname = box("soyadi");
+            surname->setFocus(Qt::MouseFocusReason);
+            surname->selectAll();
+            typeText(surname, letters.toLower());
+            typeEmoji(surname);
+            QCOMPARE(surname->text(), letters + emoji);
+            // Full: what comes next is refused whole.
+            typeEmoji(surname);
+            typeText(surname, "x");
+            QCOMPARE(surname->text(), letters + emoji);
+            // Typed inside, the newest character is the one left out.
+            QTest::keyClick(surname, Qt::Key_Home);
+            typeEmoji(surname);
+            QCOMPARE(surname->text(), letters + emoji);
+            waitIdle();
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(stored("AHMET", "soyadi"), letters + emoji);
+    }
+
+    // A phone number takes all ten digits of its mask, a date all eight; half of one is
+    // refused on leaving the box and on saving, and what was typed stays for correcting.
+    void partlyFilledMasksAreRefused_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("rest");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("phone") << "cep_tel" << 1 << "212" << "3456789" << "(212) 345 67 89"
+                               << "'cep_tel' alanındaki telefon numarası eksik: on rakamın tümünü girin ya da "
+                                  "alanı boş bırakın.";
+        QTest::newRow("date") << "dogum_tarihi" << 2 << "0102" << "1980" << "01.02.1980"
+                              << "'dogum_tarihi' alanındaki tarih eksik: gün, ay ve yıl için sekiz rakamın "
+                                 "tümünü girin ya da alanı boş bırakın.";
+    }
+    void partlyFilledMasksAreRefused()
+    {
+        QFETCH(QString, column);
+        QFETCH(int, page);
+        QFETCH(QString, typed);
+        QFETCH(QString, rest);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        Answers answers({"TAMAM", "TAMAM"});
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
+            QVERIFY(QTest::qWaitForWindowActive(f)); // the focus moves inside the form
+            f->pages()->setCurrentIndex(page);
+            DBEdit *masked = box(column);
+            masked->setFocus(Qt::MouseFocusReason);
+            QTRY_VERIFY(masked->hasFocus());
+            QTest::keyClick(masked, Qt::Key_Home);
+            typeText(masked, typed);
+            const QString shown = masked->displayText();
+            QTest::keyClick(masked, Qt::Key_Tab);
+            QTRY_COMPARE(answers.count(), 1);
+            QCOMPARE(answers.titles.at(0), QStringLiteral("Dikkat !"));
+            QCOMPARE(answers.texts.at(0), message);
+            // Back in the form, as the window manager brings it back, the box has the focus.
+            f->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(masked));
+            QCOMPARE(masked->displayText(), shown);
+
+            waitIdle();
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(answers.count(), 2);
+            QCOMPARE(answers.titles.at(1), QStringLiteral("Meltora"));
+            QCOMPARE(answers.texts.at(1), message);
+            QCOMPARE(uye->state(), Dataset::State::Edit);
+            QCOMPARE(masked->displayText(), shown);
+
+            QTest::keyClick(masked, Qt::Key_Home);
+            typeText(masked, typed + rest);
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(answers.count(), 2);
+        QCOMPARE(this->stored("AHMET", column.toLatin1().constData()), stored);
+    }
+
+    // Emptied, a masked box stores nothing at all, as a box never filled.
+    void emptiedMaskStoresNothing()
+    {
+        Answers none({});
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
+            f->pages()->setCurrentIndex(1);
+            DBEdit *phone = box("ev_tel");
+            phone->setFocus(Qt::MouseFocusReason);
+            typeText(phone, "2123456789");
+            waitIdle();
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            phone->selectAll();
+            QTest::keyClick(phone, Qt::Key_Backspace);
+            QTest::keyClick(phone, Qt::Key_Tab);
+            waitIdle();
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(none.count(), 0);
+        QCOMPARE(m_form->data()->connection()
+                     .scalar("SELECT count(*) FROM uyeler WHERE adi = 'AHMET' AND ev_tel IS NULL AND cep_tel IS NULL")
+                     .toInt(),
+                 1);
+    }
+
+    // A member belongs to a stored unit: with none current, or with a new one not saved
+    // yet, "Yeni Personel Kaydı" says why and opens nothing.
+    void newMemberNeedsAStoredUnit_data()
+    {
+        QTest::addColumn<bool>("unsavedUnit");
+        QTest::newRow("new unit not saved") << true;
+        QTest::newRow("no unit at all") << false;
+    }
+    void newMemberNeedsAStoredUnit()
+    {
+        QFETCH(bool, unsavedUnit);
+        if (unsavedUnit) {
+            okul->append(); // as the unit form leaves a new unit closed without its name
+        } else {
+            m_main->dir().exec(QStringList{"DELETE FROM uyeler", "DELETE FROM okul"});
+            okul->requery();
+        }
+        bool opened = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (QApplication::activeModalWidget() == f) {
+                opened = true;
+                f->hide();
+            }
+        });
+        watch.start(10);
+        Answers answers({"TAMAM"});
+        clickNewMember();
+        QVERIFY(!opened);
+        QCOMPARE(answers.count(), 1);
+        QCOMPARE(answers.text(), QStringLiteral("Yeni personel yalnızca kayıtlı bir birime eklenebilir: önce birimi "
+                                                "kaydedin ya da listeden bir birim seçin."));
+        QCOMPARE(uye->state(), Dataset::State::Browse);
+        QCOMPARE(m_form->data()->connection().scalar("SELECT count(*) FROM uyeler WHERE SiraNo IS NULL").toInt(), 0);
+    }
+
+    // A disk with no room left refuses the save; what was typed stays for a later save.
+    void aFullDiskRefusesTheSaveAndKeepsTheTyping()
+    {
+        const QString notes = QStringLiteral("Nöbet çizelgesinde görevli. ").repeated(1000);
+        Answers answers({"TAMAM"});
+        whileOpen(f, [this] { clickNewMember(); }, [&] {
+            typeText(box("adi"), "zeynep");
+            f->pages()->setCurrentIndex(4);
+            child<QPlainTextEdit>(f, "DBMemo1")->setPlainText(notes);
+            waitIdle();
+            {
+                FullDisk full(QFileInfo(m_main->dir().databasePath()).size()); // no room for more pages
+                QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            }
+            QCOMPARE(answers.count(), 1);
+            QCOMPARE(answers.text(), QStringLiteral("Disk dolu: kayıt yapılamadı. Diskte yer açıp tekrar deneyin."));
+            QCOMPARE(uye->state(), Dataset::State::Insert);
+            QCOMPARE(box("adi")->text(), QStringLiteral("ZEYNEP"));
+
+            QTest::mouseClick(tool("KaydetButton"), Qt::LeftButton);
+            QCOMPARE(uye->state(), Dataset::State::Browse);
+            closeForm();
+        });
+        QCOMPARE(stored("ZEYNEP", "hakkinda"), notes);
+    }
+
+    // The demo tool writes only what the member form's fixed lists offer, so each demo
+    // member shows an item in every list.
+    void demoMembersShowInTheFixedLists()
+    {
+        QTemporaryDir demo;
+        QProcess tool;
+        tool.start(QStringLiteral(MELTORA_PROGRAM_DIR "/meltora-db"),
+                   {"demo", demo.path(), "--units", "2", "--staff", "80"});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        Database db;
+        db.open(QDir(demo.path()).filePath("Data.dat"), schema::kKey);
+        for (const char *column : {"cinsiyeti", "medeni_durumu", "ogrenim_durumu", "kan_grubu"}) {
+            const QStringList offered = itemTexts(child<QComboBox>(f, QStringLiteral("DBComboBox_") + column));
+            Statement st(db.handle(), QStringLiteral("SELECT DISTINCT %1 FROM uyeler").arg(column));
+            int values = 0;
+            while (st.step()) {
+                auto text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0));
+                const QString value = text ? QString::fromUtf8(text) : QStringLiteral("<null>");
+                QVERIFY2(offered.contains(value), qPrintable(QStringLiteral("%1: %2").arg(column, value)));
+                ++values;
+            }
+            QVERIFY(values > 1);
+        }
     }
 
     void unionListsInTableOrder()

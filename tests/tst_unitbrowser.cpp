@@ -87,6 +87,35 @@ private Q_SLOTS:
         QCOMPARE(child<QLineEdit>(m_form, "DBEditBirim_okul_adi")->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
     }
 
+    // The detail boxes are narrower than a long name or address: they show its start, as
+    // the user reads, after every move and every refresh of the row.
+    void detailBoxesShowTheStartOfLongValues()
+    {
+        const QString name = QStringLiteral("MEHMET AKİF ERSOY MESLEKİ VE TEKNİK ANADOLU LİSESİ");
+        const QString address = QStringLiteral("ŞEHİT ÖĞRETMEN AHMET YILMAZ MAHALLESİ, CUMHURİYET BULVARI "
+                                               "NO 123/4, YENİMAHALLE / ANKARA");
+        m_main->dir().exec(QStringLiteral("INSERT INTO okul (okul_adi, adresi) VALUES ('%1', '%2')").arg(name, address));
+        okul->requery();
+        auto *nameBox = child<QLineEdit>(m_form, "DBEditBirim_okul_adi");
+        auto *addressBox = child<QLineEdit>(m_form, "DBEditBirim_adresi");
+        QVERIFY(nameBox->fontMetrics().horizontalAdvance(name) > nameBox->width()); // it cannot all show
+        for (const QString &unit : {QStringLiteral("MEHMET"), QStringLiteral("GAZİ"), QStringLiteral("MEHMET")}) {
+            selectUnit(unit);
+            waitIdle();
+            QCOMPARE(nameBox->text(), okul->fieldText("okul_adi"));
+            QCOMPARE(nameBox->cursorPosition(), 0);
+            QCOMPARE(addressBox->cursorPosition(), 0);
+        }
+        // A change of the row elsewhere (a form's edit) is a refresh too.
+        okul->edit();
+        okul->setFieldText("ilcesi", "YENİMAH.");
+        okul->cancel();
+        QCOMPARE(nameBox->text(), name);
+        QCOMPARE(nameBox->cursorPosition(), 0);
+        QCOMPARE(addressBox->text(), address);
+        QCOMPARE(addressBox->cursorPosition(), 0);
+    }
+
     void typingNarrowsTheUnitsAtEachKeystroke()
     {
         typeText(edit("Edit1"), "ı");
@@ -233,6 +262,45 @@ private Q_SLOTS:
         QTest::keyClicks(edit("Edit1"), "i");
         QCOMPARE(okul->sort(), QString());
         QCOMPARE(units->markedColumn(), 1);
+    }
+
+    // What the title row paints, not only what the model says: silver titles, the sorted
+    // column's title bold on grey; the pointing hand only where a title click sorts.
+    void titlesArePaintedInTheirColours()
+    {
+        TSrDBGrid *units = grid("SrDBGrid2");
+        QHeaderView *header = units->horizontalHeader();
+        // A point of a title's own ground, right of its text.
+        auto ground = [&](int column) {
+            const QImage image = header->grab().toImage();
+            return QColor(image.pixel(header->sectionViewportPosition(column) + header->sectionSize(column) - 8,
+                                      header->height() / 2));
+        };
+        // Dark pixels of a title: its text's ink.
+        auto ink = [&](int column) {
+            const QImage image = header->grab().toImage();
+            int dark = 0;
+            for (int x = header->sectionViewportPosition(column); x < header->sectionViewportPosition(column) + 80; ++x)
+                for (int y = 2; y < header->height() - 2; ++y)
+                    dark += qGray(image.pixel(x, y)) < 60;
+            return dark;
+        };
+        QCOMPARE(ground(0), QColor(192, 192, 192));
+        QCOMPARE(ground(1), QColor(192, 192, 192));
+        const int normalInk = ink(0);
+        QVERIFY(normalInk > 0);
+        clickTitle(units, 0);
+        QCOMPARE(ground(0), QColor(128, 128, 128));
+        QCOMPARE(ground(1), QColor(192, 192, 192));
+        QVERIFY2(ink(0) > normalInk, "the sorted column's title is bold");
+        clickTitle(units, 1);
+        QCOMPARE(ground(0), QColor(192, 192, 192));
+        QCOMPARE(ink(0), normalInk);
+        QCOMPARE(ground(1), QColor(128, 128, 128));
+
+        QCOMPARE(header->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(grid("SrDBGrid1")->horizontalHeader()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(grid("SrDBGrid3")->horizontalHeader()->cursor().shape(), Qt::ArrowCursor);
     }
 
     void staffRowsInTheirUnionsColours()

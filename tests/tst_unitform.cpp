@@ -121,8 +121,8 @@ private Q_SLOTS:
                 QCOMPARE(edit->accessibleName(), captions[i]);
             }
             QCOMPARE(box("DBEdit1")->text(), QStringLiteral("GAZİ LİSESİ"));
-            QCOMPARE(box("DBEdit1")->maxLength(), 50);
-            QCOMPARE(box("DBEdit6")->maxLength(), 10);
+            QCOMPARE(box("DBEdit1")->characterLimit(), 50);
+            QCOMPARE(box("DBEdit6")->characterLimit(), 10);
             QCOMPARE(box("DBEdit4")->inputMask(), DBEdit::phoneMask());
             QCOMPARE(tool("ToolButton1")->toolTip(), QStringLiteral("Yeni Birim Ekle"));
             QCOMPARE(tool("ToolButton2")->toolTip(), QStringLiteral("Kayıt Sil"));
@@ -289,6 +289,41 @@ private Q_SLOTS:
         });
     }
 
+    // On a write-protected folder the program says so once at start; a unit form with a
+    // pending change can then still be left, and the user is told it was not saved.
+    void readOnlyDatabaseLetsTheFormBeLeft()
+    {
+        WriteProtectedProgramDir readOnly(m_main->dir());
+        {
+            Answers notice({"TAMAM"});
+            m_form = m_main->start(MainWindowFixture::Windows::All);
+            QTRY_COMPARE(notice.count(), 1);
+            waitIdle(100);
+            QCOMPARE(notice.count(), 1);
+            QCOMPARE(notice.title(), QStringLiteral("Dikkat !"));
+            QCOMPARE(notice.text(), QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz."));
+        }
+        m_main->click("BitBtn1");
+        f = m_form->findChild<TKurumKayit *>();
+        okul = m_form->data()->QueryOkul;
+
+        Answers answers({"Evet", "TAMAM"});
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
+            QVERIFY(QTest::qWaitForWindowActive(f));
+            tabIntoProvince(); // entering "İl :" fills the province: a pending change
+            QCOMPARE(okul->state(), Dataset::State::Edit);
+            closeForm();
+            QVERIFY(!f->isVisible());
+        });
+        QCOMPARE(answers.count(), 2);
+        QCOMPARE(answers.texts.at(0), QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
+        QCOMPARE(answers.texts.at(1), QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz. Değişiklikler kaydedilmedi."));
+        QVERIFY(!answers.details.at(1).isEmpty()); // the engine's words
+        QCOMPARE(okul->state(), Dataset::State::Browse);
+        QCOMPARE(storedProvince("GAZİ"), QStringLiteral("İZMİR"));
+        m_main->close(); // while the folder still refuses the settings file
+    }
+
     void afterNewTheProvinceWaitsForTheBox_data()
     {
         QTest::addColumn<bool>("fromBrowser");
@@ -407,7 +442,7 @@ private Q_SLOTS:
         whileOpen(f, newUnitFromTheBrowser(), [&] {
             // The box stops typing at the column's 50 characters; with its limit lifted the
             // table's own limit is what refuses.
-            box("DBEdit1")->setMaxLength(100);
+            box("DBEdit1")->setCharacterLimit(100);
             box("DBEdit1")->setFocus(Qt::TabFocusReason);
             typeText(box("DBEdit1"), typed);
             QCOMPARE(box("DBEdit1")->text(), name);

@@ -7,6 +7,7 @@
 // --big-unit K puts the first K staff into the first unit, so that one unit is large.
 
 #include "data/database.h"
+#include "data/memberlists.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 
@@ -54,13 +55,9 @@ const QStringList kTitleCodes = {"1001", "1002", "1003", "2001", "3001", "2002",
 const QStringList kBranches = {"MATEMATİK", "TÜRKÇE", "FİZİK", "KİMYA", "BİYOLOJİ", "TARİH",
                                "COĞRAFYA", "İNGİLİZCE", "SINIF ÖĞR.", "BEDEN EĞİTİMİ", "MÜZİK",
                                "GÖRSEL SANAT", "DİN KÜLTÜRÜ", "REHBERLİK", "BİLİŞİM"};
-const QStringList kBlood = {"A Rh +", "A Rh -", "B Rh +", "B Rh -",
-                            "0 Rh +", "0 Rh -", "AB Rh +", "AB Rh -"};
 const QList<QPair<QString, QString>> kUnions = {
     {"EĞİTİM BİR SEN", "ANKARA"}, {"TÜRK EĞİTİM SEN", "ANKARA"}, {"EĞİTİM SEN", "ANKARA"},
     {"EĞİTİM İŞ", "ANKARA"},      {"AKTİF EĞİTİM SEN", "ANKARA"}};
-const QStringList kEducation = {"LİSANS", "YÜKSEK LİSANS", "ÖN LİSANS", "LİSE", "DOKTORA"};
-const QStringList kMarital = {"EVLİ", "BEKAR", "DUL"};
 const QStringList kProfessions = {"ÖĞRETMEN", "MÜHENDİS", "DOKTOR", "HEMŞİRE", "SERBEST",
                                   "EV HANIMI", "AVUKAT", "MEMUR"};
 
@@ -169,7 +166,9 @@ public:
             }
             int title = number(0, int(kTitles.size()) - 1);
             bool woman = kFirstNames.indexOf(first) >= 20 && kFirstNames.indexOf(first) < 40;
-            QString married = pick(kMarital);
+            // Only what the member form's fixed lists offer, or its lists would show nothing.
+            const QString married = pick(memberlists::maritalStatuses());
+            const bool hasSpouse = married == memberlists::maritalStatuses().constFirst();
             insert("INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, baba_adi, anne_adi, tc_kimlik, "
                    "dogum_yeri, dogum_tarihi, cinsiyeti, ev_adresi, ev_tel, cep_tel, calistigi_kurum, "
                    "kurum_adresi, isyeri_tel, unvani, unvan_kodu, kurum_sicil, bransi, hizmet_yili, "
@@ -180,17 +179,18 @@ public:
                    {QString::number(unitIndex + 1), first, last,
                     SharedQueries::fullName(first, last), pick(kFirstNames).left(10),
                     pick(kFirstNames).left(10), digits(11), pick(kProvinces).left(10),
-                    date(1960, 2000), woman ? QStringLiteral("Kadın") : QStringLiteral("Erkek"),
+                    date(1960, 2000), memberlists::sexes().at(woman ? 1 : 0),
                     QStringLiteral("%1 SOK. NO:%2 %3").arg(pick(kSurnames)).arg(number(1, 99)).arg(u.district).left(50),
                     phone(), phone(), u.name, u.address, u.phone, kTitles[title], kTitleCodes[title],
                     digits(6), pick(kBranches), QString::number(number(1, 35)), u.province,
                     u.district, unionName,
                     unionName.startsWith('<') ? QString() : date(2005, 2025), unionAddress,
                     QStringLiteral("personel%1@meb.gov.tr").arg(i + 1).left(25), married,
-                    married == QStringLiteral("EVLİ") ? pick(kProfessions) : QString(),
-                    married == QStringLiteral("EVLİ") ? pick(kUnitNames) + " A.Ş." : QString(),
+                    hasSpouse ? pick(kProfessions) : QString(),
+                    hasSpouse ? pick(kUnitNames) + " A.Ş." : QString(),
                     number(0, 9) == 0 ? QStringLiteral("Nöbet çizelgesinde görevli.") : QString(),
-                    pick(kEducation), digits(9), digits(9), pick(kBlood)});
+                    pick(memberlists::educationLevels()), digits(9), digits(9),
+                    pick(memberlists::bloodGroups())});
         }
         exec("COMMIT");
     }

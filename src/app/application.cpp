@@ -29,7 +29,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const DbError &e) {
-        messages::showError(e.message());
+        messages::showError(e);
     } catch (const std::exception &e) {
         messages::showError(QString::fromUtf8(e.what()));
     }

@@ -7,10 +7,10 @@
 int main(int argc, char *argv[])
 {
     Application app(argc, argv);
-    QString error;
-    TForm1 *form = TForm1::create(&error);
+    QString error, detail;
+    TForm1 *form = TForm1::create(&error, &detail);
     if (!form) {
-        messages::showError(error);
+        messages::showError(error, detail);
         return 1;
     }
     createWindows(form);

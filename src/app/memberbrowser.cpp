@@ -1,5 +1,6 @@
 #include "memberbrowser.h"
 
+#include "data/memberlists.h"
 #include "data/sharedqueries.h"
 #include "idlerefresh.h"
 #include "tform1.h"
@@ -118,11 +119,7 @@ QGridLayout *bodyGrid(QWidget *body)
 
 const QStringList &MemberBrowser::bloodGroups()
 {
-    static const QStringList groups = {QStringLiteral("A Rh +"),  QStringLiteral("A Rh -"),
-                                       QStringLiteral("B Rh +"),  QStringLiteral("B Rh -"),
-                                       QStringLiteral("0 Rh +"),  QStringLiteral("0 Rh -"),
-                                       QStringLiteral("AB Rh +"), QStringLiteral("AB Rh -")};
-    return groups;
+    return memberlists::bloodGroups();
 }
 
 MemberBrowser::MemberBrowser(TForm1 *form, QWidget *panel)

@@ -14,6 +14,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
+#include "toolkit/pictures.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,7 +23,6 @@
 #include <QDate>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -30,6 +30,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -68,15 +69,13 @@ protected:
 
 } // namespace
 
-TForm1 *TForm1::create(QString *error)
+TForm1 *TForm1::create(QString *error, QString *detail)
 {
     auto *data = new SharedQueries;
-    if (!data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)), error)) {
-        delete data;
-        return nullptr;
-    }
-    auto *form = new TForm1(data);
+    TForm1 *form = nullptr;
     try {
+        data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)));
+        form = new TForm1(data);
         // The queries' events already update the status bar while they open. An empty
         // result tells nothing when it opens, so the browsed lists are also moved to their
         // first row: counts of 0 and the controls that need rows follow then too.
@@ -85,9 +84,15 @@ TForm1 *TForm1::create(QString *error)
         data->Query_Uye->first();
         data->QueryPersonel->first();
     } catch (const DbError &e) {
+        const messages::Description said = messages::describe(e);
         if (error)
-            *error = e.message();
-        delete form;
+            *error = said.text;
+        if (detail)
+            *detail = said.detail;
+        if (form)
+            delete form; // the window owns the queries
+        else
+            delete data;
         return nullptr;
     }
     form->m_idle->install();
@@ -521,8 +526,7 @@ void TForm1::loadLogo()
     const QString path = m_data->QYetkili->fieldText(QStringLiteral("logo"));
     if (path.isEmpty())
         return;
-    QImageReader reader(path);
-    const QImage image = reader.read();
+    const QImage image = pictures::load(path);
     if (!image.isNull()) // a missing or unreadable picture leaves the frame empty
         m_image1->setPixmap(QPixmap::fromImage(image));
 }
@@ -571,10 +575,18 @@ void TForm1::showEvent(QShowEvent *event)
     updateCaption();
     fillUnionLists();
     loadLogo();
+    m_readOnlyNoticeDue = m_data->connection().isReadOnly();
 }
 
 bool TForm1::event(QEvent *event)
 {
+    if (event->type() == QEvent::WindowActivate && m_readOnlyNoticeDue) {
+        // Said once, over the window the user sees: every save would be refused.
+        m_readOnlyNoticeDue = false;
+        QTimer::singleShot(0, this, [this] {
+            messages::warning(this, QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz."));
+        });
+    }
     if (event->type() == QEvent::StatusTip) {
         // Panel 3 shows the long hint of whatever is under the mouse.
         const QString tip = static_cast<QStatusTipEvent *>(event)->tip();

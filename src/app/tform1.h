@@ -29,8 +29,9 @@ class TForm1 : public QMainWindow
     Q_OBJECT
 public:
     // Opens Data.dat in the program folder and its queries, builds the window and loads the
-    // settings. Returns null with the engine's message when the database cannot be opened.
-    static TForm1 *create(QString *error);
+    // settings. Returns null when the database cannot be opened, with what the user reads
+    // in *error and the engine's own words in *detail.
+    static TForm1 *create(QString *error, QString *detail = nullptr);
     ~TForm1() override;
 
     SharedQueries *data() const { return m_data; }
@@ -101,6 +102,7 @@ private:
     Settings m_settings;
     IdleRefresh *m_idle;
     bool m_shownOnce = false;
+    bool m_readOnlyNoticeDue = false;
     std::function<void(bool fromToolbar)> m_openFixedInformation;
     CommandRegistry m_commands;
 

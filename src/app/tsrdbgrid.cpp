@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
@@ -30,10 +31,46 @@ protected:
 
 constexpr int kRowHeight = 20;
 
+// The title row, painted flat in the colour and weight the model gives each title: silver,
+// the sorted column's title bold on grey. A style (and any style sheet) would paint its
+// own background over those.
+class TitleRow : public QHeaderView
+{
+public:
+    explicit TitleRow(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int section) const override
+    {
+        if (!rect.isValid() || !model())
+            return;
+        const QVariant background = model()->headerData(section, orientation(), Qt::BackgroundRole);
+        painter->save();
+        painter->fillRect(rect, background.canConvert<QColor>() ? background.value<QColor>()
+                                                                : palette().button().color());
+        painter->setPen(QColor(160, 160, 160));
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        QFont titleFont = font();
+        titleFont.setBold(
+            model()->headerData(section, orientation(), Qt::FontRole).value<QFont>().bold());
+        painter->setFont(titleFont);
+        painter->setPen(palette().color(QPalette::ButtonText));
+        const QRect textRect = rect.adjusted(3, 0, -3, 0);
+        const QString title =
+            model()->headerData(section, orientation(), Qt::DisplayRole).toString();
+        painter->drawText(
+            textRect, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetrics(titleFont).elidedText(title, Qt::ElideRight, textRect.width()));
+        painter->restore();
+    }
+};
+
 } // namespace
 
 TSrDBGrid::TSrDBGrid(QWidget *parent) : QTableView(parent)
 {
+    setHorizontalHeader(new TitleRow(this));
     setItemDelegate(new PlainDelegate(this));
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -50,9 +87,6 @@ TSrDBGrid::TSrDBGrid(QWidget *parent) : QTableView(parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(false);
-    horizontalHeader()->setCursor(Qt::PointingHandCursor);
-    horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { border: 1px solid #a0a0a0; padding: 2px; }"));
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TSrDBGrid::titleClicked);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int column, int, int width) { Q_EMIT columnWidthChanged(column, width); });
@@ -72,6 +106,14 @@ void TSrDBGrid::setDataset(Dataset *dataset, const QList<GridColumn> &columns)
         setColumnWidth(c, columns[c].width);
     connect(dataset, &Dataset::currentMoved, this, &TSrDBGrid::followCurrentRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, &TSrDBGrid::followCurrentRow);
+}
+
+void TSrDBGrid::setTitlesSort(bool sort)
+{
+    if (sort)
+        horizontalHeader()->setCursor(Qt::PointingHandCursor);
+    else
+        horizontalHeader()->unsetCursor();
 }
 
 Dataset *TSrDBGrid::dataset() const

@@ -15,6 +15,8 @@ public:
     explicit TSrDBGrid(QWidget *parent = nullptr);
 
     void setDataset(Dataset *dataset, const QList<GridColumn> &columns);
+    // A grid whose title clicks sort it shows the pointing hand over its titles.
+    void setTitlesSort(bool sort);
     Dataset *dataset() const;
     DatasetModel *datasetModel() const { return m_model; }
 

@@ -167,6 +167,7 @@ QWidget *UnitBrowser::buildUnitPage()
     m_srDBGrid2 = new TSrDBGrid(page);
     name(m_srDBGrid2, QStringLiteral("SrDBGrid2"));
     colourGrid(m_srDBGrid2);
+    m_srDBGrid2->setTitlesSort(true);
     m_srDBGrid2->setDataset(m_form->data()->QueryOkul,
                             {{QStringLiteral("okul_adi"), QStringLiteral(" Birim Adı"), 210},
                              {QStringLiteral("okul_muduru"), QStringLiteral(" Birim Müdürü"), 140}});
@@ -257,6 +258,7 @@ QWidget *UnitBrowser::buildStaffPage()
     m_srDBGrid1 = new TSrDBGrid(page);
     name(m_srDBGrid1, QStringLiteral("SrDBGrid1"));
     colourGrid(m_srDBGrid1);
+    m_srDBGrid1->setTitlesSort(true);
     QList<GridColumn> columns;
     const Settings &settings = m_form->settings();
     for (int i = 0; i < 23; ++i)

@@ -6,6 +6,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <cerrno>
 #include <sqlite3.h>
 
 namespace {
@@ -36,7 +39,87 @@ QString messageOf(sqlite3 *db)
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
 }
 
+// Whether a file can be made beside `file`: the engine makes its journal there before it
+// writes. Tried rather than read from the permissions, which do not tell the whole story
+// (a read-only mount, access lists).
+bool folderIsWritable(const QString &file)
+{
+    QTemporaryFile probe(QFileInfo(file).absolutePath() + QStringLiteral("/.meltora-XXXXXX"));
+    return probe.open();
+}
+
+// "CHECK constraint failed: okul.okul_adi": the constraint is named after its column.
+DbError checkError(const QString &text)
+{
+    static const QRegularExpression check(
+        QStringLiteral("CHECK constraint failed: (\\w+)\\.(\\w+)"));
+    const QRegularExpressionMatch m = check.match(text);
+    if (!m.hasMatch())
+        return DbError(DbError::Kind::Engine, text);
+    return DbError(DbError::Kind::TooLong, text, m.captured(2),
+                   schema::textSize(m.captured(1), m.captured(2)));
+}
+
+// The six tables that every database of the program holds.
+QString missingTable(sqlite3 *db)
+{
+    for (const schema::Table &table : schema::tables()) {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(
+            db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", -1,
+            &st, nullptr);
+        sqlite3_bind_text(st, 1, table.name, -1, SQLITE_STATIC);
+        const bool found = sqlite3_step(st) == SQLITE_ROW;
+        sqlite3_finalize(st);
+        if (!found)
+            return QString::fromLatin1(table.name);
+    }
+    return QString();
+}
+
 } // namespace
+
+DbError Database::errorOf(sqlite3 *db)
+{
+    using Kind = DbError::Kind;
+    const QString text = messageOf(db);
+    if (!db)
+        return DbError(Kind::Engine, text);
+    const int code = sqlite3_extended_errcode(db);
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbError(Kind::Busy, text);
+    case SQLITE_READONLY:
+        return DbError(Kind::ReadOnly, text);
+    case SQLITE_FULL:
+        return DbError(Kind::DiskFull, text);
+    case SQLITE_IOERR: {
+        // A write that found no room, or went past the size the system allows a file.
+        const int system = sqlite3_system_errno(db);
+        if (system == ENOSPC || system == EDQUOT || system == EFBIG)
+            return DbError(Kind::DiskFull, text);
+        break;
+    }
+    case SQLITE_NOTADB:
+        return DbError(Kind::NotADatabase, text);
+    case SQLITE_CORRUPT:
+        return DbError(Kind::Corrupt, text);
+    case SQLITE_CANTOPEN: {
+        // A file that is there but whose folder takes no journal can only be read.
+        const char *name = sqlite3_db_filename(db, "main");
+        const QString file = name ? QFile::decodeName(name) : QString();
+        if (!file.isEmpty() && QFileInfo::exists(file) && !folderIsWritable(file))
+            return DbError(Kind::ReadOnly, text);
+        return DbError(Kind::CannotOpen, text);
+    }
+    case SQLITE_CONSTRAINT:
+        if (code == SQLITE_CONSTRAINT_CHECK)
+            return checkError(text);
+        break;
+    }
+    return DbError(Kind::Engine, text);
+}
 
 Database::~Database()
 {
@@ -50,16 +133,18 @@ void Database::registerTurkishFunctions(sqlite3 *db)
                             nullptr, nullptr);
 }
 
-bool Database::openHandle(const QString &path, const QByteArray &key, int flags, sqlite3 **db,
-                          QString *error)
+sqlite3 *Database::openHandle(const QString &path, const QByteArray &key, int flags)
 {
-    *db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), db, flags, nullptr);
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    // Set first: even reading the schema waits while another copy of the program writes.
+    if (db)
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
     if (rc == SQLITE_OK)
-        rc = sqlite3_key(*db, key.constData(), int(key.size()));
+        rc = sqlite3_key(db, key.constData(), int(key.size()));
     auto run = [&](const char *sql) {
         if (rc == SQLITE_OK)
-            rc = sqlite3_exec(*db, sql, nullptr, nullptr, nullptr);
+            rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     };
     // 4 KB pages read a third faster than SQLCipher's 1 KB default; every open must say so.
     run("PRAGMA cipher_page_size = 4096");
@@ -67,25 +152,47 @@ bool Database::openHandle(const QString &path, const QByteArray &key, int flags,
     // file fails here with the engine's message.
     run("SELECT count(*) FROM sqlite_master");
     if (rc != SQLITE_OK) {
-        if (error)
-            *error = messageOf(*db);
-        sqlite3_close(*db);
-        *db = nullptr;
-        return false;
+        const DbError error = errorOf(db);
+        sqlite3_close(db);
+        throw error;
     }
-    registerTurkishFunctions(*db);
-    return true;
+    registerTurkishFunctions(db);
+    return db;
 }
 
-bool Database::open(const QString &path, const QByteArray &key, QString *error)
+void Database::open(const QString &path, const QByteArray &key)
 {
     close();
     // The program reaches the database from its one user-interface thread only, so the
     // connection needs no lock around every call.
-    if (!openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, &m_db, error))
-        return false;
+    m_db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     m_path = path;
-    return true;
+}
+
+void Database::checkTables() const
+{
+    // An empty file opens as an empty database; the queries would then fail one by one.
+    const QString missing = missingTable(m_db);
+    if (!missing.isEmpty())
+        throw DbError(DbError::Kind::NotADatabase, QStringLiteral("no such table: ") + missing);
+}
+
+bool Database::isReadOnly() const
+{
+    // The engine falls back to reading only when the file refuses writing.
+    return m_db && (sqlite3_db_readonly(m_db, "main") == 1 || !folderIsWritable(m_path));
+}
+
+bool Database::open(const QString &path, const QByteArray &key, QString *error)
+{
+    try {
+        open(path, key);
+        return true;
+    } catch (const DbError &e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
 }
 
 bool Database::create(const QString &path, const QByteArray &key, QString *error)
@@ -96,8 +203,13 @@ bool Database::create(const QString &path, const QByteArray &key, QString *error
         return false;
     }
     sqlite3 *db = nullptr;
-    if (!openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &db, error))
+    try {
+        db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    } catch (const DbError &e) {
+        if (error)
+            *error = e.message();
         return false;
+    }
     QString sql = QStringLiteral("BEGIN;\n") +
                   schema::createStatements().join(QStringLiteral(";\n")) +
                   QStringLiteral(";\nCOMMIT;");
@@ -112,6 +224,12 @@ bool Database::create(const QString &path, const QByteArray &key, QString *error
     return ok;
 }
 
+void Database::setBusyTimeout(int milliseconds)
+{
+    if (m_db)
+        sqlite3_busy_timeout(m_db, milliseconds);
+}
+
 void Database::close()
 {
     if (m_db) {
@@ -124,12 +242,8 @@ void Database::exec(const QString &sql)
 {
     if (!m_db)
         throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    char *msg = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &msg) != SQLITE_OK) {
-        QString text = QString::fromUtf8(msg);
-        sqlite3_free(msg);
-        throw DbError(text);
-    }
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw errorOf(m_db);
 }
 
 QVariant Database::scalar(const QString &sql)
@@ -160,7 +274,7 @@ Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
         throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
     QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
-        throw DbError(messageOf(db));
+        throw Database::errorOf(db);
     if (!m_stmt)
         throw DbError(QStringLiteral("Boş SQL cümlesi"));
 }
@@ -188,7 +302,7 @@ void Statement::bind(int index, const QVariant &value)
                                SQLITE_TRANSIENT);
     }
     if (rc != SQLITE_OK)
-        throw DbError(messageOf(m_db));
+        throw Database::errorOf(m_db);
 }
 
 bool Statement::step()
@@ -198,5 +312,5 @@ bool Statement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    throw DbError(messageOf(m_db));
+    throw Database::errorOf(m_db);
 }

@@ -107,7 +107,8 @@ QByteArray realKey(double v)
     return key;
 }
 
-bool sameKey(const QVariant &a, const QVariant &b)
+// Values are compared as the table holds them: as text, a null being no text at all.
+bool sameValue(const QVariant &a, const QVariant &b)
 {
     if (a.isNull() || b.isNull())
         return a.isNull() && b.isNull();
@@ -666,16 +667,20 @@ void Dataset::setValue(const QString &name, const QVariant &value)
 void Dataset::append()
 {
     ensureActive("Append");
+    // A new staff row belongs to the unit that is current when the entry begins; without a
+    // stored one (none at all, or a new one not saved yet) it would belong to no unit.
+    const int link = m_master ? fieldIndex(m_linkField) : -1;
+    const QVariant linkKey = link >= 0 ? masterKey() : QVariant();
+    if (link >= 0 && linkKey.isNull())
+        throw DbError(
+            DbError::Kind::NoMasterRow,
+            QStringLiteral("%1: %2 has no stored row").arg(objectName(), m_master->objectName()));
     leaveEditForMove();
     if (m_table.isEmpty())
         throw DbError(QStringLiteral("%1: bu sorgunun kayıtları değiştirilemez").arg(objectName()));
     m_buffer.assign(size_t(m_fieldNames.size()), QVariant());
-    // A new staff row belongs to the unit that is current when the entry begins.
-    if (m_master) {
-        int link = fieldIndex(m_linkField);
-        if (link >= 0)
-            m_buffer[size_t(link)] = masterKey();
-    }
+    if (link >= 0)
+        m_buffer[size_t(link)] = linkKey;
     Row row;
     row->bytes = packRow(int(m_fieldNames.size()), [](int, bool &isNull) {
         isNull = true;
@@ -717,62 +722,148 @@ void Dataset::edit()
     Q_EMIT stateChanged(m_state);
 }
 
-QString Dataset::translateEngineError(const QString &message) const
+std::vector<int> Dataset::fieldsToWrite() const
 {
-    static const QRegularExpression check(QStringLiteral("CHECK constraint failed: (\\w+)\\.(\\w+)"));
-    QRegularExpressionMatch m = check.match(message);
-    if (!m.hasMatch())
-        return message;
-    const QString column = m.captured(2);
-    return QStringLiteral("'%1' alanına girilen değer çok uzun: en fazla %2 karakter olabilir")
-        .arg(column)
-        .arg(schema::textSize(m.captured(1), column));
+    std::vector<int> fields;
+    const Row *stored = m_state == State::Edit ? currentRow() : nullptr;
+    for (int i = 0; i < m_fieldNames.size(); ++i) {
+        if (!m_writable[size_t(i)])
+            continue;
+        const QVariant &value = m_buffer[size_t(i)];
+        if (stored ? sameValue(value, cell(*stored, i)) : value.isNull())
+            continue; // unchanged, or left to the column's default
+        fields.push_back(i);
+    }
+    return fields;
+}
+
+void Dataset::checkMasks(const std::vector<int> &fields) const
+{
+    for (int field : fields) {
+        const schema::Mask mask = schema::maskOf(m_table, m_columns[field]);
+        const QString text = m_buffer[size_t(field)].toString();
+        if (schema::isPartlyFilled(mask, text))
+            throw DbError(mask == schema::Mask::Phone ? DbError::Kind::IncompletePhone
+                                                      : DbError::Kind::IncompleteDate,
+                          text, m_fieldNames[field]);
+    }
+}
+
+void Dataset::insertRow(const std::vector<int> &fields)
+{
+    QStringList columns, marks;
+    for (int field : fields) {
+        columns << m_columns[field];
+        marks << QStringLiteral("?");
+    }
+    const QString sql = columns.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(m_table, columns.join(QStringLiteral(", ")),
+                                       marks.join(QStringLiteral(", ")));
+    Statement st(m_db->handle(), sql);
+    int index = 1;
+    for (int field : fields)
+        st.bind(index++, m_buffer[size_t(field)]);
+    st.step();
+    m_buffer[size_t(m_keyField)] = qlonglong(sqlite3_last_insert_rowid(m_db->handle()));
+}
+
+// Writes the changed columns only, and only while they still hold what this copy read:
+// another copy of the program may have saved the same row meanwhile, and its changes to
+// other columns must stay, its changes to these must not be overwritten unseen.
+void Dataset::updateRow(const std::vector<int> &fields)
+{
+    if (fields.empty())
+        return;
+    const Row &stored = *currentRow();
+    QStringList sets, checks;
+    for (int field : fields) {
+        sets << m_columns[field] + QStringLiteral(" = ?");
+        checks << m_columns[field] + QStringLiteral(" IS ? COLLATE BINARY");
+    }
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4")
+                            .arg(m_table, sets.join(QStringLiteral(", ")), m_columns[m_keyField],
+                                 checks.join(QStringLiteral(" AND ")));
+    Statement st(m_db->handle(), sql);
+    int index = 1;
+    for (int field : fields)
+        st.bind(index++, m_buffer[size_t(field)]);
+    st.bind(index++, cell(stored, m_keyField));
+    for (int field : fields)
+        st.bind(index++, cell(stored, field));
+    st.step();
+    if (sqlite3_changes(m_db->handle()) == 1)
+        return;
+
+    // Refused: the typing stays in the buffer; what the other copy saved comes in beside it.
+    const Row before = stored;
+    const int rowIndex = rowIndexOf(m_cursor);
+    if (!rereadRow(rowIndex))
+        throw DbError(DbError::Kind::RowDeleted,
+                      QStringLiteral("%1: the row is no longer in %2").arg(objectName(), m_table));
+    const Row &now = m_rows[size_t(rowIndex)];
+    for (int i = 0; i < m_fieldNames.size(); ++i)
+        if (sameValue(m_buffer[size_t(i)], cell(before, i)))
+            m_buffer[size_t(i)] = cell(now, i);
+    Q_EMIT rowUpdated(m_cursor);
+    throw DbError(DbError::Kind::RowChanged,
+                  QStringLiteral("%1: the row changed in %2").arg(objectName(), m_table));
+}
+
+bool Dataset::rereadRow(int index)
+{
+    const int fields = int(m_fieldNames.size());
+    QStringList columns;
+    std::vector<int> read;
+    for (int i = 0; i < fields; ++i)
+        if (!m_columns[i].isEmpty()) {
+            columns << m_columns[i];
+            read.push_back(i);
+        }
+    Statement st(m_db->handle(),
+                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                     .arg(columns.join(QStringLiteral(", ")), m_table, m_columns[m_keyField]));
+    const Row old = m_rows[size_t(index)];
+    st.bind(1, cell(old, m_keyField));
+    if (!st.step())
+        return false;
+    std::vector<int> columnOf(size_t(fields), -1);
+    for (size_t c = 0; c < read.size(); ++c)
+        columnOf[size_t(read[c])] = int(c);
+    storeRow(index, packRow(fields, [&](int i, bool &isNull) {
+                 const int column = columnOf[size_t(i)];
+                 if (column < 0) {
+                     isNull = old.isNull(i);
+                     return old.text(i, fields);
+                 }
+                 auto text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), column));
+                 isNull = text == nullptr;
+                 return QByteArrayView(text, text ? sqlite3_column_bytes(st.get(), column) : 0);
+             }));
+    return true;
+}
+
+void Dataset::storeRow(int index, QByteArray bytes)
+{
+    m_rows[size_t(index)]->bytes = std::move(bytes);
+    const int fields = int(m_fieldNames.size());
+    for (size_t f = 0; f < m_foldCache.size(); ++f)
+        if (!m_foldCache[f].empty()) {
+            m_foldCache[f].resize(m_rows.size());
+            m_foldCache[f][size_t(index)] =
+                turkish::fold(QString::fromUtf8(m_rows[size_t(index)].text(int(f), fields)));
+        }
 }
 
 void Dataset::writeBack()
 {
-    const bool inserting = m_state == State::Insert;
-    QStringList columns;
-    std::vector<int> fields;
-    for (int i = 0; i < m_fieldNames.size(); ++i) {
-        if (!m_writable[size_t(i)])
-            continue;
-        if (inserting && m_buffer[size_t(i)].isNull())
-            continue; // left to the column's default
-        columns << m_columns[i];
-        fields.push_back(i);
-    }
-    QString sql;
-    if (inserting) {
-        QStringList marks;
-        for (int i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        sql = columns.isEmpty()
-                  ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
-                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(m_table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    } else {
-        QStringList sets;
-        for (const QString &c : columns)
-            sets << c + QStringLiteral(" = ?");
-        if (sets.isEmpty())
-            return;
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                  .arg(m_table, sets.join(QStringLiteral(", ")), m_columns[m_keyField]);
-    }
-    try {
-        Statement st(m_db->handle(), sql);
-        int index = 1;
-        for (int field : fields)
-            st.bind(index++, m_buffer[size_t(field)]);
-        if (!inserting)
-            st.bind(index, m_buffer[size_t(m_keyField)]);
-        st.step();
-    } catch (const DbError &e) {
-        throw DbError(translateEngineError(e.message()));
-    }
-    if (inserting)
-        m_buffer[size_t(m_keyField)] = qlonglong(sqlite3_last_insert_rowid(m_db->handle()));
+    const std::vector<int> fields = fieldsToWrite();
+    checkMasks(fields);
+    if (m_state == State::Insert)
+        insertRow(fields);
+    else
+        updateRow(fields);
 }
 
 void Dataset::post()
@@ -780,25 +871,30 @@ void Dataset::post()
     if (!isEditing())
         return;
     Q_EMIT beforePost(this);
+    const bool inserting = m_state == State::Insert;
     writeBack();
 
     const int index = rowIndexOf(m_cursor);
     const int fields = int(m_fieldNames.size());
     std::vector<QByteArray> utf8(static_cast<size_t>(fields));
-    m_rows[size_t(index)]->bytes = packRow(fields, [&](int i, bool &isNull) {
-        const QVariant &v = m_buffer[size_t(i)];
-        isNull = v.isNull();
-        if (v.typeId() == QMetaType::Bool)
-            utf8[size_t(i)] = v.toBool() ? "1" : "0";
-        else
-            utf8[size_t(i)] = v.toString().toUtf8();
-        return QByteArrayView(utf8[size_t(i)]);
-    });
-    for (size_t f = 0; f < m_foldCache.size(); ++f)
-        if (!m_foldCache[f].empty()) {
-            m_foldCache[f].resize(m_rows.size());
-            m_foldCache[f][size_t(index)] = turkish::fold(textAt(m_cursor, int(f)));
+    storeRow(index, packRow(fields, [&](int i, bool &isNull) {
+                 const QVariant &v = m_buffer[size_t(i)];
+                 isNull = v.isNull();
+                 if (v.typeId() == QMetaType::Bool)
+                     utf8[size_t(i)] = v.toBool() ? "1" : "0";
+                 else
+                     utf8[size_t(i)] = v.toString().toUtf8();
+                 return QByteArrayView(utf8[size_t(i)]);
+             }));
+    // The columns left out of the insert hold their defaults now; a later save checks
+    // against what the table holds. The row is stored whatever this reading meets: a
+    // failure here must not leave the row to be inserted a second time.
+    if (inserting) {
+        try {
+            rereadRow(index);
+        } catch (const DbError &) {
         }
+    }
     m_pendingRow = -1;
     m_state = State::Browse;
     m_modified = false;
@@ -1094,14 +1190,14 @@ void Dataset::followMaster()
         return;
     const QVariant key = masterKey();
     if (linkUsesParameter()) {
-        if (m_linkApplied && sameKey(key, m_appliedKey))
+        if (m_linkApplied && sameValue(key, m_appliedKey))
             return;
         leaveEditForMove();
         requery();
         return;
     }
     const bool active = m_master->isOpen();
-    if (m_linkApplied && active == m_filterActive && sameKey(key, m_filterKey))
+    if (m_linkApplied && active == m_filterActive && sameValue(key, m_filterKey))
         return;
     leaveEditForMove();
     m_filterActive = active;

@@ -145,6 +145,14 @@ private:
     void ensureActive(const char *operation) const;
     void ensureBrowsing();
     void writeBack();
+    // The fields a post writes: the changed ones of a stored row, the given ones of a new row.
+    std::vector<int> fieldsToWrite() const;
+    void checkMasks(const std::vector<int> &fields) const;
+    void insertRow(const std::vector<int> &fields);
+    void updateRow(const std::vector<int> &fields);
+    // Reads a fetched row (m_rows index) again from its table; false when it is gone.
+    bool rereadRow(int index);
+    void storeRow(int index, QByteArray bytes);
     QVariant cell(const Row &row, int field) const;
     const Row *currentRow() const;
     int rowIndexOf(int viewRow) const { return m_view[size_t(viewRow)]; }
@@ -152,7 +160,6 @@ private:
     bool linkUsesParameter() const;
     void followMaster();
     void notifyDetails();
-    QString translateEngineError(const QString &message) const;
     const std::vector<QString> &foldedColumn(int field);
 
     Database *m_db;

@@ -3,6 +3,7 @@
 #include "codepage1254.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <limits>
 #include <optional>
 
@@ -103,6 +104,19 @@ std::optional<int> parseInteger(QStringView text)
     return int(bits);
 }
 
+QString withoutControlCharacters(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Other_Control && category != QChar::Separator_Line &&
+            category != QChar::Separator_Paragraph)
+            out.append(c);
+    }
+    return out;
+}
+
 } // namespace
 
 bool IniFile::load(const QString &path)
@@ -132,22 +146,20 @@ bool IniFile::save(const QString &path, QString *error) const
         bytes += toCp1254(line);
         bytes += "\r\n";
     }
-    // Written over the file itself rather than through a temporary and a rename: a
-    // read-only file must refuse the write, as it did on Windows.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    // Written beside the file and renamed over it once whole: a full disk or a kill while
+    // writing leaves the old file as it was. A read-only file still refuses the write, as it
+    // did on Windows.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        // A write refused while the buffer is flushed does not stop the rename by itself.
+        if (file.write(bytes) != bytes.size() || !file.flush())
+            file.cancelWriting();
+        if (file.commit())
+            return true;
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }
 
 bool IniFile::findSection(const QString &name, Section *section) const
@@ -197,8 +209,11 @@ int IniFile::readInteger(const QString &section, const QString &key, int default
     return parseInteger(readString(section, key)).value_or(defaultValue);
 }
 
-void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+void IniFile::writeString(const QString &section, const QString &key, const QString &text)
 {
+    // One line per key: a line break in a value would start keys, or whole sections, of its
+    // own at the next reading.
+    const QString value = withoutControlCharacters(text);
     Section s;
     if (!findSection(section, &s)) {
         if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())

@@ -17,8 +17,8 @@ public:
     // A missing file reads as an empty one. False, with nothing loaded, only when the file
     // is there but cannot be read.
     bool load(const QString &path);
-    // Writes the whole file with CRLF line ends. False, with the reason in *error, when it
-    // cannot be written.
+    // Writes the whole file with CRLF line ends, through a temporary file renamed over it.
+    // False, with the reason in *error, when it cannot be written; the old file then stays.
     bool save(const QString &path, QString *error = nullptr) const;
 
     // The value without surrounding blanks and without one pair of enclosing quotes, at
@@ -30,7 +30,8 @@ public:
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
 
     // Replaces the value of the first matching key where it stands; a new key goes after the
-    // last line of its section, a new section at the end of the file.
+    // last line of its section, a new section at the end of the file. Control characters
+    // (line breaks above all) are left out of the value.
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, int value);
 

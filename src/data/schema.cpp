@@ -1,10 +1,14 @@
 #include "schema.h"
 
+#include <algorithm>
+
 namespace schema {
 
 namespace {
 
 using K = Column::Kind;
+constexpr Mask kPhone = Mask::Phone;
+constexpr Mask kDate = Mask::Date;
 
 QList<Table> buildTables()
 {
@@ -14,7 +18,7 @@ QList<Table> buildTables()
           {"okul_adi", K::Text, 50},
           {"okul_muduru", K::Text, 25},
           {"adresi", K::Text, 100},
-          {"telefonu", K::Text, 15},
+          {"telefonu", K::Text, 15, kPhone},
           {"ili", K::Text, 25},
           {"ilcesi", K::Text, 10}}},
         {"uyeler",
@@ -27,14 +31,14 @@ QList<Table> buildTables()
           {"anne_adi", K::Text, 10},
           {"tc_kimlik", K::Text, 11},
           {"dogum_yeri", K::Text, 10},
-          {"dogum_tarihi", K::Text, 10},
+          {"dogum_tarihi", K::Text, 10, kDate},
           {"cinsiyeti", K::Text, 5},
           {"ev_adresi", K::Text, 50},
-          {"ev_tel", K::Text, 15},
-          {"cep_tel", K::Text, 15},
+          {"ev_tel", K::Text, 15, kPhone},
+          {"cep_tel", K::Text, 15, kPhone},
           {"calistigi_kurum", K::Text, 100},
           {"kurum_adresi", K::Text, 100},
-          {"isyeri_tel", K::Text, 15},
+          {"isyeri_tel", K::Text, 15, kPhone},
           {"unvani", K::Text, 20},
           {"unvan_kodu", K::Text, 4},
           {"kurum_sicil", K::Text, 50},
@@ -43,7 +47,7 @@ QList<Table> buildTables()
           {"calistigi_il", K::Text, 25},
           {"ilcesi", K::Text, 10},
           {"sendikasi", K::Text, 25},
-          {"sendika_kayit_tarihi", K::Text, 10},
+          {"sendika_kayit_tarihi", K::Text, 10, kDate},
           {"sendika_adresi", K::Text, 50},
           {"emaili", K::Text, 25},
           {"medeni_durumu", K::Text, 8},
@@ -131,13 +135,48 @@ const Table *table(const QString &name)
     return nullptr;
 }
 
-int textSize(const QString &tableName, const QString &column)
+namespace {
+
+const Column *findColumn(const QString &tableName, const QString &column)
 {
     if (const Table *t = table(tableName))
         for (const Column &c : t->columns)
             if (column.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0)
-                return c.kind == K::Text ? c.size : 0;
+                return &c;
+    return nullptr;
+}
+
+} // namespace
+
+int textSize(const QString &tableName, const QString &column)
+{
+    const Column *c = findColumn(tableName, column);
+    return c && c->kind == K::Text ? c->size : 0;
+}
+
+Mask maskOf(const QString &tableName, const QString &column)
+{
+    const Column *c = findColumn(tableName, column);
+    return c ? c->mask : Mask::None;
+}
+
+int requiredDigits(Mask mask)
+{
+    switch (mask) {
+    case Mask::Phone:
+        return 10;
+    case Mask::Date:
+        return 8;
+    case Mask::None:
+        break;
+    }
     return 0;
+}
+
+bool isPartlyFilled(Mask mask, const QString &text)
+{
+    const auto digits = std::count_if(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return digits > 0 && digits < requiredDigits(mask);
 }
 
 QStringList createStatements()

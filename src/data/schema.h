@@ -7,10 +7,18 @@
 // column, so that a refused value can be reported with its column.
 namespace schema {
 
+// The entry masks of the columns that the entry forms edit: the digits each needs, with
+// the mask's brackets, blanks and full stops stored among them.
+enum class Mask { None, Phone, Date };
+int requiredDigits(Mask mask); // 10 for a phone number, 8 for a date, 0 without a mask
+// Some of the mask's digits, not all: a value to refuse. No digit at all is no value.
+bool isPartlyFilled(Mask mask, const QString &text);
+
 struct Column {
     const char *name;
     enum Kind { Key, Integer, Text, Memo, YesNo } kind;
     int size; // characters, for Text
+    Mask mask = Mask::None;
 };
 
 struct Table {
@@ -23,6 +31,7 @@ const Table *table(const QString &name);
 
 // Maximum characters of a text column, 0 when unlimited or unknown.
 int textSize(const QString &table, const QString &column);
+Mask maskOf(const QString &table, const QString &column);
 
 // Statements that create the empty database.
 QStringList createStatements();

@@ -1,5 +1,6 @@
 #include "sharedqueries.h"
 
+#include "dberror.h"
 #include "schema.h"
 
 #include <sqlite3.h>
@@ -54,9 +55,22 @@ int SharedQueries::staffCountOfUnit(const QVariant &siraNo)
     return sqlite3_column_int(st.get(), 0);
 }
 
+void SharedQueries::connect(const QString &databasePath)
+{
+    m_db.open(databasePath, QByteArray(schema::kKey));
+    m_db.checkTables();
+}
+
 bool SharedQueries::connect(const QString &databasePath, QString *error)
 {
-    return m_db.open(databasePath, QByteArray(schema::kKey), error);
+    try {
+        connect(databasePath);
+        return true;
+    } catch (const DbError &e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
 }
 
 void SharedQueries::openAll()

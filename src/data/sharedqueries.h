@@ -14,7 +14,10 @@ public:
     explicit SharedQueries(QObject *parent = nullptr);
     ~SharedQueries() override;
 
-    // Opens Data.dat in the program folder; false with the engine's message.
+    // Opens Data.dat in the program folder and checks that it holds the program's tables;
+    // throws DbError.
+    void connect(const QString &databasePath);
+    // The same, false with the engine's message.
     bool connect(const QString &databasePath, QString *error);
     // Opens the queries in the order the unit-staff link needs; throws DbError.
     void openAll();

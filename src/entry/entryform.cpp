@@ -2,6 +2,7 @@
 
 #include "app/tform1.h"
 #include "data/dataset.h"
+#include "data/dberror.h"
 #include "toolkit/guard.h"
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
@@ -160,7 +161,24 @@ bool saveOnClose(QWidget *form, Dataset *dataset, const QString &question)
         dataset->cancel();
         return true;
     }
-    return guard::run([dataset] { dataset->post(); });
+    try {
+        dataset->post();
+        return true;
+    } catch (const DbError &e) {
+        if (e.kind() != DbError::Kind::ReadOnly) {
+            messages::showError(e);
+            return false;
+        }
+        // Nothing can ever be saved here: keeping the form open would only trap the user.
+        // The typing is dropped, and the user is told so.
+        const messages::Description d = messages::describe(e);
+        messages::showError(d.text + QStringLiteral(" Değişiklikler kaydedilmedi."), d.detail);
+        dataset->cancel();
+        return true;
+    } catch (const std::exception &e) {
+        messages::showError(QString::fromUtf8(e.what()));
+        return false;
+    }
 }
 
 } // namespace entryform

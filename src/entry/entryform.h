@@ -60,7 +60,8 @@ void onF1(QDialog *form, KeyScope scope, std::function<void()> command);
 // The close step of one table: nothing while it is not being edited, otherwise the save
 // question `question`. "Hayır" drops the typing; "Evet" saves it. False when the table
 // refuses the row (the error has been shown): the form then stays open on the typed row,
-// so that nothing typed is lost.
+// so that nothing typed is lost. A database that can only be read refuses every save: the
+// form then closes, saying that the changes were not saved.
 bool saveOnClose(QWidget *form, Dataset *dataset, const QString &question);
 
 } // namespace entryform

@@ -3,6 +3,7 @@
 #include "app/idlerefresh.h"
 #include "app/tform1.h"
 #include "data/dataset.h"
+#include "data/memberlists.h"
 #include "data/sharedqueries.h"
 #include "entryform.h"
 #include "tfrmunvan.h"
@@ -238,10 +239,7 @@ QWidget *TPersonelKayit::buildGeneralPage()
     right->setSpacing(10);
     const QString bloodCaption = QStringLiteral("KAN GRUBU :");
     DBComboBox *blood = makeList(page, QStringLiteral("kan_grubu"), bloodCaption,
-                                 {QStringLiteral("A Rh +"), QStringLiteral("A Rh -"), QStringLiteral("B Rh +"),
-                                  QStringLiteral("B Rh -"), QStringLiteral("0 Rh +"), QStringLiteral("0 Rh -"),
-                                  QStringLiteral("AB Rh +"), QStringLiteral("AB Rh -")},
-                                 KeyFilter::None);
+                                 memberlists::bloodGroups(), KeyFilter::None);
     blood->setMinimumWidth(110);
     auto *bloodRow = new QHBoxLayout;
     QLabel *bloodLabel = fieldLabel(bloodCaption, blood, page);
@@ -361,12 +359,11 @@ QWidget *TPersonelKayit::buildOtherPage()
     const Cell ssk = edit("ssk", "SSK No :");
     const QString educationCaption = QStringLiteral("Öğrenim Durumu :");
     const Cell education{makeList(page, QStringLiteral("ogrenim_durumu"), educationCaption,
-                                  {QStringLiteral("İLKÖĞRETİM"), QStringLiteral("LİSE"), QStringLiteral("YÜKSEK OKUL")},
-                                  KeyFilter::UpperCase),
+                                  memberlists::educationLevels(), KeyFilter::UpperCase),
                          educationCaption};
     const QString sexCaption = QStringLiteral("Cinsiyeti :");
-    const Cell sex{makeList(page, QStringLiteral("cinsiyeti"), sexCaption,
-                            {QStringLiteral("ERKEK"), QStringLiteral("KADIN")}, KeyFilter::UpperCase),
+    const Cell sex{makeList(page, QStringLiteral("cinsiyeti"), sexCaption, memberlists::sexes(),
+                            KeyFilter::UpperCase),
                    sexCaption};
     birthDate.box->setFixedWidth(90);
 
@@ -396,8 +393,7 @@ QWidget *TPersonelKayit::buildMaritalPage()
     grid->setVerticalSpacing(6);
     const QString maritalCaption = QStringLiteral("Medeni Durumu :");
     DBComboBox *marital = makeList(page, QStringLiteral("medeni_durumu"), maritalCaption,
-                                   {QStringLiteral("Evli"), QStringLiteral("Bekar"), QStringLiteral("Boşanmış")},
-                                   KeyFilter::None);
+                                   memberlists::maritalStatuses(), KeyFilter::None);
     marital->setMinimumWidth(120);
     grid->addWidget(fieldLabel(maritalCaption, marital, page), 0, 0);
     grid->addWidget(marital, 0, 1, Qt::AlignLeft);

@@ -13,6 +13,7 @@
 #include "toolkit/hints.h"
 #include "toolkit/keyfilters.h"
 #include "toolkit/messages.h"
+#include "toolkit/pictures.h"
 #include "toolkit/recordactions.h"
 
 #include <QFileDialog>
@@ -578,13 +579,19 @@ void TSabitBilgi::ToolButton11Click()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString path = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
-    QImageReader reader(path);
-    const QImage picture = reader.read();
+    const QImage picture = pictures::load(path);
     if (picture.isNull()) {
         messages::showError(QStringLiteral("Geçersiz resim formatı"));
         return;
     }
-    storeLogo(path);
+    // A path the table refuses (longer than the column, say) is a failure of the loading
+    // too; why it failed comes as the detail.
+    try {
+        storeLogo(path);
+    } catch (const DbError &e) {
+        messages::showError(QStringLiteral("Geçersiz resim formatı"), messages::describe(e).text);
+        return;
+    }
     m_logo->setPixmap(QPixmap::fromImage(picture));
 }
 

@@ -11,7 +11,7 @@ bool run(const std::function<void()> &command)
         command();
         return true;
     } catch (const DbError &e) {
-        messages::showError(e.message());
+        messages::showError(e);
     } catch (const std::exception &e) {
         messages::showError(QString::fromUtf8(e.what()));
     }

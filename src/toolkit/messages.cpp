@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include "data/dberror.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -48,9 +50,12 @@ private:
 
 QMessageBox::StandardButton run(QWidget *parent, QMessageBox::Icon icon, const QString &caption,
                                 const QString &text, Buttons buttons,
-                                Dismissal dismissal = Dismissal::AsEscapeButton)
+                                Dismissal dismissal = Dismissal::AsEscapeButton,
+                                const QString &detail = QString())
 {
     Box box(icon, caption, text, dismissal, parent);
+    if (!detail.isEmpty())
+        box.setInformativeText(QStringLiteral("Ayrıntı: ") + detail);
     switch (buttons) {
     case Buttons::Ok:
         box.addButton(QStringLiteral("TAMAM"), QMessageBox::AcceptRole);
@@ -143,10 +148,79 @@ QString withFullStop(const QString &message)
     return text;
 }
 
-void showError(const QString &message)
+void showError(const QString &message, const QString &detail)
 {
     run(QApplication::activeWindow(), QMessageBox::Critical, kProgramTitle, withFullStop(message),
-        Buttons::Ok);
+        Buttons::Ok, Dismissal::AsEscapeButton, detail);
+}
+
+void showError(const DbError &error)
+{
+    const Description d = describe(error);
+    showError(d.text, d.detail);
+}
+
+Description describe(const DbError &error)
+{
+    using Kind = DbError::Kind;
+    const QString column = error.column();
+    switch (error.kind()) {
+    case Kind::Refused:
+        return {error.message(), QString()};
+    case Kind::Engine:
+        return {QStringLiteral("Veritabanı işlemi yapılamadı"), error.message()};
+    case Kind::Busy:
+        return {QStringLiteral("Veritabanı şu anda başka bir kullanıcı tarafından güncelleniyor; "
+                               "lütfen tekrar deneyin."),
+                error.message()};
+    case Kind::ReadOnly:
+        return {QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz."), error.message()};
+    case Kind::DiskFull:
+        return {QStringLiteral("Disk dolu: kayıt yapılamadı. Diskte yer açıp tekrar deneyin."),
+                error.message()};
+    case Kind::NotADatabase:
+        return {QStringLiteral("Data.dat boş veya bir Meltora veritabanı değil."), error.message()};
+    case Kind::CannotOpen:
+        return {
+            QStringLiteral("Data.dat açılamadı: dosya program klasöründe yok ya da okunamıyor."),
+            error.message()};
+    case Kind::Corrupt:
+        return {
+            QStringLiteral("Veritabanı dosyası bozuk: \"Veritabanını Onar\" ile onarmayı deneyin."),
+            error.message()};
+    case Kind::TooLong:
+        return {QStringLiteral("'%1' alanına girilen değer çok uzun: en fazla %2 karakter olabilir")
+                    .arg(column)
+                    .arg(error.size()),
+                error.message()};
+    case Kind::IncompletePhone:
+        return {
+            QStringLiteral("'%1' alanındaki telefon numarası eksik: on rakamın tümünü girin ya da "
+                           "alanı boş bırakın.")
+                .arg(column),
+            QString()};
+    case Kind::IncompleteDate:
+        return {
+            QStringLiteral("'%1' alanındaki tarih eksik: gün, ay ve yıl için sekiz rakamın tümünü "
+                           "girin ya da alanı boş bırakın.")
+                .arg(column),
+            QString()};
+    case Kind::RowChanged:
+        return {QStringLiteral(
+                    "Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından değiştirildi; "
+                    "değişiklikleriniz kaydedilmedi. Kaydın yeni hali gösteriliyor, sizin "
+                    "yazdıklarınız duruyor: kaydetmek için tekrar kaydedin ya da iptal edin."),
+                QString()};
+    case Kind::RowDeleted:
+        return {QStringLiteral("Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından silindi; "
+                               "değişiklikleriniz kaydedilemedi."),
+                QString()};
+    case Kind::NoMasterRow:
+        return {QStringLiteral("Yeni personel yalnızca kayıtlı bir birime eklenebilir: önce birimi "
+                               "kaydedin ya da listeden bir birim seçin."),
+                QString()};
+    }
+    return {error.message(), QString()};
 }
 
 } // namespace messages

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class DbError;
 class QWidget;
 
 // The program's message dialogs: Turkish titles and buttons ("Evet", "Hayır", "TAMAM", "İptal").
@@ -32,8 +33,17 @@ bool okCancel(QWidget *parent, const QString &caption, const QString &text);
 QString quoted(const QString &text);
 
 // The top-level error box of the application's error handler: program title, error icon,
-// the message ending in a full stop.
-void showError(const QString &message);
+// the message ending in a full stop; a detail, where given, below it.
+void showError(const QString &message, const QString &detail = QString());
+// A database error as the user reads it: what happened and what to do, in Turkish, with
+// the engine's own words as the detail.
+void showError(const DbError &error);
 QString withFullStop(const QString &message);
+
+struct Description {
+    QString text;
+    QString detail; // the engine's words; empty for the program's own refusals
+};
+Description describe(const DbError &error);
 
 } // namespace messages
