@@ -195,7 +195,8 @@ struct Dataset::ClientOrder {
 
 std::optional<Dataset::ClientOrder> Dataset::clientOrder(const QString &statement)
 {
-    static const QRegularExpression pattern(
+    // One pattern per thread: the rows of a list may be read on another thread.
+    thread_local const QRegularExpression pattern(
         QStringLiteral("^(\\s*select\\s+\\*\\s+from\\s+(\\w+)\\b.*?)\\s+order\\s+by\\s+(\\w+)(\\s+(asc|desc))?\\s*;?\\s*$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = pattern.match(statement);
@@ -215,60 +216,76 @@ std::optional<Dataset::ClientOrder> Dataset::clientOrder(const QString &statemen
     return std::nullopt;
 }
 
-void Dataset::orderRows(int field, bool descending)
+// Everything a statement returned, with what the dataset needs to know of its columns.
+struct Dataset::Fetched {
+    QStringList fieldNames;
+    std::vector<Kind> kinds;
+    std::vector<Row> rows;
+    QStringList origins; // the table column behind each field; empty for a computed one
+    QString table;       // the one table all columns come from; empty when several or none
+    int foldedField = -1;
+    std::vector<QString> folded; // that field of every row, folded for the prefix search
+};
+
+void Dataset::orderRows(std::vector<Row> &rows, int field, int fields, bool descending)
 {
-    const int fields = int(m_fieldNames.size());
-    std::vector<QByteArray> keys(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const Row &row = *m_rows[i];
+    std::vector<QByteArray> keys(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Row &row = *rows[i];
         if (!row.isNull(field)) {
             QByteArrayView text = row.text(field, fields);
             keys[i] = turkish::sortKeyUtf8(text.data(), int(text.size()));
         }
     }
-    std::vector<int> order(m_rows.size());
+    std::vector<int> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         return descending ? keys[size_t(b)] < keys[size_t(a)] : keys[size_t(a)] < keys[size_t(b)];
     });
     std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
+    sorted.reserve(rows.size());
     for (int index : order)
-        sorted.push_back(std::move(m_rows[size_t(index)]));
-    m_rows = std::move(sorted);
+        sorted.push_back(std::move(rows[size_t(index)]));
+    rows = std::move(sorted);
 }
 
-void Dataset::fetch()
+std::vector<QString> Dataset::foldColumn(const std::vector<Row> &rows, int field, int fields)
 {
-    if (!m_db || !m_db->isOpen())
-        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    const std::optional<ClientOrder> order = clientOrder(sql());
-    Statement st(m_db->handle(), order ? order->statement : sql());
-    sqlite3_stmt *s = st.get();
+    std::vector<QString> folded(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (const Row *row = rows[i].get())
+            folded[i] = turkish::fold(QString::fromUtf8(row->text(field, fields)));
+    return folded;
+}
 
-    const bool linkParameter = linkUsesParameter();
+Dataset::Reading Dataset::reading() const
+{
+    Reading what{sql(), m_params, m_prefixSearchField};
+    if (linkUsesParameter())
+        what.params.insert(m_linkField.toLower(), masterKey());
+    return what;
+}
+
+std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what,
+                                                const std::atomic<bool> *cancelled)
+{
+    const std::optional<ClientOrder> order = clientOrder(what.sql);
+    Statement st(db, order ? order->statement : what.sql);
+    sqlite3_stmt *s = st.get();
     for (int i = 1, n = sqlite3_bind_parameter_count(s); i <= n; ++i) {
         const char *raw = sqlite3_bind_parameter_name(s, i);
-        QString pname = raw ? QString::fromUtf8(raw + 1).toLower() : QString();
-        if (linkParameter && pname.compare(m_linkField, Qt::CaseInsensitive) == 0)
-            st.bind(i, masterKey());
-        else
-            st.bind(i, m_params.value(pname));
-    }
-    if (linkParameter) {
-        m_appliedKey = masterKey();
-        m_linkApplied = true;
+        st.bind(i, what.params.value(raw ? QString::fromUtf8(raw + 1).toLower() : QString()));
     }
 
+    auto fetched = std::make_shared<Fetched>();
     const int fields = sqlite3_column_count(s);
-    QStringList names;
-    std::vector<Kind> kinds(size_t(fields), Kind::Text);
+    std::vector<Kind> &kinds = fetched->kinds;
+    kinds.assign(size_t(fields), Kind::Text);
     std::vector<bool> declared(size_t(fields), false);
     QString table;
     bool singleTable = true;
-    std::vector<QString> origins(static_cast<size_t>(fields));
     for (int i = 0; i < fields; ++i) {
-        names << QString::fromUtf8(sqlite3_column_name(s, i));
+        fetched->fieldNames << QString::fromUtf8(sqlite3_column_name(s, i));
         if (const char *decl = sqlite3_column_decltype(s, i)) {
             QByteArray d = QByteArray(decl).toUpper();
             declared[size_t(i)] = true;
@@ -285,11 +302,12 @@ void Dataset::fetch()
                 table = tn;
             else if (tn.compare(table, Qt::CaseInsensitive) != 0)
                 singleTable = false;
-            origins[size_t(i)] = QString::fromUtf8(o);
         }
+        fetched->origins << (t && o ? QString::fromUtf8(o) : QString());
     }
+    fetched->table = singleTable ? table : QString();
 
-    std::vector<Row> rows;
+    std::vector<Row> &rows = fetched->rows;
     bool firstRow = true;
     while (st.step()) {
         if (firstRow) {
@@ -311,36 +329,45 @@ void Dataset::fetch()
             return QByteArrayView(text, text ? sqlite3_column_bytes(s, i) : 0);
         });
         rows.push_back(std::move(row));
+        if (cancelled && (rows.size() & 1023) == 0 && cancelled->load(std::memory_order_relaxed))
+            return nullptr;
     }
 
-    m_fieldNames = names;
-    m_kinds = kinds;
-    m_rows = std::move(rows);
+    auto fieldNamed = [&](const QString &name) {
+        for (int f = 0; f < fields && !name.isEmpty(); ++f)
+            if (fetched->fieldNames[f].compare(name, Qt::CaseInsensitive) == 0)
+                return f;
+        return -1;
+    };
     if (order) {
-        for (int field = 0; field < names.size(); ++field)
-            if (names[field].compare(order->column, Qt::CaseInsensitive) == 0) {
-                orderRows(field, order->descending);
-                break;
-            }
-    }
-    m_foldCache.assign(size_t(fields), {});
-    if (!m_prefixSearchField.isEmpty()) {
-        const int field = fieldIndex(m_prefixSearchField);
+        const int field = fieldNamed(order->column);
         if (field >= 0)
-            foldedColumn(field);
+            orderRows(rows, field, fields, order->descending);
     }
+    fetched->foldedField = fieldNamed(what.prefixSearchField);
+    if (fetched->foldedField >= 0)
+        fetched->folded = foldColumn(rows, fetched->foldedField, fields);
+    return fetched;
+}
+
+void Dataset::take(Fetched &&fetched)
+{
+    const int fields = int(fetched.fieldNames.size());
+    m_fieldNames = std::move(fetched.fieldNames);
+    m_kinds = std::move(fetched.kinds);
+    m_rows = std::move(fetched.rows);
+    m_foldCache.assign(size_t(fields), {});
+    if (fetched.foldedField >= 0 && fetched.folded.size() == m_rows.size())
+        m_foldCache[size_t(fetched.foldedField)] = std::move(fetched.folded);
     m_writable.assign(size_t(fields), false);
-    m_columns.clear();
-    for (const QString &origin : origins)
-        m_columns << origin;
+    m_columns = std::move(fetched.origins);
     m_table.clear();
     m_keyField = -1;
-    const schema::Table *t = singleTable ? schema::table(table) : nullptr;
-    if (t) {
+    if (const schema::Table *t = schema::table(fetched.table)) {
         m_table = QString::fromLatin1(t->name);
         for (int i = 0; i < fields; ++i) {
             for (const schema::Column &c : t->columns) {
-                if (origins[size_t(i)].compare(QLatin1String(c.name), Qt::CaseInsensitive) != 0)
+                if (m_columns[i].compare(QLatin1String(c.name), Qt::CaseInsensitive) != 0)
                     continue;
                 if (c.kind == schema::Column::Key)
                     m_keyField = i;
@@ -357,7 +384,52 @@ void Dataset::open()
 {
     if (isOpen())
         return;
-    fetch();
+    if (!m_db || !m_db->isOpen())
+        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+    openWith(std::move(*read(m_db->handle(), reading())));
+}
+
+void Dataset::open(const std::shared_ptr<Fetched> &fetched)
+{
+    if (!isOpen() && fetched)
+        openWith(std::move(*fetched));
+}
+
+std::shared_ptr<Dataset::Fetched> Dataset::closeKeepingRows()
+{
+    if (!isOpen())
+        return nullptr;
+    if (isEditing())
+        cancel();
+    auto kept = std::make_shared<Fetched>();
+    kept->fieldNames = m_fieldNames;
+    kept->kinds = m_kinds;
+    kept->origins = m_columns;
+    kept->table = m_table;
+    const int folded = int(std::find_if(m_foldCache.begin(), m_foldCache.end(),
+                                        [](const std::vector<QString> &c) { return !c.empty(); }) -
+                           m_foldCache.begin());
+    const bool keepFolded = folded < int(m_foldCache.size()) && m_foldCache[size_t(folded)].size() == m_rows.size();
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (!m_rows[i])
+            continue; // a deleted row's empty slot
+        kept->rows.push_back(std::move(m_rows[i]));
+        if (keepFolded)
+            kept->folded.push_back(std::move(m_foldCache[size_t(folded)][i]));
+    }
+    if (keepFolded)
+        kept->foldedField = folded;
+    close();
+    return kept;
+}
+
+void Dataset::openWith(Fetched &&fetched)
+{
+    take(std::move(fetched));
+    if (linkUsesParameter()) {
+        m_appliedKey = masterKey();
+        m_linkApplied = true;
+    }
     m_state = State::Browse;
     m_sortText.clear();
     m_order.resize(m_rows.size());
@@ -1060,13 +1132,8 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
 const std::vector<QString> &Dataset::foldedColumn(int field)
 {
     std::vector<QString> &folded = m_foldCache[size_t(field)];
-    if (folded.size() != m_rows.size()) {
-        folded.assign(m_rows.size(), QString());
-        const int fields = int(m_fieldNames.size());
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            if (const Row *row = m_rows[i].get())
-                folded[i] = turkish::fold(QString::fromUtf8(row->text(field, fields)));
-    }
+    if (folded.size() != m_rows.size())
+        folded = foldColumn(m_rows, field, int(m_fieldNames.size()));
     return folded;
 }
 

@@ -4,12 +4,14 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class Database;
+struct sqlite3;
 
 // A query whose whole result is fetched into memory when it opens: record count and
 // number, moves, locate and sort work on the fetched rows. Rows are edited in a buffer
@@ -42,6 +44,26 @@ public:
     void open();
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
+
+    // A result read apart from the dataset, on a connection and a thread of its own, for the
+    // dataset to take when it opens, as if it had read the rows itself.
+    struct Fetched;
+    // What open() reads: the statement and the values of its parameters, as they are now.
+    struct Reading {
+        QString sql;
+        QHash<QString, QVariant> params;
+        QString prefixSearchField;
+    };
+    Reading reading() const;
+    // Reads on `db`, which must have the Turkish functions; throws DbError. Null when
+    // `cancelled` was set while reading.
+    static std::shared_ptr<Fetched> read(sqlite3 *db, const Reading &what,
+                                         const std::atomic<bool> *cancelled = nullptr);
+    // Opens with rows read by read(), which they leave; does nothing when already open.
+    void open(const std::shared_ptr<Fetched> &fetched);
+    // Closes, giving back the rows held, so that open(Fetched) takes them again unread:
+    // for a reopening that would read nothing new.
+    std::shared_ptr<Fetched> closeKeepingRows();
     // Runs the statement again (close and open) and moves to the first row.
     void requery();
 
@@ -135,8 +157,10 @@ private:
 
     struct ClientOrder;
     static std::optional<ClientOrder> clientOrder(const QString &statement);
-    void orderRows(int field, bool descending);
-    void fetch();
+    static void orderRows(std::vector<Row> &rows, int field, int fields, bool descending);
+    static std::vector<QString> foldColumn(const std::vector<Row> &rows, int field, int fields);
+    void take(Fetched &&fetched);
+    void openWith(Fetched &&fetched);
     void rebuildView();
     void applyOrder();
     void setCursor(int row, bool alwaysNotify);
