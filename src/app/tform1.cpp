@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <future>
 
 using controls::commandButton;
 using controls::name;
@@ -76,8 +77,18 @@ TForm1 *TForm1::create(QString *error, QString *detail)
     auto *data = new SharedQueries;
     TForm1 *form = nullptr;
     try {
-        data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)));
-        form = new TForm1(data);
+        // Opening derives the key from the password, which takes a while: it is done on
+        // another thread while the window is built, which needs no data yet.
+        std::future<void> connecting = std::async(std::launch::async, [data] {
+            data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)));
+        });
+        try {
+            form = new TForm1(data);
+        } catch (...) {
+            connecting.wait();
+            throw;
+        }
+        connecting.get();
         // The queries' events already update the status bar while they open. An empty
         // result tells nothing when it opens, so the browsed lists are also moved to their
         // first row: counts of 0 and the controls that need rows follow then too.
