@@ -17,6 +17,7 @@
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
 #include "toolkit/pictures.h"
+#include "toolkit/standardicons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -178,7 +179,7 @@ void TForm1::buildToolBar()
         auto *button = new QToolButton(m_toolBar);
         name(button, objectName, caption);
         button->setText(caption);
-        button->setIcon(style()->standardIcon(icon));
+        button->setIcon(standardicons::get(icon));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setAutoRaise(true);
         button->setMinimumSize(96, 36);
