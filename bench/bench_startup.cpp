@@ -304,26 +304,39 @@ QList<QRect> waitForButtons(bench::XSession &x, unsigned long window, QImage *sh
     return {};
 }
 
-// What the window shows once it differs from `before` (painting follows the answer).
-QImage waitForChange(bench::XSession &x, unsigned long window, const QImage &before)
+// CPU time the process has used so far, in clock ticks.
+long long cpuTicks(pid_t pid)
 {
-    const double deadline = nowMs() + 5000;
-    QImage now = x.capture(window);
-    while (now == before && nowMs() < deadline) {
-        QThread::msleep(30);
-        now = x.capture(window);
-    }
-    return now;
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    // utime and stime are the 14th and 15th fields, after the name in brackets.
+    const QList<QByteArray> fields = f.readAll().split(')').value(1).trimmed().split(' ');
+    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
 }
 
-// Clicks a button and waits until the program answers again; the time in ms, -1 on failure.
-double clickAndWait(bench::XSession &x, unsigned long window, const QRect &button)
+// Waits until the program has used no processor time for a while and answers: all its work,
+// in the background too, is done. A command that waits for the staff list keeps answering
+// meanwhile, so the answer alone does not tell.
+bool waitUntilIdle(bench::XSession &x, unsigned long window, pid_t pid)
 {
-    const double t0 = nowMs();
+    const double deadline = nowMs() + 30000;
+    long long before = cpuTicks(pid);
+    int quiet = 0;
+    while (nowMs() < deadline && quiet < 4) {
+        QThread::msleep(50);
+        const long long now = cpuTicks(pid);
+        quiet = now == before ? quiet + 1 : 0;
+        before = now;
+    }
+    return quiet >= 4 && x.ping(window, 30000);
+}
+
+// Clicks a button and waits until the program is idle again; false on failure.
+bool clickAndWait(bench::XSession &x, unsigned long window, pid_t pid, const QRect &button)
+{
     x.click(window, button.center().x(), button.center().y());
-    if (!x.ping(window, 30000))
-        return -1;
-    return nowMs() - t0;
+    return waitUntilIdle(x, window, pid);
 }
 
 } // namespace
@@ -420,23 +433,22 @@ int main(int argc, char **argv)
     } else {
         if (!screenshots.isEmpty())
             shot.save(QDir(screenshots).filePath(QStringLiteral("startup-0.png")));
-        const double units = clickAndWait(x, window, buttons[0]);
-        const QImage unitsShot = waitForChange(x, window, shot);
-        const double staff = clickAndWait(x, window, buttons[1]);
-        const QImage staffShot = waitForChange(x, window, unitsShot);
+        const bool units = clickAndWait(x, window, pid, buttons[0]);
+        const QImage unitsShot = x.capture(window);
+        const bool staff = clickAndWait(x, window, pid, buttons[1]);
+        const QImage staffShot = x.capture(window);
         if (!screenshots.isEmpty()) {
             unitsShot.save(QDir(screenshots).filePath(QStringLiteral("startup-1-units.png")));
             staffShot.save(QDir(screenshots).filePath(QStringLiteral("startup-2-staff.png")));
         }
-        const bool opened = units >= 0 && staff >= 0 && unitsShot != shot && staffShot != unitsShot;
-        const long rss = statusKb(pid, "VmRSS"), peak = statusKb(pid, "VmHWM");
-        if (!opened)
+        if (!units || !staff || unitsShot == shot || staffShot == unitsShot)
             say(QStringLiteral("(the browsers did not open as expected)"));
+        const long rss = statusKb(pid, "VmRSS"), peak = statusKb(pid, "VmHWM");
         report.limit(QStringLiteral("resident memory of the program with both browsers open"), double(rss) / 1024,
                      150, QStringLiteral("MB"));
-        say(QStringLiteral("  (peak %1 MB; \"Birim/Personel Listesi\" answered after %2 ms, the first \"Personel Ara\" "
-                           "after %3 ms)")
-                .arg(fixed(double(peak) / 1024, 1), fixed(units), fixed(staff)));
+        say(QStringLiteral("  (peak %1 MB; \"Birim/Personel Listesi\" and \"Personel Ara\" clicked at once after the "
+                           "start, both waited for to the end)")
+                .arg(fixed(double(peak) / 1024, 1)));
     }
     if (pid > 0)
         stop(pid);
