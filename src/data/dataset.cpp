@@ -8,10 +8,15 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <iterator>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <sqlite3.h>
+#include <thread>
 
 // One fetched row: the end offset of each cell (bit 31 marks null), then the cells' UTF-8
 // text back to back. One allocation per row keeps 100,000 staff rows small and quick to load.
@@ -77,6 +82,97 @@ QByteArray packRow(int fields, CellFn cellAt)
     }
     return row;
 }
+
+// The search texts of a list searched by prefix at every keystroke: one column of every row,
+// folded. A long result gets them from a helper thread, a chunk of rows at a time, while the
+// statement is still being read, so that the reading hides most of that work.
+template <typename Row>
+class SearchTexts
+{
+public:
+    static constexpr size_t kChunk = 4096;
+
+    // No field, no work.
+    SearchTexts(int field, int fields) : m_field(field), m_fields(fields) {}
+    // A reading that ends early (cancelled, or an error) leaves the work undone.
+    ~SearchTexts() { stop(true); }
+
+    // Rows whose storage stays where it is until finish(); the first full chunk starts the helper.
+    void add(const Row *rows, size_t count)
+    {
+        if (m_field < 0)
+            return;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_chunks.push_back({rows, count, {}, false});
+        }
+        if (!m_helper.joinable() && count == kChunk)
+            m_helper = std::thread([this] { work(); });
+        m_ready.notify_one();
+    }
+    // The texts of all rows, in their order: once the helper is done, or made here when no
+    // helper was needed.
+    std::vector<QString> finish()
+    {
+        stop(false);
+        std::vector<QString> texts;
+        for (Chunk &chunk : m_chunks) {
+            if (!chunk.done)
+                fold(chunk);
+            std::move(chunk.texts.begin(), chunk.texts.end(), std::back_inserter(texts));
+        }
+        return texts;
+    }
+
+private:
+    struct Chunk {
+        const Row *rows;
+        size_t count;
+        std::vector<QString> texts;
+        bool done;
+    };
+
+    void fold(Chunk &chunk) const
+    {
+        chunk.texts.resize(chunk.count);
+        for (size_t i = 0; i < chunk.count; ++i)
+            chunk.texts[i] = turkish::fold(QString::fromUtf8(chunk.rows[i].text(m_field, m_fields)));
+        chunk.done = true;
+    }
+    void work()
+    {
+        for (size_t next = 0;; ++next) {
+            Chunk *chunk = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                m_ready.wait(lock, [&] { return m_stopping || next < m_chunks.size(); });
+                if (m_abandoned || next >= m_chunks.size())
+                    return;
+                chunk = &m_chunks[next];
+            }
+            fold(*chunk); // a deque keeps its elements where they are as it grows
+        }
+    }
+    void stop(bool abandon)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+            m_abandoned = abandon;
+        }
+        m_ready.notify_one();
+        if (m_helper.joinable())
+            m_helper.join();
+    }
+
+    const int m_field, m_fields;
+    std::deque<Chunk> m_chunks;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    bool m_stopping = false;
+    bool m_abandoned = false;
+    std::thread m_helper;
+};
 
 QString sortFieldOf(const QString &sortText, bool *descending)
 {
@@ -227,26 +323,70 @@ struct Dataset::Fetched {
     std::vector<QString> folded; // that field of every row, folded for the prefix search
 };
 
-void Dataset::orderRows(std::vector<Row> &rows, int field, int fields, bool descending)
+void Dataset::orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,
+                        bool descending)
 {
-    std::vector<QByteArray> keys(rows.size());
+    // A list holds few distinct values in the column it is ordered by (first names): each
+    // value gets its sort key once, and its rows follow it, in the statement's order.
+    struct Value {
+        QByteArray key;
+        std::vector<int> rows;
+    };
+    std::vector<Value> values;
+    QHash<QByteArrayView, size_t> placeOf;
+    size_t nulls = values.max_size();
     for (size_t i = 0; i < rows.size(); ++i) {
         const Row &row = *rows[i];
-        if (!row.isNull(field)) {
-            QByteArrayView text = row.text(field, fields);
-            keys[i] = turkish::sortKeyUtf8(text.data(), int(text.size()));
+        size_t place;
+        if (row.isNull(field)) {
+            if (nulls == values.max_size()) {
+                nulls = values.size();
+                values.push_back({QByteArray(), {}}); // sorts first, as empty text
+            }
+            place = nulls;
+        } else {
+            const QByteArrayView text = row.text(field, fields);
+            const auto found = placeOf.constFind(text);
+            if (found == placeOf.cend()) {
+                place = values.size();
+                placeOf.insert(text, place);
+                values.push_back({turkish::sortKeyUtf8(text.data(), int(text.size())), {}});
+            } else {
+                place = *found;
+            }
         }
+        values[place].rows.push_back(int(i));
     }
-    std::vector<int> order(rows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return descending ? keys[size_t(b)] < keys[size_t(a)] : keys[size_t(a)] < keys[size_t(b)];
+    std::vector<size_t> places(values.size());
+    std::iota(places.begin(), places.end(), 0);
+    std::stable_sort(places.begin(), places.end(), [&](size_t a, size_t b) {
+        return descending ? values[b].key < values[a].key : values[a].key < values[b].key;
     });
+    std::vector<int> order;
+    order.reserve(rows.size());
+    for (size_t p = 0; p < places.size();) {
+        size_t q = p + 1;
+        while (q < places.size() && values[places[q]].key == values[places[p]].key)
+            ++q;
+        const size_t start = order.size();
+        for (size_t k = p; k < q; ++k)
+            order.insert(order.end(), values[places[k]].rows.begin(), values[places[k]].rows.end());
+        // Different values that sort alike keep the statement's order among themselves.
+        if (q - p > 1)
+            std::sort(order.begin() + qsizetype(start), order.end());
+        p = q;
+    }
     std::vector<Row> sorted;
     sorted.reserve(rows.size());
-    for (int index : order)
+    std::vector<QString> foldedSorted;
+    foldedSorted.reserve(folded.size());
+    for (int index : order) {
         sorted.push_back(std::move(rows[size_t(index)]));
+        if (!folded.empty())
+            foldedSorted.push_back(std::move(folded[size_t(index)]));
+    }
     rows = std::move(sorted);
+    folded = std::move(foldedSorted);
 }
 
 std::vector<QString> Dataset::foldColumn(const std::vector<Row> &rows, int field, int fields)
@@ -266,33 +406,29 @@ Dataset::Reading Dataset::reading() const
     return what;
 }
 
-std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what,
-                                                const std::atomic<bool> *cancelled)
-{
-    const std::optional<ClientOrder> order = clientOrder(what.sql);
-    Statement st(db, order ? order->statement : what.sql);
-    sqlite3_stmt *s = st.get();
-    for (int i = 1, n = sqlite3_bind_parameter_count(s); i <= n; ++i) {
-        const char *raw = sqlite3_bind_parameter_name(s, i);
-        st.bind(i, what.params.value(raw ? QString::fromUtf8(raw + 1).toLower() : QString()));
-    }
+// The rows of a statement, with the search texts made for them.
+struct Dataset::Part {
+    std::vector<Row> rows;
+    std::vector<QString> folded;
+    bool cancelled = false;
+};
 
-    auto fetched = std::make_shared<Fetched>();
+void Dataset::readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared)
+{
     const int fields = sqlite3_column_count(s);
-    std::vector<Kind> &kinds = fetched->kinds;
-    kinds.assign(size_t(fields), Kind::Text);
-    std::vector<bool> declared(size_t(fields), false);
+    fetched->kinds.assign(size_t(fields), Kind::Text);
+    declared->assign(size_t(fields), false);
     QString table;
     bool singleTable = true;
     for (int i = 0; i < fields; ++i) {
         fetched->fieldNames << QString::fromUtf8(sqlite3_column_name(s, i));
         if (const char *decl = sqlite3_column_decltype(s, i)) {
             QByteArray d = QByteArray(decl).toUpper();
-            declared[size_t(i)] = true;
-            kinds[size_t(i)] = d.contains("BOOL")                         ? Kind::YesNo
-                               : d.contains("INT")                        ? Kind::Integer
-                               : d.contains("REAL") || d.contains("DOUB") ? Kind::Real
-                                                                          : Kind::Text;
+            (*declared)[size_t(i)] = true;
+            fetched->kinds[size_t(i)] = d.contains("BOOL")                         ? Kind::YesNo
+                                        : d.contains("INT")                        ? Kind::Integer
+                                        : d.contains("REAL") || d.contains("DOUB") ? Kind::Real
+                                                                                   : Kind::Text;
         }
         const char *t = sqlite3_column_table_name(s, i);
         const char *o = sqlite3_column_origin_name(s, i);
@@ -306,18 +442,33 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
         fetched->origins << (t && o ? QString::fromUtf8(o) : QString());
     }
     fetched->table = singleTable ? table : QString();
+}
 
-    std::vector<Row> &rows = fetched->rows;
+void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind> *kinds,
+                       const std::atomic<bool> *cancelled, Part *part)
+{
+    const int fields = sqlite3_column_count(s);
+    // Rows are gathered in chunks whose storage stays put, so that the helper making their
+    // search texts can read them while more rows come in.
+    using Texts = SearchTexts<Row>;
+    std::deque<std::vector<Row>> chunks(1); // before the helper, which must end first
+    chunks.back().reserve(Texts::kChunk);
+    Texts texts(shape.foldField, fields);
     bool firstRow = true;
-    while (st.step()) {
+    for (;;) {
+        const int rc = sqlite3_step(s);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw Database::errorOf(sqlite3_db_handle(s));
         if (firstRow) {
             // Computed columns have no declared type; the first value tells.
             for (int i = 0; i < fields; ++i)
-                if (!declared[size_t(i)]) {
+                if (!shape.declared[size_t(i)]) {
                     int type = sqlite3_column_type(s, i);
-                    kinds[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
-                                       : type == SQLITE_FLOAT ? Kind::Real
-                                                              : Kind::Text;
+                    (*kinds)[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
+                                          : type == SQLITE_FLOAT ? Kind::Real
+                                                                 : Kind::Text;
                 }
             firstRow = false;
         }
@@ -328,25 +479,58 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
             isNull = text == nullptr;
             return QByteArrayView(text, text ? sqlite3_column_bytes(s, i) : 0);
         });
-        rows.push_back(std::move(row));
-        if (cancelled && (rows.size() & 1023) == 0 && cancelled->load(std::memory_order_relaxed))
-            return nullptr;
+        std::vector<Row> &chunk = chunks.back();
+        chunk.push_back(std::move(row));
+        if (chunk.size() == Texts::kChunk) {
+            texts.add(chunk.data(), chunk.size());
+            chunks.emplace_back().reserve(Texts::kChunk);
+            if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+                part->cancelled = true;
+                return;
+            }
+        }
+    }
+    texts.add(chunks.back().data(), chunks.back().size());
+    part->folded = texts.finish();
+    part->rows.reserve((chunks.size() - 1) * Texts::kChunk + chunks.back().size());
+    for (std::vector<Row> &chunk : chunks)
+        std::move(chunk.begin(), chunk.end(), std::back_inserter(part->rows));
+}
+
+std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what,
+                                                const std::atomic<bool> *cancelled)
+{
+    const std::optional<ClientOrder> order = clientOrder(what.sql);
+    const QString statement = order ? order->statement : what.sql;
+    Statement st(db, statement);
+    sqlite3_stmt *s = st.get();
+    for (int i = 1, n = sqlite3_bind_parameter_count(s); i <= n; ++i) {
+        const char *raw = sqlite3_bind_parameter_name(s, i);
+        st.bind(i, what.params.value(raw ? QString::fromUtf8(raw + 1).toLower() : QString()));
     }
 
+    auto fetched = std::make_shared<Fetched>();
+    RowShape shape;
+    readColumns(s, fetched.get(), &shape.declared);
+    const int fields = int(fetched->fieldNames.size());
     auto fieldNamed = [&](const QString &name) {
         for (int f = 0; f < fields && !name.isEmpty(); ++f)
             if (fetched->fieldNames[f].compare(name, Qt::CaseInsensitive) == 0)
                 return f;
         return -1;
     };
-    if (order) {
-        const int field = fieldNamed(order->column);
-        if (field >= 0)
-            orderRows(rows, field, fields, order->descending);
-    }
-    fetched->foldedField = fieldNamed(what.prefixSearchField);
-    if (fetched->foldedField >= 0)
-        fetched->folded = foldColumn(rows, fetched->foldedField, fields);
+    shape.sortField = order ? fieldNamed(order->column) : -1;
+    shape.foldField = fieldNamed(what.prefixSearchField);
+
+    Part part;
+    readRows(s, shape, &fetched->kinds, cancelled, &part);
+    if (part.cancelled)
+        return nullptr;
+    fetched->rows = std::move(part.rows);
+    fetched->folded = std::move(part.folded);
+    fetched->foldedField = shape.foldField;
+    if (shape.sortField >= 0)
+        orderRows(fetched->rows, fetched->folded, shape.sortField, fields, order->descending);
     return fetched;
 }
 

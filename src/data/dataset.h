@@ -12,6 +12,7 @@
 
 class Database;
 struct sqlite3;
+struct sqlite3_stmt;
 
 // A query whose whole result is fetched into memory when it opens: record count and
 // number, moves, locate and sort work on the fetched rows. Rows are edited in a buffer
@@ -157,7 +158,19 @@ private:
 
     struct ClientOrder;
     static std::optional<ClientOrder> clientOrder(const QString &statement);
-    static void orderRows(std::vector<Row> &rows, int field, int fields, bool descending);
+    struct Part;
+    struct RowShape {
+        std::vector<bool> declared; // columns whose type the table declares
+        int sortField = -1;         // ordered here after reading; -1 when not
+        int foldField = -1;         // folded for the prefix search; -1 when not
+    };
+    static void readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared);
+    // Every row of a statement being stepped; `kinds` learns the types of undeclared columns.
+    static void readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind> *kinds,
+                         const std::atomic<bool> *cancelled, Part *part);
+    // Puts the rows, and their search texts when there are any, in the Turkish order of a field.
+    static void orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,
+                          bool descending);
     static std::vector<QString> foldColumn(const std::vector<Row> &rows, int field, int fields);
     void take(Fetched &&fetched);
     void openWith(Fetched &&fetched);
