@@ -28,13 +28,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -52,55 +48,17 @@ QString fixed(double value, int decimals = 0)
     return value < 0 ? QStringLiteral("n/a") : QString::number(value, 'f', decimals);
 }
 
-// A child process with its standard streams redirected; -1 when it could not start.
-pid_t spawn(const QStringList &argv, const QStringList &environment, const QString &input,
-            const QString &output)
-{
-    std::vector<QByteArray> args, env;
-    for (const QString &a : argv)
-        args.push_back(QFile::encodeName(a));
-    for (const QString &e : environment)
-        env.push_back(e.toLocal8Bit());
-    std::vector<char *> argp, envp;
-    for (QByteArray &a : args)
-        argp.push_back(a.data());
-    argp.push_back(nullptr);
-    for (QByteArray &e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const QByteArray in = QFile::encodeName(input.isEmpty() ? QStringLiteral("/dev/null") : input);
-    const QByteArray out = QFile::encodeName(output.isEmpty() ? QStringLiteral("/dev/null") : output);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.constData(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-int waitExit(pid_t pid)
-{
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 void stop(pid_t pid)
 {
     kill(pid, SIGKILL);
-    waitExit(pid);
+    bench::waitExit(pid);
 }
 
 // The environment of the children: this one's, without a platform chosen for Qt.
 QStringList childEnvironment(const QString &display, const QString &configDir)
 {
     QStringList env;
-    for (char **e = environ; *e; ++e) {
-        const QString entry = QString::fromLocal8Bit(*e);
+    for (const QString &entry : bench::environment()) {
         if (!entry.startsWith(QLatin1String("QT_QPA_PLATFORM=")) && !entry.startsWith(QLatin1String("DISPLAY=")) &&
             !entry.startsWith(QLatin1String("XDG_CONFIG_HOME=")))
             env << entry;
@@ -143,34 +101,6 @@ public:
         m_env = childEnvironment(x.displayName(), m_config);
     }
 
-    bool prepareShell(const QString &statements)
-    {
-        m_shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
-        if (m_shell.isEmpty())
-            return false;
-        QFile script(m_temp.filePath(QStringLiteral("startup.sql")));
-        if (!script.open(QIODevice::WriteOnly))
-            return false;
-        script.write(QByteArray("PRAGMA key = '") + schema::kKey + "';\nPRAGMA cipher_page_size = 4096;\n" +
-                     statements.toUtf8() + "\n");
-        m_script = script.fileName();
-        return true;
-    }
-
-    // The shell from its start until it has run the statements and ended.
-    double shell()
-    {
-        if (m_shell.isEmpty())
-            return -1;
-        const double t0 = nowMs();
-        const pid_t pid = spawn({m_shell, QStringLiteral("-bail"), QStringLiteral("-batch"), QStringLiteral("-init"),
-                                 QStringLiteral("/dev/null"), m_database},
-                                m_env, m_script, QString());
-        if (pid < 0 || waitExit(pid) != 0)
-            return -1;
-        return nowMs() - t0;
-    }
-
     struct Start {
         double mapped = -1;
         double answering = -1;
@@ -183,7 +113,7 @@ public:
         Start s;
         m_x.reset();
         const double t0 = nowMs();
-        const pid_t pid = spawn({program}, m_env, QString(), m_log);
+        const pid_t pid = bench::spawn({program}, m_env, QString(), m_log);
         if (pid < 0)
             return s;
         const unsigned long w = m_x.waitForMappedWindow(pid, 30000);
@@ -222,7 +152,7 @@ private:
 
     bench::XSession &m_x;
     QTemporaryDir m_temp;
-    QString m_database, m_emptyWindow, m_folder, m_config, m_program, m_log, m_shell, m_script;
+    QString m_database, m_emptyWindow, m_folder, m_config, m_program, m_log;
     QStringList m_env;
 };
 
@@ -380,7 +310,7 @@ int main(int argc, char **argv)
         return 1;
     }
     Bench b(x, program, database, emptyWindow);
-    const bool shell = b.prepareShell(statements);
+    const bool shell = !QStandardPaths::findExecutable(QStringLiteral("sqlcipher")).isEmpty();
     say(QStringLiteral("start-up of %1 on %2 (X server %3), %4 pairs; the shell runs: %5")
             .arg(program, database, x.displayName())
             .arg(pairs)
@@ -388,13 +318,13 @@ int main(int argc, char **argv)
                        : QStringLiteral("(no sqlcipher shell: references n/a)")));
 
     // One start of each first, so that every counted run finds the files in the page cache.
-    b.shell();
+    bench::shellRun(database, statements);
     b.meltora();
     b.emptyWindow();
 
     std::vector<double> shellTimes, mapped, answering, empty;
     for (int i = 0; i < pairs; ++i) {
-        shellTimes.push_back(b.shell());
+        shellTimes.push_back(bench::shellRun(database, statements));
         const Bench::Start s = b.meltora();
         mapped.push_back(s.mapped);
         answering.push_back(s.answering);
