@@ -1,7 +1,8 @@
-// Times the data layer on a large Data.dat: start-up opening of the shared queries, locate,
-// sort and a filtered reopen of the staff list, and the memory the open queries hold. Each
-// figure stands beside the sqlcipher shell doing the same reading in the same run, so that a
-// slow disk or a busy machine shows in both and the ratio stays meaningful.
+// Times the data layer on a large Data.dat: opening the shared queries in a process that
+// already runs (where the time goes; the start-up the user waits for is bench_startup's),
+// locate, sort and a filtered reopen of the staff list, and the memory the open queries hold.
+// Each figure stands beside the sqlcipher shell doing the same reading in the same run, so
+// that a slow disk or a busy machine shows in both and the ratio stays meaningful.
 //
 //   bench_data DIR|Data.dat [--reps N] [--shell PATH]
 //
@@ -304,11 +305,13 @@ int main(int argc, char **argv)
             theirs.push_back(shell.run(shellStartup.join(QLatin1Char('\n'))));
         }
         {
+            // Not what the user waits for at start (a fresh process, its first opening, the
+            // window: bench_startup measures that); it tells where the data layer's time goes.
             const double a = median(ours), b = median(theirs);
-            const bool met = b > 0 && a / b <= 1.0;
-            report({QStringLiteral("open seven queries"), ms(a), ms(b), ratioText(a, b), QStringLiteral("ratio <= 1.00"),
-                    b > 0 ? verdict(met) : QStringLiteral("n/a")},
-                   QStringLiteral("open seven queries: %1   shell: %2   ratio %3   (target <= 1.00)")
+            report({QStringLiteral("open seven queries again, in a running process"), ms(a), ms(b), ratioText(a, b),
+                    QString(), QStringLiteral("info")},
+                   QStringLiteral("open seven queries again, in a running process: %1   shell: %2   ratio %3   "
+                                  "(start-up as the user waits for it: bench_startup)")
                        .arg(ms(a), ms(b), ratioText(a, b)));
             QStringList detail{QStringLiteral("connect+key %1").arg(ms(median(connects)))};
             for (const QString &name : {QStringLiteral("QueryOkul"), QStringLiteral("Query_Uye"),
