@@ -291,7 +291,8 @@ private Q_SLOTS:
         withStatistics(m_form, [&](TFrmIstatistik *) { windowCameUp = true; });
         QVERIFY(!windowCameUp);
         QCOMPARE(box.count(), 1);
-        QVERIFY2(box.text().contains(QStringLiteral("uyeler")), qPrintable(box.text()));
+        QCOMPARE(box.text(), QStringLiteral("Veritabanı işlemi yapılamadı."));
+        QVERIFY2(box.details.value(0).contains(QStringLiteral("uyeler")), qPrintable(box.details.value(0)));
         QCOMPARE(box.icons.value(0), QMessageBox::Critical);
     }
 
