@@ -231,6 +231,20 @@ private Q_SLOTS:
         QVERIFY(!clear->isEnabled());
     }
 
+    // A wait that processes events but never blocks (as QTest::qWait does) still sees the
+    // states the rules give: after input at once, after any other change within the pulse.
+    void rulesHoldDuringWaitsThatNeverBlock()
+    {
+        auto *clear = child<QWidget>(m_form, "SpeedButton1");
+        QTest::qWait(150);
+        QVERIFY(!clear->isEnabled());
+        QTest::keyClicks(edit("Edit1"), "g");
+        QTest::qWait(1);
+        QVERIFY(clear->isEnabled());
+        edit("Edit1")->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!clear->isEnabled(), 1000);
+    }
+
     void titleClicksCycleTheSort()
     {
         TSrDBGrid *units = grid("SrDBGrid2");
