@@ -180,6 +180,7 @@ private Q_SLOTS:
 
     void repairCompactsAndEndsTheProgram();
     void repairOfACompactDatabase();
+    void repairThatFailsLeavesTheDatabase_data();
     void repairThatFailsLeavesTheDatabase();
     void repairOfADamagedDatabase_data();
     void repairOfADamagedDatabase();
@@ -468,8 +469,16 @@ void TestMaintenanceWindows::repairOfACompactDatabase()
     QCOMPARE(in<QLabel>(w, "Label3")->text(), QStringLiteral("İşlem başarıyla tamamlandı"));
 }
 
+void TestMaintenanceWindows::repairThatFailsLeavesTheDatabase_data()
+{
+    QTest::addColumn<bool>("writing");
+    QTest::newRow("another program writes") << true;
+    QTest::newRow("another copy has it open") << false;
+}
+
 void TestMaintenanceWindows::repairThatFailsLeavesTheDatabase()
 {
+    QFETCH(bool, writing);
     start();
     // Another program holds the database while the repair runs.
     runMenu("VeritabannOnar1");
@@ -478,10 +487,12 @@ void TestMaintenanceWindows::repairThatFailsLeavesTheDatabase()
     Database other;
     QString error;
     QVERIFY(other.open(m_main->dir().databasePath(), schema::kKey, &error));
-    other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (writing)
+        other.exec(QStringLiteral("BEGIN IMMEDIATE"));
     Answers told({QStringLiteral("TAMAM")});
     click(w, "Button1");
-    other.exec(QStringLiteral("ROLLBACK"));
+    if (writing)
+        other.exec(QStringLiteral("ROLLBACK"));
     QCOMPARE(told.count(), 1);
     QCOMPARE(told.title(), QStringLiteral("Hata"));
     QVERIFY2(told.text().contains(QDir::toNativeSeparators(m_main->dir().databasePath())),
