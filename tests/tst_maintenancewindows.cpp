@@ -223,12 +223,17 @@ void TestMaintenanceWindows::backupWindowAsItOpens()
             QCOMPARE(places->itemData(0).toString(), QDir::homePath());
             QCOMPARE(places->itemData(places->count() - 1).toString(), programDir());
             QVERIFY(places->findData(QStringLiteral("/")) > 0);
-            QCOMPARE(w->location(), QDir::homePath());
-            // Choosing a place roots the tree there.
-            chooseProgramFolder(w);
+            // The tree opens at the program folder, the folder the program works in.
+            QCOMPARE(places->currentIndex(), places->count() - 1);
+            QCOMPARE(w->location(), programDir());
             auto *tree = in<QTreeView>(w, "DirectoryOutline1");
             auto *model = qobject_cast<QFileSystemModel *>(tree->model());
             QCOMPARE(model->filePath(tree->rootIndex()), programDir());
+            // Choosing a place roots the tree there.
+            QVERIFY(pick(places, places->itemText(0)));
+            QCOMPARE(w->location(), QDir::homePath());
+            QCOMPARE(model->filePath(tree->rootIndex()), QDir::homePath());
+            chooseProgramFolder(w);
             // What the user leaves in the window stays for the next opening.
             in<QLineEdit>(w, "Edit1")->setText(QStringLiteral("Haftalık"));
             in<QCheckBox>(w, "CheckBox2")->setChecked(true);
@@ -250,8 +255,7 @@ void TestMaintenanceWindows::backupCopiesTheDatabaseIntoTheNamedFolder()
     whileOpen(
         w, [&] { runMenu("VeritabannYedekle1"); },
         [&] {
-            chooseProgramFolder(w);
-            click(w, "Button1");
+            click(w, "Button1"); // at once, on the place and folder name the window opens with
             QVERIFY(!w->isVisible()); // the window closes after the message
         });
     QCOMPARE(done.count(), 1);
