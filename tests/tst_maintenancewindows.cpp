@@ -190,6 +190,7 @@ private Q_SLOTS:
     void bulkDeleteOfEverything();
     void bulkDeleteDeclined();
     void bulkDeleteWithAMemberFilter();
+    void bulkDeleteOfAListNotOpen();
     void bulkDeleteRefusedByTheDatabase();
     void bulkDeleteWithoutASafetyCopy();
     void bulkDeleteOfEmptyTables();
@@ -782,6 +783,30 @@ void TestMaintenanceWindows::bulkDeleteWithAMemberFilter()
              QStringList({"A OKULU", "C OKULU"}));
     QCOMPARE(m_form->data()->Query_Uye->recordCount(), 2); // A OKULU's two remaining staff
     QCOMPARE(rows("sendikalar"), 3);
+}
+
+// The all-staff list is not open (it is opened when the member browser needs it): its kind
+// still deletes the staff of its statement instead of reporting a run that deleted nothing.
+void TestMaintenanceWindows::bulkDeleteOfAListNotOpen()
+{
+    start();
+    m_form->data()->QueryPersonel->close();
+    TFrmSil *w = sil();
+    Answers yes({QStringLiteral("Evet")});
+    whileOpen(
+        w, [&] { runMenu("VeritabannTemizle1"); },
+        [&] {
+            tick(2);
+            waitIdle();
+            click(w, "BitBtn3");
+            const QString result = in<QLabel>(w, "Label1")->text();
+            QVERIFY2(result.startsWith(kDeleteDone), qPrintable(result));
+            QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->maximum(), 6);
+        });
+    QCOMPARE(rows("uyeler"), 0);
+    QCOMPARE(m_form->data()->QueryPersonel->recordCount(), 0);
+    QCOMPARE(m_form->data()->Query_Uye->recordCount(), 0);
+    QCOMPARE(QDir(TFrmSil::safetyCopyFolder()).entryList({QStringLiteral("Data_*.dat")}).size(), 1);
 }
 
 void TestMaintenanceWindows::bulkDeleteRefusedByTheDatabase()
