@@ -265,6 +265,10 @@ private Q_SLOTS:
     void statisticsCountsAgainAtEachOpening()
     {
         start(memberRows({{"EĞİTİM-SEN", 2}}));
+        // The button's hint is both its tool tip and its status-bar text.
+        auto *button = child<QToolButton>(m_form, QStringLiteral("ToolButton8"));
+        QCOMPARE(button->toolTip(), QStringLiteral("Sendika kayıt istatistiği..."));
+        QCOMPARE(button->statusTip(), QStringLiteral("Sendika kayıt istatistiği..."));
         Slices first;
         QVERIFY(withStatistics(
             m_form, [&](TFrmIstatistik *w) { first = slicesOf(w->chartView()->chart()); }));
