@@ -170,6 +170,23 @@ private Q_SLOTS:
         QCOMPARE(visited, order);
     }
 
+    // From the last box of each page the Tab key goes to "TAMAM", past the tool buttons.
+    void tabFromTheLastBoxGoesToTamam()
+    {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
+            const QStringList lastBoxes = {"DBEdit_sendika_adresi", "DBEdit_kurum_adresi", "DBComboBox_cinsiyeti",
+                                           "DBEdit_esinin_kurumu", "DBMemo1"};
+            for (int page = 0; page < lastBoxes.size(); ++page) {
+                f->pages()->setCurrentIndex(page);
+                auto *last = child<QWidget>(f, lastBoxes[page]);
+                last->setFocus(Qt::MouseFocusReason);
+                QTest::keyClick(last, Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("BitBtn1"));
+            }
+            closeForm();
+        });
+    }
+
     void keyFilters_data()
     {
         QTest::addColumn<QString>("column");
