@@ -215,7 +215,8 @@ private Q_SLOTS:
     {
         whileOpen(f, fromToolbar(), [&] {
             hoverOver(tool("SpeedButton1"));
-            QCOMPARE(m_form->statusPanel(3)->text(), QStringLiteral(" Hizmet kolu ve Kurum Kodu hakkında açıklama"));
+            QCOMPARE(m_form->statusPanel(3)->text(),
+                     QStringLiteral(" Hizmet kolu ve Kurum Kodu hakkında açıklama"));
             pages()->setCurrentIndex(2);
             hoverOver(tool("ToolButton11"));
             QCOMPARE(m_form->statusPanel(3)->text(), QStringLiteral(" Logo Yükle"));

@@ -174,8 +174,9 @@ private Q_SLOTS:
     void tabFromTheLastBoxGoesToTamam()
     {
         whileOpen(f, doubleClickOn("AHMET"), [&] {
-            const QStringList lastBoxes = {"DBEdit_sendika_adresi", "DBEdit_kurum_adresi", "DBComboBox_cinsiyeti",
-                                           "DBEdit_esinin_kurumu", "DBMemo1"};
+            const QStringList lastBoxes = {"DBEdit_sendika_adresi", "DBEdit_kurum_adresi",
+                                           "DBComboBox_cinsiyeti", "DBEdit_esinin_kurumu",
+                                           "DBMemo1"};
             for (int page = 0; page < lastBoxes.size(); ++page) {
                 f->pages()->setCurrentIndex(page);
                 auto *last = child<QWidget>(f, lastBoxes[page]);

@@ -528,7 +528,8 @@ private Q_SLOTS:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
                 visited << QApplication::focusWidget()->objectName();
             }
-            QCOMPARE(visited, QStringList({"DBEdit2", "DBEdit3", "DBEdit4", "DBEdit5", "DBEdit6", "BitBtn1", "DBEdit1"}));
+            QCOMPARE(visited, QStringList({"DBEdit2", "DBEdit3", "DBEdit4", "DBEdit5", "DBEdit6",
+                                           "BitBtn1", "DBEdit1"}));
             Answers no({"Hayır"}); // entering "İl :" took the fixed province
             closeForm();
             QVERIFY(no.answered());
@@ -539,7 +540,8 @@ private Q_SLOTS:
     void hintsShowInTheMainStatusBar()
     {
         whileOpen(f, doubleClickOn("GAZİ"), [&] {
-            for (const char *name : {"ToolButton1", "ToolButton2", "KaydetButton", "SonKayitButton"}) {
+            for (const char *name :
+                 {"ToolButton1", "ToolButton2", "KaydetButton", "SonKayitButton"}) {
                 QToolButton *button = tool(name);
                 hoverOver(button);
                 QCOMPARE(m_form->statusPanel(3)->text(), QLatin1Char(' ') + button->statusTip());
