@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEnterEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
@@ -28,6 +29,13 @@ void waitIdle(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void hoverOver(QWidget *widget)
+{
+    const QPointF inside(2, 2);
+    QEnterEvent enter(inside, inside, widget->mapToGlobal(inside));
+    QApplication::sendEvent(widget, &enter);
 }
 
 void typeText(QWidget *widget, const QString &text)

@@ -9,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -131,6 +132,46 @@ private Q_SLOTS:
         QCOMPARE(edit("Edit1")->text(), QString());
         QCOMPARE(okul->recordCount(), 4);
         QCOMPARE(okul->fieldText("okul_adi"), QStringLiteral("ÇAMLICA İLKOKULU"));
+    }
+
+    // After "not found" the box is empty and the user types on in it, as before the message.
+    void typingGoesOnAfterNotFound_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("units") << "Edit1"
+                               << "GAZİ"
+                               << "Aradığınız kriterlere uygun birim kaydı bulunamadı."
+                               << "g";
+        QTest::newRow("staff") << "Edit2"
+                               << "GAZİ"
+                               << "Aradığınız kriterlere uygun personel bulunamadı."
+                               << "z";
+    }
+    void typingGoesOnAfterNotFound()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, unit);
+        QFETCH(QString, message);
+        QFETCH(QString, next);
+        selectUnit(unit);
+        QLineEdit *search = edit(qPrintable(box));
+        m_form->activateWindow();
+        search->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), search);
+        {
+            Answers ok({"TAMAM"});
+            typeText(QApplication::focusWidget(), "x");
+            QVERIFY(ok.answered());
+            QCOMPARE(ok.text(), message);
+        }
+        QCOMPARE(search->text(), QString());
+        m_form->activateWindow(); // the main window again, once the message has gone
+        QTRY_COMPARE(QApplication::focusWidget(), search);
+        typeText(QApplication::focusWidget(), next);
+        QCOMPARE(search->text(), next.toUpper());
     }
 
     void searchByHead()

@@ -21,6 +21,7 @@ QToolButton *RecordActions::button(QToolBar *bar, const QString &objectName, con
     b->setAccessibleName(hint);
     b->setIcon(bar->style()->standardIcon(QStyle::StandardPixmap(icon)));
     b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus); // pressed with the mouse, never a stop of the Tab key
     hints::set(b, hint);
     bar->addWidget(b);
     connect(b, &QToolButton::clicked, this, [this, command] {
