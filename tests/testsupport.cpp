@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEnterEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
@@ -30,6 +31,13 @@ void waitIdle(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void hoverOver(QWidget *widget)
+{
+    const QPointF inside(2, 2);
+    QEnterEvent enter(inside, inside, widget->mapToGlobal(inside));
+    QApplication::sendEvent(widget, &enter);
 }
 
 void typeText(QWidget *widget, const QString &text)

@@ -24,6 +24,10 @@ void waitIdle(int ms = 30);
 // takes Latin-1 only), and ASCII characters with their key codes, as the keyboard sends them.
 void typeText(QWidget *widget, const QString &text);
 
+// The mouse comes over a control, as far as the control can tell: it gets the Enter event
+// (the offscreen platform moves no pointer), which shows its long hint in the status bar.
+void hoverOver(QWidget *widget);
+
 // Call from initTestCase: drops the offscreen platform's warnings about what it cannot do
 // (size hints, raising pop-ups, grabbing the keyboard), which would hide the warnings that matter.
 void quietOffscreenWarnings();

@@ -261,12 +261,18 @@ private Q_SLOTS:
     void importsUnitsFromAWorkbook_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("xls") << book("units.xls");
-        QTest::newRow("xlsx") << book("units.xlsx");
+        QTest::addColumn<bool>("readerInProgramFolder");
+        QTest::newRow("xls") << book("units.xls") << true;
+        QTest::newRow("xlsx") << book("units.xlsx") << true;
+        // A program folder of its own, without the tools installed beside the program.
+        QTest::newRow("reader beside the program") << book("units.xls") << false;
     }
     void importsUnitsFromAWorkbook()
     {
         QFETCH(QString, file);
+        QFETCH(bool, readerInProgramFolder);
+        if (!readerInProgramFolder)
+            QVERIFY(QFile::remove(readerPath()));
         Dataset *okul = m_form->data()->QueryOkul;
         withImport([&] {
             retype("Edit1", QStringLiteral("2"));

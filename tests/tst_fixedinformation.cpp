@@ -197,6 +197,33 @@ private Q_SLOTS:
         });
     }
 
+    // The Tab key goes from the last box of the first page to "TAMAM": the tool buttons are
+    // pressed with the mouse and are no stops.
+    void tabPassesTheToolButtonsBy()
+    {
+        whileOpen(f, fromToolbar(), [&] {
+            auto *lastTick = child<QWidget>(f, "DBCheckBox7");
+            lastTick->setFocus(Qt::MouseFocusReason);
+            QTest::keyClick(lastTick, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("BitBtn1"));
+            closeForm();
+        });
+    }
+
+    // The long hints of the form's controls show in the main window's status bar.
+    void hintsShowInTheMainStatusBar()
+    {
+        whileOpen(f, fromToolbar(), [&] {
+            hoverOver(tool("SpeedButton1"));
+            QCOMPARE(m_form->statusPanel(3)->text(),
+                     QStringLiteral(" Hizmet kolu ve Kurum Kodu hakkında açıklama"));
+            pages()->setCurrentIndex(2);
+            hoverOver(tool("ToolButton11"));
+            QCOMPARE(m_form->statusPanel(3)->text(), QStringLiteral(" Logo Yükle"));
+            closeForm();
+        });
+    }
+
     void closeAsksPerTableInOrder_data()
     {
         QTest::addColumn<QStringList>("changed");

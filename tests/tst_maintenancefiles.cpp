@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 #include <cerrno>
 #include <sys/stat.h>
@@ -451,6 +452,9 @@ void TestMaintenanceFiles::compactionNeverLosesTheDatabase_data()
     QTest::newRow("disk full while copying") << "full" << 0;
     QTest::newRow("rename refused") << "rename" << 0;
     QTest::newRow("held by another program") << "held" << 0;
+    // Open without a lock: the other copy would go on with the old file after the rename.
+    QTest::newRow("open in another copy") << "open" << 0;
+    QTest::newRow("open in another program") << "other process" << 0;
     QTest::newRow("file missing") << "missing" << 0;
     QTest::newRow("never prepared") << "unprepared" << 0;
 }
@@ -478,9 +482,15 @@ void TestMaintenanceFiles::compactionNeverLosesTheDatabase()
         };
     Database other;
     QString error;
-    if (failure == QLatin1String("held")) {
+    if (failure == QLatin1String("held") || failure == QLatin1String("open"))
         QVERIFY(other.open(path, schema::kKey, &error));
+    if (failure == QLatin1String("held"))
         other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    QProcess holder;
+    if (failure == QLatin1String("other process")) {
+        holder.start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; echo; exec sleep 30"), path});
+        QVERIFY(holder.waitForReadyRead(5000));
     }
     if (failure == QLatin1String("missing"))
         QVERIFY(QFile::rename(path, path + QStringLiteral(".aside")));
@@ -504,6 +514,10 @@ void TestMaintenanceFiles::compactionNeverLosesTheDatabase()
     }
     if (failure == QLatin1String("held"))
         other.exec(QStringLiteral("ROLLBACK"));
+    if (failure == QLatin1String("open") || failure == QLatin1String("other process"))
+        QVERIFY2(message.contains(QStringLiteral("başka bir kopyasında açık")), qPrintable(message));
+    holder.kill();
+    holder.waitForFinished();
     QCOMPARE(contentsOf(path), original);
     QCOMPARE(leftovers(dir.path()), QStringList());
     QVERIFY(checkFile(path, Depth::Full).sound());

@@ -170,6 +170,24 @@ private Q_SLOTS:
         QCOMPARE(visited, order);
     }
 
+    // From the last box of each page the Tab key goes to "TAMAM", past the tool buttons.
+    void tabFromTheLastBoxGoesToTamam()
+    {
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
+            const QStringList lastBoxes = {"DBEdit_sendika_adresi", "DBEdit_kurum_adresi",
+                                           "DBComboBox_cinsiyeti", "DBEdit_esinin_kurumu",
+                                           "DBMemo1"};
+            for (int page = 0; page < lastBoxes.size(); ++page) {
+                f->pages()->setCurrentIndex(page);
+                auto *last = child<QWidget>(f, lastBoxes[page]);
+                last->setFocus(Qt::MouseFocusReason);
+                QTest::keyClick(last, Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("BitBtn1"));
+            }
+            closeForm();
+        });
+    }
+
     void keyFilters_data()
     {
         QTest::addColumn<QString>("column");
@@ -196,6 +214,48 @@ private Q_SLOTS:
             typeText(edit, typed);
             QCOMPARE(edit->text(), shown);
             QCOMPARE(uye->fieldText(column), shown);
+            uye->cancel();
+            closeForm();
+        });
+    }
+
+    // Typed over a selection, the character lands at the selection's start, and that place
+    // decides the capital: a value the Tab key selected whole starts with one.
+    void wordCapitalsOverASelection_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("whole value, as Tab selects it") << -1 << 0 << "fizik"
+                                                        << "Fizik";
+        QTest::newRow("a word after a blank") << 4 << 4 << "can"
+                                              << "Ali Can";
+        QTest::newRow("from inside a word up to a blank") << 1 << 3 << "x"
+                                                          << "AxVeli";
+    }
+    void wordCapitalsOverASelection()
+    {
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QVERIFY(uye->locate("adi", "AHMET"));
+        uye->edit();
+        uye->setFieldText("bransi", "Ali Veli");
+        uye->post();
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
+            DBEdit *branch = box("bransi");
+            if (start < 0) {
+                box("unvan_kodu")->setFocus(Qt::MouseFocusReason);
+                QTest::keyClick(box("unvan_kodu"), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), branch);
+            } else {
+                branch->setFocus(Qt::MouseFocusReason);
+                branch->setSelection(start, length); // made rightwards: the caret at its end
+            }
+            typeText(branch, typed);
+            QCOMPARE(branch->text(), shown);
             uye->cancel();
             closeForm();
         });

@@ -3,6 +3,7 @@
 // and Qt's colour dialog.
 
 #include "app/application.h"
+#include "app/idlerefresh.h"
 #include "app/tform1.h"
 #include "app/tsrdbgrid.h"
 #include "data/settings.h"
@@ -13,6 +14,7 @@
 #include "settings/tayarfrm.h"
 #include "testsupport.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QLabel>
@@ -343,6 +345,21 @@ private Q_SLOTS:
         // The hidden slots' colours go through unchanged.
         QCOMPARE(m_form->settings().colours[4], 0x123456);
         QCOMPARE(m_form->settings().colours[1], colourToWin(Qt::red));
+    }
+
+    void boxesMatchTheUnionsAsSoonAsTheDialogIsUp()
+    {
+        start({"EĞİTİM BİR SEN", "EĞİTİM SEN"});
+        // The event loop never waits for events in between: the idle-time refresh does not run.
+        auto *dispatcher = QAbstractEventDispatcher::instance();
+        QObject::disconnect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+                            m_form->idleRefresh(), &IdleRefresh::run);
+        whileOpen(dialog(), openSettings(), [&] {
+            pages()->setCurrentIndex(2);
+            QCOMPARE(boxesShown(), QList<bool>({true, true, true, false, false, false}));
+            clickIn("CancelBtn");
+        });
+        m_form->idleRefresh()->install();
     }
 
     void unionAddedInTheFixedInformationFormShowsHere()

@@ -9,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -133,6 +134,46 @@ private Q_SLOTS:
         QCOMPARE(okul->fieldText("okul_adi"), QStringLiteral("ÇAMLICA İLKOKULU"));
     }
 
+    // After "not found" the box is empty and the user types on in it, as before the message.
+    void typingGoesOnAfterNotFound_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("units") << "Edit1"
+                               << "GAZİ"
+                               << "Aradığınız kriterlere uygun birim kaydı bulunamadı."
+                               << "g";
+        QTest::newRow("staff") << "Edit2"
+                               << "GAZİ"
+                               << "Aradığınız kriterlere uygun personel bulunamadı."
+                               << "z";
+    }
+    void typingGoesOnAfterNotFound()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, unit);
+        QFETCH(QString, message);
+        QFETCH(QString, next);
+        selectUnit(unit);
+        QLineEdit *search = edit(qPrintable(box));
+        m_form->activateWindow();
+        search->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), search);
+        {
+            Answers ok({"TAMAM"});
+            typeText(QApplication::focusWidget(), "x");
+            QVERIFY(ok.answered());
+            QCOMPARE(ok.text(), message);
+        }
+        QCOMPARE(search->text(), QString());
+        m_form->activateWindow(); // the main window again, once the message has gone
+        QTRY_COMPARE(QApplication::focusWidget(), search);
+        typeText(QApplication::focusWidget(), next);
+        QCOMPARE(search->text(), next.toUpper());
+    }
+
     void searchByHead()
     {
         auto *criterion = child<QComboBox>(m_form, "ComboBox1");
@@ -229,6 +270,20 @@ private Q_SLOTS:
         QCOMPARE(okul->recordCount(), 4);
         waitIdle();
         QVERIFY(!clear->isEnabled());
+    }
+
+    // A wait that processes events but never blocks (as QTest::qWait does) still sees the
+    // states the rules give: after input at once, after any other change within the pulse.
+    void rulesHoldDuringWaitsThatNeverBlock()
+    {
+        auto *clear = child<QWidget>(m_form, "SpeedButton1");
+        QTest::qWait(150);
+        QVERIFY(!clear->isEnabled());
+        QTest::keyClicks(edit("Edit1"), "g");
+        QTest::qWait(1);
+        QVERIFY(clear->isEnabled());
+        edit("Edit1")->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!clear->isEnabled(), 1000);
     }
 
     void titleClicksCycleTheSort()

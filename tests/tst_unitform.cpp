@@ -13,6 +13,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -514,6 +515,40 @@ private Q_SLOTS:
             closeForm();
         });
         QCOMPARE(okul->fieldText("okul_adi"), QStringLiteral("İNÖNÜ ORTAOKULU"));
+    }
+
+    // The Tab key goes round the boxes in the form's order and "TAMAM"; the tool buttons are
+    // pressed with the mouse and are no stops.
+    void tabGoesRoundTheBoxesAndTamam()
+    {
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
+            box("DBEdit1")->setFocus(Qt::MouseFocusReason);
+            QStringList visited;
+            for (int i = 0; i < 7; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                visited << QApplication::focusWidget()->objectName();
+            }
+            QCOMPARE(visited, QStringList({"DBEdit2", "DBEdit3", "DBEdit4", "DBEdit5", "DBEdit6",
+                                           "BitBtn1", "DBEdit1"}));
+            Answers no({"Hayır"}); // entering "İl :" took the fixed province
+            closeForm();
+            QVERIFY(no.answered());
+        });
+    }
+
+    // The long hint of a control of the form shows in the main window's status bar.
+    void hintsShowInTheMainStatusBar()
+    {
+        whileOpen(f, doubleClickOn("GAZİ"), [&] {
+            for (const char *name :
+                 {"ToolButton1", "ToolButton2", "KaydetButton", "SonKayitButton"}) {
+                QToolButton *button = tool(name);
+                hoverOver(button);
+                QCOMPARE(m_form->statusPanel(3)->text(), QLatin1Char(' ') + button->statusTip());
+            }
+            QCOMPARE(m_form->statusPanel(3)->text(), QStringLiteral(" Son Kayıt"));
+            closeForm();
+        });
     }
 
     void escapeDoesNotClose()

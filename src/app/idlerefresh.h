@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -21,7 +22,13 @@ public:
     static void setShown(QWidget *widget, bool shown);
     static void setEnabled(QWidget *widget, bool enabled);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    static constexpr int kPulseMs = 100;
     std::vector<std::function<void()>> m_rules;
     bool m_running = false;
+    bool m_queued = false;
+    QTimer m_pulse;
 };

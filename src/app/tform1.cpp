@@ -224,7 +224,7 @@ void TForm1::buildToolBar()
                                   QStyle::SP_FileDialogListView);
     m_commands.bind(Command::GeneralSettings, ayar);
     QToolButton *stat = addButton(QStringLiteral("ToolButton8"), QStringLiteral("İstatistik"),
-                                  QStringLiteral("|Sendika kayıt istatistiği..."),
+                                  QStringLiteral("Sendika kayıt istatistiği..."),
                                   QStyle::SP_FileDialogInfoView);
     m_commands.bind(Command::Statistics, stat);
 

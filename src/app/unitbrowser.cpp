@@ -391,10 +391,20 @@ void UnitBrowser::runStatement(Dataset *query, const QString &statement, const Q
     query->first();
 }
 
+void UnitBrowser::clearKeepingFocus(QLineEdit *searchBox, bool typing)
+{
+    searchBox->clear();
+    // An empty result disabled the box, which took the focus away from it: the user goes on
+    // typing there after the message.
+    if (typing && searchBox->isEnabled())
+        searchBox->setFocus(Qt::OtherFocusReason);
+}
+
 void UnitBrowser::Edit1Change()
 {
     Dataset *okul = m_form->data()->QueryOkul;
     const QString text = m_edit1->text();
+    const bool typing = m_edit1->hasFocus();
     if (text.isEmpty()) {
         runStatement(okul, QStringLiteral("SELECT * FROM okul Order By okul_adi"), QString());
     } else {
@@ -405,7 +415,7 @@ void UnitBrowser::Edit1Change()
     }
     if (okul->isEmpty() && !text.isEmpty()) {
         messages::information(m_form, QStringLiteral("Aradığınız kriterlere uygun birim kaydı bulunamadı."));
-        m_edit1->clear();
+        clearKeepingFocus(m_edit1, typing);
     }
 }
 
@@ -416,6 +426,7 @@ void UnitBrowser::Edit2Change()
     // instead of reading every staff row at each keystroke.
     Dataset *uye = m_form->data()->Query_Uye;
     const QString text = m_edit2->text();
+    const bool typing = m_edit2->hasFocus();
     if (text.isEmpty()) {
         runStatement(uye, QStringLiteral("SELECT * FROM uyeler WHERE SiraNo = :SiraNo Order By adi"), QString());
     } else {
@@ -429,7 +440,7 @@ void UnitBrowser::Edit2Change()
     }
     if (uye->isEmpty() && !text.isEmpty()) {
         messages::information(m_form, QStringLiteral("Aradığınız kriterlere uygun personel bulunamadı."));
-        m_edit2->clear();
+        clearKeepingFocus(m_edit2, typing);
     }
 }
 

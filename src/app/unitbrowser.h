@@ -51,6 +51,8 @@ private:
     void buildMenus();
     void connectQueries();
     void runStatement(Dataset *query, const QString &statement, const QString &text);
+    // Empties a search box after a search without result (which lists everything again).
+    void clearKeepingFocus(QLineEdit *searchBox, bool typing);
     bool unitMayBeDeleted();
     void newUnit();
     void newMember();

@@ -61,6 +61,8 @@ QToolButton *toolButton(QWidget *parent, const QString &objectName, const QStrin
     button->setAccessibleName(hints::shortPart(hint));
     button->setIcon(standardicons::get(icon));
     button->setAutoRaise(true);
+    // Tool buttons are pressed with the mouse; the Tab key visits the boxes and "TAMAM" only.
+    button->setFocusPolicy(Qt::NoFocus);
     hints::set(button, hint);
     QObject::connect(button, &QToolButton::clicked, button,
                      [command = std::move(command)] { guard::run(command); });
@@ -116,6 +118,17 @@ BottomRow bottomRow(TForm1 *form, QDialog *dialog, Dataset *dataset, const QStri
 
     layout->addWidget(okButton(dialog, bottom.row, okMinimumWidth));
     return bottom;
+}
+
+void showHintsInStatusBar(QDialog *form, QWidget *mainWindow)
+{
+    // A status tip travels up to its window only; the main window's status bar is another.
+    form->installEventFilter(new Filter(form, [mainWindow](QObject *, QEvent *event) {
+        if (event->type() != QEvent::StatusTip)
+            return false;
+        QCoreApplication::sendEvent(mainWindow, event);
+        return true;
+    }));
 }
 
 void keepOpenOnEscape(QDialog *form)

@@ -43,6 +43,10 @@ BottomRow bottomRow(TForm1 *form, QDialog *dialog, Dataset *dataset, const QStri
                     std::function<void()> onNew, std::function<void()> onDelete,
                     int okMinimumWidth);
 
+// The long hint of the control under the mouse shows in the main window's status bar, as
+// it does for the main window's own controls.
+void showHintsInStatusBar(QDialog *form, QWidget *mainWindow);
+
 // Escape closes no entry form: "TAMAM" and the close box do, with their questions.
 void keepOpenOnEscape(QDialog *form);
 

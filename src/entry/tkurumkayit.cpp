@@ -30,6 +30,7 @@ TKurumKayit::TKurumKayit(TForm1 *form) : QDialog(form), m_form(form)
     layout->addWidget(buildButtons());
     layout->setSizeConstraint(QLayout::SetFixedSize);
     entryform::keepOpenOnEscape(this);
+    entryform::showHintsInStatusBar(this, form);
 
     form->idleRefresh()->addRule([this] { m_actions->update(); });
 }

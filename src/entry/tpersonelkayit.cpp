@@ -17,14 +17,12 @@
 #include "toolkit/messages.h"
 #include "toolkit/recordactions.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
@@ -132,6 +130,7 @@ TPersonelKayit::TPersonelKayit(TForm1 *form)
 
     entryform::onF1(this, entryform::KeyScope::FormAndPopups, [this] { SpeedButton1Click(); });
     entryform::keepOpenOnEscape(this);
+    entryform::showHintsInStatusBar(this, form);
 
     form->idleRefresh()->addRule([this] {
         IdleRefresh::setEnabled(m_btnMail, !m_edits.value(QStringLiteral("emaili"))->text().isEmpty());
@@ -462,16 +461,6 @@ void TPersonelKayit::done(int result)
     if (!FormClose())
         return;
     QDialog::done(result);
-}
-
-bool TPersonelKayit::event(QEvent *event)
-{
-    // The main window's status bar shows the long hints of this form's controls too.
-    if (event->type() == QEvent::StatusTip) {
-        QCoreApplication::sendEvent(m_form, event);
-        return true;
-    }
-    return QDialog::event(event);
 }
 
 bool TPersonelKayit::eventFilter(QObject *watched, QEvent *event)

@@ -52,7 +52,6 @@ public:
 
 protected:
     void done(int result) override;
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -91,6 +91,7 @@ TSabitBilgi::TSabitBilgi(TForm1 *form) : QDialog(form), m_form(form)
     setModal(true);
     entryform::onF1(this, entryform::KeyScope::FormWindow, [this] { SpeedButton1Click(); });
     entryform::keepOpenOnEscape(this);
+    entryform::showHintsInStatusBar(this, form);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -267,7 +268,6 @@ QWidget *TSabitBilgi::buildFixedPage()
                                         QStringLiteral("Açıklama (F1)|Hizmet kolu ve Kurum Kodu hakkında açıklama"),
                                         QStyle::SP_MessageBoxQuestion, [this] { SpeedButton1Click(); });
     speed->setAutoRaise(false);
-    speed->setFocusPolicy(Qt::NoFocus);
 
     auto *hizmetRow = new QHBoxLayout;
     hizmetRow->addWidget(hizmet);

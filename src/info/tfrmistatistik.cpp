@@ -35,7 +35,7 @@ void TFrmIstatistik::execute(SharedQueries *data, QWidget *parent)
     try {
         window = std::make_unique<TFrmIstatistik>(data->connection(), parent);
     } catch (const DbError &e) {
-        messages::showError(e.message());
+        messages::showError(e);
         return;
     }
     dialogs::centreOn(window.get(), parent);

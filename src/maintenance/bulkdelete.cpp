@@ -57,35 +57,39 @@ Dataset *BulkDelete::dataset(Kind kind) const
     return nullptr;
 }
 
-int BulkDelete::listed(Kind kind) const
+int BulkDelete::listed(Kind kind)
 {
     Dataset *query = dataset(kind);
-    return query->isOpen() ? query->recordCount() : 0;
+    // A list the main window has not opened stands for the rows of its statement all the
+    // same: the kind deletes those, never silently nothing.
+    if (!query->isOpen())
+        query->open();
+    return query->recordCount();
 }
 
 bool BulkDelete::run(Kind kind, Progress *progress, Outcome *outcome, QString *error)
 {
     Dataset *query = dataset(kind);
-    const int total = listed(kind);
-    if (progress)
-        progress->begin(label(kind), total);
     *outcome = {};
-    if (total == 0)
-        return true;
     try {
+        const int total = listed(kind);
+        if (progress)
+            progress->begin(label(kind), total);
+        if (total == 0)
+            return true;
         const auto advance = [progress](int done) {
             if (progress)
                 progress->advance(done);
         };
         outcome->deleted =
             query->removeListed(kind == Kind::Units ? kUnitHasStaff : QString(), advance);
+        outcome->kept = total - outcome->deleted;
     } catch (const DbError &e) {
         if (error)
             *error = QStringLiteral("%1 silinemedi; bunlardan hiçbiri silinmedi.\nNeden: %2")
                          .arg(label(kind), e.message());
         return false;
     }
-    outcome->kept = total - outcome->deleted;
     refreshListsAfter(kind);
     return true;
 }

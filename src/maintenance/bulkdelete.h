@@ -28,8 +28,8 @@ public:
     explicit BulkDelete(SharedQueries *data);
 
     Dataset *dataset(Kind kind) const;
-    // Rows the kind would delete now.
-    int listed(Kind kind) const;
+    // Rows the kind would delete now; a list not open yet is opened on its statement.
+    int listed(Kind kind);
 
     struct Outcome {
         int deleted = 0;

@@ -15,6 +15,9 @@ namespace
 {
 
 const QString kStopped = QStringLiteral("işlem durduruldu");
+const QString kOpenElsewhere = QStringLiteral(
+    "veritabanı başka bir programda ya da programın başka bir kopyasında açık; onu kapatıp "
+    "yeniden deneyin");
 
 QString countsText(const QList<QPair<QString, qint64>> &counts)
 {
@@ -59,6 +62,10 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     if (!info.isFile())
         return fail(failureText(QStringLiteral("Veritabanı dosyası bulunamadı"), m_path,
                                 reasonText(ENOENT)));
+    // A copy that merely has the file open holds no lock on it, yet once the compacted file
+    // took the place of the old one it would go on showing the old file and refuse every save.
+    if (const OpenFiles open = openFilesOf(m_path); open.own + open.others > 0)
+        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, kOpenElsewhere));
     QString reason;
     if (!m_source.open(m_path, schema::kKey, &reason))
         return fail(failureText(QStringLiteral("Veritabanı dosyası açılamadı"), m_path, reason));
@@ -154,6 +161,10 @@ bool Compaction::replace(Progress *progress)
     }
     if (stopped(progress)) {
         fail(failureText(QStringLiteral("Veritabanı değiştirilmedi"), m_path, kStopped));
+        return false;
+    }
+    if (openFilesOf(m_path).others > 0) {
+        fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, kOpenElsewhere));
         return false;
     }
     if (!replaceFile(m_workPath, m_path, m_fs, &m_error)) {

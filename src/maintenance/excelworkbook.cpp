@@ -3,6 +3,7 @@
 #include "data/programdir.h"
 #include "excelprotocol.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -66,7 +67,14 @@ bool SheetCells::parse(const QByteArray &output)
 
 QString ExcelWorkbookReader::defaultProgram()
 {
-    return ProgramDir::file(QString::fromLatin1(xlsread::kProgramName));
+    const QString name = QString::fromLatin1(xlsread::kProgramName);
+    const QString inProgramFolder = ProgramDir::file(name);
+    if (QFileInfo(inProgramFolder).isFile())
+        return inProgramFolder;
+    // Where the program works on a folder of its own, the reader is still the one installed
+    // beside the program.
+    const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    return QFileInfo(besideProgram).isFile() ? besideProgram : inProgramFolder;
 }
 
 ExcelWorkbookReader::ExcelWorkbookReader(const QString &program, QObject *parent)

@@ -38,7 +38,7 @@ class ExcelWorkbookReader : public QObject
 {
     Q_OBJECT
 public:
-    // The reader program in the program folder.
+    // The reader program in the program folder, else the one beside the running program.
     static QString defaultProgram();
 
     explicit ExcelWorkbookReader(const QString &program, QObject *parent = nullptr);

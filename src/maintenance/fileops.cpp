@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -225,6 +226,45 @@ bool replaceFile(const QString &from, const QString &to, const FileSystem &fs, Q
     }
     syncFolder(QFileInfo(to).absolutePath());
     return true;
+}
+
+OpenFiles openFilesOf(const QString &path)
+{
+    OpenFiles found;
+    struct stat file {
+    };
+    if (::stat(native(path).constData(), &file) != 0)
+        return found;
+    const QByteArray self = QByteArray::number(qint64(::getpid()));
+    DIR *processes = ::opendir("/proc");
+    if (!processes)
+        return found;
+    while (const dirent *process = ::readdir(processes)) {
+        const QByteArray pid(process->d_name);
+        bool numeric = false;
+        pid.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        const QByteArray folder = "/proc/" + pid + "/fd";
+        DIR *descriptors = ::opendir(folder.constData());
+        if (!descriptors)
+            continue; // gone meanwhile, or another user's
+        while (const dirent *descriptor = ::readdir(descriptors)) {
+            if (descriptor->d_name[0] == '.')
+                continue;
+            // stat() follows the link to the open file itself, without opening it (opening
+            // and closing the database file here would drop this process's locks on it).
+            struct stat open {
+            };
+            const QByteArray link = folder + '/' + descriptor->d_name;
+            if (::stat(link.constData(), &open) == 0 && open.st_dev == file.st_dev &&
+                open.st_ino == file.st_ino)
+                ++(pid == self ? found.own : found.others);
+        }
+        ::closedir(descriptors);
+    }
+    ::closedir(processes);
+    return found;
 }
 
 } // namespace maintenance

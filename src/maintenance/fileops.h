@@ -49,4 +49,13 @@ bool copyFile(const QString &source, const QString &target, const FileSystem &fs
 // all) and makes the change of the folder durable.
 bool replaceFile(const QString &from, const QString &to, const FileSystem &fs, QString *error);
 
+// How many open files refer to the file at `path`: in this process and in the others. Only
+// the processes whose open files this user may list are seen (those of other users on this
+// computer, and those on other computers, are not).
+struct OpenFiles {
+    int own = 0;
+    int others = 0;
+};
+OpenFiles openFilesOf(const QString &path);
+
 } // namespace maintenance

@@ -42,6 +42,13 @@ QString lastFolder;
 const QString kDone = QStringLiteral("İşlem Tamamlandı.");
 const QString kNothingRead = QStringLiteral("Hiçbir kayıt alınmadı.");
 
+// Why the database refused, in Turkish, with the engine's own words below where it gave any.
+QString reasonOf(const DbError &error)
+{
+    const messages::Description d = messages::describe(error);
+    return d.detail.isEmpty() ? d.text : d.text + QStringLiteral("\nAyrıntı: ") + d.detail;
+}
+
 // The hourglass while work runs, back to the default cursor on every way out.
 class WaitCursor
 {
@@ -442,7 +449,7 @@ bool TFrmExcel::readAndStage(const QString &path, const ExcelRange &range)
         m_table.append(
             rows, [&](const excelimport::StagedRow &row) { showStagedRow(row, range.lastRow); });
     } catch (const DbError &e) {
-        messages::error(this, e.message() + QLatin1Char('\n') + kNothingRead);
+        messages::error(this, reasonOf(e) + QLatin1Char('\n') + kNothingRead);
         return false;
     }
     if (!rows.empty()) {
@@ -559,7 +566,7 @@ void TFrmExcel::Button6Click()
     } catch (const DbError &e) {
         messages::error(this, QStringLiteral("Kayıtlar birim listesine aktarılamadı; hiçbir kayıt "
                                              "aktarılmadı.\n%1")
-                                  .arg(e.message()));
+                                  .arg(reasonOf(e)));
         return;
     }
     excelimport::showNewUnits(m_data->QueryOkul, moved.lastKey);

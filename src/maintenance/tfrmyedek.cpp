@@ -111,6 +111,9 @@ QWidget *TFrmYedek::buildLeftColumn()
     m_driveComboBox1->setFocusPolicy(Qt::ClickFocus);
     for (const Place &place : places())
         m_driveComboBox1->addItem(place.caption, place.path);
+    // The backup goes under the folder the program works in unless the user picks another
+    // place: the program folder, the last place of the list.
+    m_driveComboBox1->setCurrentIndex(m_driveComboBox1->count() - 1);
     connect(m_driveComboBox1, &QComboBox::currentIndexChanged, this,
             [this](int index) { DriveComboBox1Change(index); });
     layout->addWidget(label2);

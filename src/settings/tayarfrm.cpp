@@ -123,11 +123,7 @@ TAyarFrm::TAyarFrm(QWidget *mainWindow, Settings &settings, IdleRefresh *idle,
         connect(m_boxes[size_t(slot)], &ColourBox::pressed, this,
                 [this, slot] { guard::run([this, slot] { RenkMouseDown(slot); }); });
 
-    // A slot's box shows only while a union stands beside it.
-    idle->addRule([this] {
-        for (size_t k = 0; k < m_boxes.size(); ++k)
-            IdleRefresh::setShown(m_boxes[k], !m_labels[k]->text().isEmpty());
-    });
+    idle->addRule([this] { showSlotBoxes(); });
 
     ReloadProtection();
 }
@@ -240,7 +236,17 @@ void TAyarFrm::showEvent(QShowEvent *event)
     // An item beyond the end of the list (fewer than five unions) gives an empty label.
     for (int k = 0; k < int(m_labels.size()); ++k)
         m_labels[size_t(k)]->setText(m_cbRenk->itemText(k));
+    // The idle-time rule, applied at once: the union list may have changed since the dialog
+    // was last open, and the boxes must match the new labels from the first moment.
+    showSlotBoxes();
     QDialog::showEvent(event);
+}
+
+void TAyarFrm::showSlotBoxes()
+{
+    // A slot's box shows only while a union stands beside it.
+    for (size_t k = 0; k < m_boxes.size(); ++k)
+        IdleRefresh::setShown(m_boxes[k], !m_labels[k]->text().isEmpty());
 }
 
 void TAyarFrm::keyPressEvent(QKeyEvent *event)

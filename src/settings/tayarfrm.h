@@ -64,6 +64,8 @@ private:
     QWidget *buildSwitchesPage();
     QWidget *buildColoursPage();
     void showColours();
+    // Shows the box of each slot that has a union beside it and hides the others.
+    void showSlotBoxes();
 
     QWidget *m_mainWindow;
     Settings &m_settings;

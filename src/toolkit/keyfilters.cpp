@@ -18,16 +18,17 @@ bool isLowerTurkishLetter(char16_t c)
            c == u'ş' || c == u'ü';
 }
 
-// The character before the caret, or a null character at the start of the box.
+// The character before the caret, or a null character at the start of the box. Over a
+// selection the caret stands where the typed character goes, at the selection's start (a
+// value selected whole, as the Tab key leaves it, is typed over from the start of the box).
 QChar charBeforeCaret(QObject *widget)
 {
     if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
-        const int at = edit->cursorPosition();
+        const int at = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
         return at > 0 ? edit->text().at(at - 1) : QChar();
     }
     if (auto *text = qobject_cast<QPlainTextEdit *>(widget)) {
-        const QTextCursor cursor = text->textCursor();
-        const int at = cursor.position();
+        const int at = text->textCursor().selectionStart();
         return at > 0 ? text->document()->characterAt(at - 1) : QChar();
     }
     return {};

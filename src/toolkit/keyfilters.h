@@ -19,7 +19,8 @@ QChar trUpCase(QChar c);
 void install(QWidget *widget, QString (*mapping)(const QString &));
 void installUpperCase(QWidget *widget);
 // Word capitals: a character typed at the start of the box or after a blank or a full
-// stop is upper-cased with trUpCase; others pass unchanged. For line edits.
+// stop is upper-cased with trUpCase; others pass unchanged. Over a selection, the place
+// counts where the typed character lands: the selection's start. For line edits.
 void installWordCapitals(QWidget *widget);
 
 } // namespace keyfilters

@@ -22,6 +22,7 @@ QToolButton *RecordActions::button(QToolBar *bar, const QString &objectName, con
     b->setAccessibleName(hint);
     b->setIcon(standardicons::get(QStyle::StandardPixmap(icon)));
     b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus); // pressed with the mouse, never a stop of the Tab key
     hints::set(b, hint);
     bar->addWidget(b);
     connect(b, &QToolButton::clicked, this, [this, command] {
