@@ -1,13 +1,15 @@
-// Times the data layer on a large Data.dat: start-up opening of the shared queries, locate,
-// sort and a filtered reopen of the staff list, and the memory the open queries hold. Each
-// figure stands beside the sqlcipher shell doing the same reading in the same run, so that a
-// slow disk or a busy machine shows in both and the ratio stays meaningful.
+// Times the data layer on a large Data.dat: opening the shared queries in a process that
+// already runs (where the time goes; the start-up the user waits for is bench_startup's),
+// locate, sort and a filtered reopen of the staff list, and the memory the open queries hold.
+// Each figure stands beside the sqlcipher shell doing the same reading in the same run, so
+// that a slow disk or a busy machine shows in both and the ratio stays meaningful.
 //
 //   bench_data DIR|Data.dat [--reps N] [--shell PATH]
 //
 // It is a measurement, not a test: the exit status is 0 whenever the measuring itself worked,
 // and a figure beyond its target is marked MISSED in the output.
 
+#include "benchsupport.h"
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
@@ -17,7 +19,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <algorithm>
@@ -186,23 +187,6 @@ void report(const Figure &f, const QString &line)
     say(line + (f.status == QLatin1String("MISSED") ? QStringLiteral("   MISSED") : QString()));
 }
 
-// The shell form of one of our statements: the parameter of the unit link spelt out, and an
-// order on a text column given the collation the shell knows.
-QString shellForm(QString sql, qlonglong unitKey)
-{
-    sql.replace(QRegularExpression(QStringLiteral(":SiraNo\\b"), QRegularExpression::CaseInsensitiveOption),
-                QString::number(unitKey));
-    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\s+(\\w+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QString table = from.match(sql).captured(1);
-    const QRegularExpressionMatch order = orderBy.match(sql);
-    if (order.hasMatch() && schema::textSize(table, order.captured(1)) > 0)
-        sql.insert(order.capturedEnd(1), QStringLiteral(" COLLATE NOCASE"));
-    return sql + QLatin1Char(';');
-}
-
 struct OpenTiming {
     double total = 0;
     double connect = 0;
@@ -293,7 +277,7 @@ int main(int argc, char **argv)
         const qlonglong firstUnit = shared->QueryOkul->value(QStringLiteral("SiraNo")).toLongLong();
         QStringList shellStartup;
         for (Dataset *q : shared->all())
-            shellStartup << shellForm(q->sql(), firstUnit);
+            shellStartup << bench::shellForm(q->sql(), firstUnit);
         say(QStringLiteral("%1 units, %2 staff; first unit SiraNo %3 with %4 staff")
                 .arg(shared->QueryOkul->recordCount())
                 .arg(staffCount)
@@ -321,11 +305,13 @@ int main(int argc, char **argv)
             theirs.push_back(shell.run(shellStartup.join(QLatin1Char('\n'))));
         }
         {
+            // Not what the user waits for at start (a fresh process, its first opening, the
+            // window: bench_startup measures that); it tells where the data layer's time goes.
             const double a = median(ours), b = median(theirs);
-            const bool met = b > 0 && a / b <= 1.0;
-            report({QStringLiteral("open seven queries"), ms(a), ms(b), ratioText(a, b), QStringLiteral("ratio <= 1.00"),
-                    b > 0 ? verdict(met) : QStringLiteral("n/a")},
-                   QStringLiteral("open seven queries: %1   shell: %2   ratio %3   (target <= 1.00)")
+            report({QStringLiteral("open seven queries again, in a running process"), ms(a), ms(b), ratioText(a, b),
+                    QString(), QStringLiteral("info")},
+                   QStringLiteral("open seven queries again, in a running process: %1   shell: %2   ratio %3   "
+                                  "(start-up as the user waits for it: bench_startup)")
                        .arg(ms(a), ms(b), ratioText(a, b)));
             QStringList detail{QStringLiteral("connect+key %1").arg(ms(median(connects)))};
             for (const QString &name : {QStringLiteral("QueryOkul"), QStringLiteral("Query_Uye"),

@@ -139,6 +139,13 @@ int main(int argc, char **argv)
     form->show();
     QCoreApplication::processEvents();
     form->BitBtn2Click(); // all staff, as "Personel Ara" lists them
+    // The buttons' enabled states follow the lists once the event loop has gone idle.
+    if (!QTest::qWaitFor(
+            [&form] { return form->findChild<QPushButton *>(QStringLiteral("BitBtn6"))->isEnabled(); },
+            2000)) {
+        bench::say(QStringLiteral("\"Liste\" (BitBtn6) stays disabled after \"Personel Ara\""));
+        return 1;
+    }
     form->settings().preview = true;
     auto *driver = form->findChild<PrintDriver *>();
     SharedQueries *data = form->data();
@@ -183,7 +190,7 @@ int main(int argc, char **argv)
     const double firstMs = bench::median(firsts);
     say(QStringLiteral(
             "\"Liste\" until the preview's first page is painted: %1 ms   (target <= 500 ms: %2)")
-            .arg(fixed(firstMs), verdict(firstMs <= 500)));
+            .arg(fixed(firstMs), verdict(firstMs >= 0 && firstMs <= 500)));
 
     // The whole list as PDF, beside the bare loop.
     std::vector<double> pdfs;

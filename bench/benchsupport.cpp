@@ -1,15 +1,24 @@
 #include "benchsupport.h"
 
+#include "data/schema.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QProcess>
+#include <QFile>
+#include <QTemporaryFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char **environ;
 
 namespace bench {
 
@@ -36,26 +45,90 @@ double percentile(std::vector<double> values, double p)
     return values[rank - 1];
 }
 
-double shellMedian(const QString &database, const QString &statements, int reps)
+pid_t spawn(const QStringList &argv, const QStringList &environment, const QString &input, const QString &output)
 {
-    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+    std::vector<QByteArray> args, env;
+    for (const QString &a : argv)
+        args.push_back(QFile::encodeName(a));
+    for (const QString &e : environment)
+        env.push_back(e.toLocal8Bit());
+    std::vector<char *> argp, envp;
+    for (QByteArray &a : args)
+        argp.push_back(a.data());
+    argp.push_back(nullptr);
+    for (QByteArray &e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const QByteArray in = QFile::encodeName(input.isEmpty() ? QStringLiteral("/dev/null") : input);
+    const QByteArray out = QFile::encodeName(output.isEmpty() ? QStringLiteral("/dev/null") : output);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.constData(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+int waitExit(pid_t pid)
+{
+    int status = 0;
+    if (waitpid(pid, &status, 0) < 0)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+QStringList environment()
+{
+    QStringList env;
+    for (char **e = environ; *e; ++e)
+        env << QString::fromLocal8Bit(*e);
+    return env;
+}
+
+double shellRun(const QString &database, const QString &statements)
+{
+    static const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
     if (shell.isEmpty())
         return -1;
-    const QByteArray input = QStringLiteral("PRAGMA key = 'kovanta47';\nPRAGMA cipher_page_size = 4096;\n"
-                                            ".output /dev/null\n%1\n")
-                                 .arg(statements)
-                                 .toUtf8();
+    QTemporaryFile script;
+    if (!script.open())
+        return -1;
+    script.write(QByteArray("PRAGMA key = '") + schema::kKey + "';\nPRAGMA cipher_page_size = 4096;\n" +
+                 statements.toUtf8() + "\n");
+    script.flush();
+    Timer t;
+    const pid_t pid = spawn({shell, QStringLiteral("-bail"), QStringLiteral("-batch"), QStringLiteral("-init"),
+                             QStringLiteral("/dev/null"), database},
+                            environment(), script.fileName());
+    if (pid < 0 || waitExit(pid) != 0)
+        return -1;
+    return t.ms();
+}
+
+double shellMedian(const QString &database, const QString &statements, int reps)
+{
     std::vector<double> times;
-    for (int i = 0; i < reps; ++i) {
-        QProcess process;
-        Timer t;
-        process.start(shell, {database});
-        process.write(input);
-        process.closeWriteChannel();
-        process.waitForFinished(-1);
-        times.push_back(t.ms());
-    }
+    for (int i = 0; i < reps; ++i)
+        times.push_back(shellRun(database, statements));
     return median(times);
+}
+
+QString shellForm(QString sql, qlonglong unitKey)
+{
+    sql.replace(QRegularExpression(QStringLiteral(":SiraNo\\b"), QRegularExpression::CaseInsensitiveOption),
+                QString::number(unitKey));
+    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+(\\w+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\s+(\\w+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QString table = from.match(sql).captured(1);
+    const QRegularExpressionMatch order = orderBy.match(sql);
+    if (order.hasMatch() && schema::textSize(table, order.captured(1)) > 0)
+        sql.insert(order.capturedEnd(1), QStringLiteral(" COLLATE NOCASE"));
+    return sql + QLatin1Char(';');
 }
 
 namespace {
@@ -81,6 +154,20 @@ void Report::ratio(const QString &what, double ms, double referenceMs, double ta
     m_lines << line;
 }
 
+void Report::limitBeside(const QString &what, double ms, double referenceMs, double targetMs,
+                         const QString &reference)
+{
+    const double r = referenceMs > 0 && ms >= 0 ? ms / referenceMs : -1;
+    QString line = QStringLiteral("%1: %2   %3: %4   ratio %5   (target <= %6 ms)")
+                       .arg(what, fixed(ms), reference, fixed(referenceMs))
+                       .arg(r < 0 ? QStringLiteral("n/a") : QString::number(r, 'f', 2))
+                       .arg(targetMs);
+    if (ms < 0 || ms > targetMs)
+        line += QStringLiteral("   MISSED");
+    say(line);
+    m_lines << line;
+}
+
 void Report::percentiles(const QString &what, const std::vector<double> &ms, double p95Target)
 {
     const double p95 = percentile(ms, 95);
@@ -94,10 +181,12 @@ void Report::percentiles(const QString &what, const std::vector<double> &ms, dou
     m_lines << line;
 }
 
-void Report::limit(const QString &what, double ms, double targetMs)
+void Report::limit(const QString &what, double value, double target, const QString &unit)
 {
-    QString line = QStringLiteral("%1: %2   (target <= %3 ms)").arg(what, fixed(ms)).arg(targetMs);
-    if (ms > targetMs)
+    const QString measured = value < 0 ? QStringLiteral("n/a")
+                                       : QStringLiteral("%1 %2").arg(value, 0, 'f', value < 10 ? 2 : value < 100 ? 1 : 0).arg(unit);
+    QString line = QStringLiteral("%1: %2   (target <= %3 %4)").arg(what, measured).arg(target).arg(unit);
+    if (value > target)
         line += QStringLiteral("   MISSED");
     say(line);
     m_lines << line;

@@ -8,7 +8,7 @@ packages=(
   libqt6svg6
   libsqlcipher-dev sqlcipher libfreexl-dev libquazip1-qt6-dev libsodium-dev
   fonts-liberation
-  xvfb xauth poppler-utils
+  xvfb xauth libx11-dev poppler-utils
   python3 python3-xlwt python3-openpyxl
 )
 missing=()

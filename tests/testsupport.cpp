@@ -2,10 +2,12 @@
 
 #include "app/tform1.h"
 #include "app/windows.h"
+#include "data/backgroundopen.h"
 #include "data/database.h"
 #include "data/dataset.h"
 #include "data/programdir.h"
 #include "data/schema.h"
+#include "data/sharedqueries.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -227,18 +229,24 @@ MainWindowFixture::~MainWindowFixture()
     close();
 }
 
-TForm1 *MainWindowFixture::start(Windows windows)
+TForm1 *MainWindowFixture::start(Windows windows, StaffList staffList)
 {
     m_form.reset(); // a restart: the old window lets the database go first
     QString error;
     m_form.reset(TForm1::create(&error));
     if (!m_form)
         qFatal("the main window did not start: %s", qPrintable(error));
+    // Before any event is handled: the rows cannot have been handed over yet.
+    BackgroundOpen *opening = m_form->data()->staffListOpening();
+    if (staffList == StaffList::Held)
+        opening->holdHandOver(true);
     if (windows == Windows::All)
         createWindows(m_form.get());
     m_form->show();
     if (!QTest::qWaitForWindowActive(m_form.get()))
         qFatal("the main window never became active");
+    if (staffList == StaffList::Arrived && !QTest::qWaitFor([opening] { return !opening->isPending(); }, 10000))
+        qFatal("the staff list never arrived");
     return m_form.get();
 }
 

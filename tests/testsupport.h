@@ -146,13 +146,17 @@ public:
     // created too; without them the commands that open them do nothing.
     enum class Windows { MainOnly, All };
 
+    // A staff list read in the background (SharedQueries::setLongStaffList) has arrived
+    // when start() returns, or is held back until the test releases it.
+    enum class StaffList { Arrived, Held };
+
     // `rows` are written into the database before the start.
     explicit MainWindowFixture(const QStringList &rows = {});
     ~MainWindowFixture();
 
     TestProgramDir &dir() { return m_dir; }
     // A window that cannot start ends the run: no check could go on without it.
-    TForm1 *start(Windows windows);
+    TForm1 *start(Windows windows, StaffList staffList = StaffList::Arrived);
     // Clicks a push button of the main window's own panels, as the user does.
     void click(const char *button);
     // Closes the window as the user does, checking the exit question and answering it.

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/stafflistarrival.h"
 #include "app/tform1.h"
 #include "app/windows.h"
 #include "settings/passwordgate.h"
@@ -13,13 +14,20 @@ int main(int argc, char *argv[])
         messages::showError(error, detail);
         return 1;
     }
+    // A long staff list arrives after the window is shown; when it cannot be read the
+    // program ends as when the database cannot be opened, without the exit question.
+    bool listFailed = false;
+    QObject::connect(form->staffList(), &StaffListArrival::failed, &app, [&listFailed] {
+        listFailed = true;
+        QCoreApplication::exit(1);
+    });
     createWindows(form);
     form->showMaximized();
     // Without the password the program ends here: the window goes without being closed, so
     // there is no exit question and the settings file stays as it was.
-    if (!passwordgate::atStartUp(form)) {
+    if (!passwordgate::atStartUp(form) || listFailed) {
         delete form;
-        return 0;
+        return listFailed ? 1 : 0;
     }
     const int code = app.exec();
     delete form;

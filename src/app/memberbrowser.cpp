@@ -566,7 +566,9 @@ void MemberBrowser::addIdleRules()
     IdleRefresh *idle = m_form->idleRefresh();
     idle->addRule([this] {
         IdleRefresh::setEnabled(m_speedButton3, !m_edit3->text().isEmpty());
-        const bool anyStaff = m_form->labelPersonel()->text() != QLatin1String("0");
+        // The count is empty while the list is still on its way.
+        const QString count = m_form->labelPersonel()->text();
+        const bool anyStaff = !count.isEmpty() && count != QLatin1String("0");
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn6), static_cast<QWidget *>(m_bitBtn7),
                            static_cast<QWidget *>(m_bitBtn14), static_cast<QWidget *>(m_edit3)})
             IdleRefresh::setEnabled(w, anyStaff);

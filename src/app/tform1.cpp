@@ -1,11 +1,13 @@
 #include "tform1.h"
 
+#include "data/backgroundopen.h"
 #include "data/dberror.h"
 #include "data/programdir.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 #include "idlerefresh.h"
 #include "memberbrowser.h"
+#include "stafflistarrival.h"
 #include "tfrmgorunum.h"
 #include "tsrdbgrid.h"
 #include "unitbrowser.h"
@@ -15,6 +17,7 @@
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
 #include "toolkit/pictures.h"
+#include "toolkit/standardicons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,6 +36,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <future>
 
 using controls::commandButton;
 using controls::name;
@@ -74,15 +78,27 @@ TForm1 *TForm1::create(QString *error, QString *detail)
     auto *data = new SharedQueries;
     TForm1 *form = nullptr;
     try {
-        data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)));
-        form = new TForm1(data);
+        // Opening derives the key from the password, which takes a while: it is done on
+        // another thread while the window is built, which needs no data yet.
+        std::future<void> connecting = std::async(std::launch::async, [data] {
+            data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)));
+        });
+        try {
+            form = new TForm1(data);
+        } catch (...) {
+            connecting.wait();
+            throw;
+        }
+        connecting.get();
         // The queries' events already update the status bar while they open. An empty
         // result tells nothing when it opens, so the browsed lists are also moved to their
         // first row: counts of 0 and the controls that need rows follow then too.
-        data->openAll();
+        data->openAllButLongStaffList();
         data->QueryOkul->first();
         data->Query_Uye->first();
-        data->QueryPersonel->first();
+        if (data->QueryPersonel->isOpen())
+            data->QueryPersonel->first();
+        form->m_staffList->begin();
     } catch (const DbError &e) {
         const messages::Description said = messages::describe(e);
         if (error)
@@ -163,7 +179,7 @@ void TForm1::buildToolBar()
         auto *button = new QToolButton(m_toolBar);
         name(button, objectName, caption);
         button->setText(caption);
-        button->setIcon(style()->standardIcon(icon));
+        button->setIcon(standardicons::get(icon));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setAutoRaise(true);
         button->setMinimumSize(96, 36);
@@ -421,6 +437,12 @@ void TForm1::connectCounts()
         m_statusPanels[2]->setText(
             QStringLiteral(" Toplam Kayıtlı Personel: %1").arg(personel->recordCount()));
     });
+    m_staffList = new StaffListArrival(m_data, m_labelPersonel, m_statusPanels[2], this);
+}
+
+bool TForm1::waitForStaffList()
+{
+    return m_staffList->wait();
 }
 
 void TForm1::addIdleRules()
@@ -554,11 +576,21 @@ void TForm1::BitBtn1Click()
 
 void TForm1::BitBtn2Click()
 {
+    if (!waitForStaffList())
+        return;
+    const QString allStaff = QStringLiteral("SELECT * FROM uyeler Order By adi");
     Dataset *personel = m_data->QueryPersonel;
+    // The list read at start, while the table is still as it was then, is taken again rather
+    // than read a second time.
+    const std::shared_ptr<Dataset::Fetched> unchanged =
+        m_data->staffListOpening()->holdsCurrentRowsOf(allStaff) ? personel->closeKeepingRows() : nullptr;
     personel->close();
     personel->clearSql();
-    personel->addSql(QStringLiteral("SELECT * FROM uyeler Order By adi"));
-    personel->open();
+    personel->addSql(allStaff);
+    if (unchanged)
+        personel->open(unchanged);
+    else
+        personel->open();
     m_panelPersonel->show();
     m_panelKurum->hide();
     m_memberBrowser->shown();

@@ -18,6 +18,7 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class SharedQueries;
+class StaffListArrival;
 class MemberBrowser;
 class TFrmGorunum;
 class UnitBrowser;
@@ -69,6 +70,11 @@ public:
     void BitBtn1Click();
     void BitBtn2Click();
 
+    // The all-staff list, which a long list reaches after the window is shown; commands that
+    // work on it wait for it first, and go on only when this is true.
+    StaffListArrival *staffList() const { return m_staffList; }
+    bool waitForStaffList();
+
     UnitBrowser *unitBrowser() const { return m_unitBrowser; }
     MemberBrowser *memberBrowser() const { return m_memberBrowser; }
     TFrmGorunum *visibleFieldsDialog() const { return m_gorunum; }
@@ -101,6 +107,7 @@ private:
     SharedQueries *m_data;
     Settings m_settings;
     IdleRefresh *m_idle;
+    StaffListArrival *m_staffList = nullptr;
     bool m_shownOnce = false;
     bool m_readOnlyNoticeDue = false;
     std::function<void(bool fromToolbar)> m_openFixedInformation;

@@ -6,6 +6,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/messages.h"
 #include "toolkit/guard.h"
+#include "toolkit/standardicons.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -70,7 +71,7 @@ TFrmGorunum::TFrmGorunum(TForm1 *form)
 
     auto button = [this](const QString &objectName, const QString &caption,
                          QStyle::StandardPixmap icon) {
-        auto *b = new QPushButton(style()->standardIcon(icon), caption, this);
+        auto *b = new QPushButton(standardicons::get(icon), caption, this);
         name(b, objectName, caption);
         b->setAutoDefault(false);
         return b;

@@ -66,7 +66,10 @@ void createWindows(TForm1 *form)
         frmTamir->showFor(database);
     });
     auto *frmSil = new TFrmSil(form->data(), form->idleRefresh(), form);
-    form->setCommand(Command::BulkDelete, [frmSil] { frmSil->execute(); });
+    form->setCommand(Command::BulkDelete, [form, frmSil] {
+        if (form->waitForStaffList())
+            frmSil->execute();
+    });
     auto *help = new TFrmHelp(form);
     form->setCommand(Command::Help, [help] { help->showModal(); });
     hakkinda->setHelp([help] { help->showModal(); });
@@ -82,11 +85,18 @@ void createWindows(TForm1 *form)
         form->data(), form->settings(), [form] { return form->logoPicture(); }, form);
     form->setCommand(Command::BlankMembershipForm, [driver] { driver->BitBtn3Click(); });
     form->setCommand(Command::BlankResignationForm, [driver] { driver->BitBtn10Click(); });
-    form->setCommand(Command::StaffList, [driver] { driver->BitBtn6Click(); });
-    form->setCommand(Command::BloodGroupList, [driver] { driver->BitBtn14Click(); });
-    form->setCommand(Command::StaffCard, [driver] { driver->BitBtn7Click(); });
-    form->setCommand(Command::MembershipForm, [driver] { driver->BitBtn12Click(); });
-    form->setCommand(Command::ResignationForm, [driver] { driver->BitBtn13Click(); });
+    // The prints of the member browser read the all-staff list.
+    auto onStaffList = [form, driver](void (PrintDriver::*print)()) {
+        return [form, driver, print] {
+            if (form->waitForStaffList())
+                (driver->*print)();
+        };
+    };
+    form->setCommand(Command::StaffList, onStaffList(&PrintDriver::BitBtn6Click));
+    form->setCommand(Command::BloodGroupList, onStaffList(&PrintDriver::BitBtn14Click));
+    form->setCommand(Command::StaffCard, onStaffList(&PrintDriver::BitBtn7Click));
+    form->setCommand(Command::MembershipForm, onStaffList(&PrintDriver::BitBtn12Click));
+    form->setCommand(Command::ResignationForm, onStaffList(&PrintDriver::BitBtn13Click));
     form->setCommand(Command::UnitList, [driver] { driver->BitBtn8Click(); });
     form->setCommand(Command::UnitStaffList, [driver] { driver->BitBtn9Click(); });
     form->setCommand(Command::UnitStaffCard, [driver] { driver->BitBtn11Click(); });

@@ -169,6 +169,13 @@ void Database::open(const QString &path, const QByteArray &key)
     m_path = path;
 }
 
+void Database::openForReading(const QString &path, const QByteArray &key)
+{
+    close();
+    m_db = openHandle(path, key, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+    m_path = path;
+}
+
 void Database::checkTables() const
 {
     // An empty file opens as an empty database; the queries would then fail one by one.

@@ -29,6 +29,9 @@ public:
     void open(const QString &path, const QByteArray &key);
     // The same, false with the engine's message in *error.
     bool open(const QString &path, const QByteArray &key, QString *error);
+    // A connection that only reads, for one thread of its own (a list read in the
+    // background); throws DbError like open().
+    void openForReading(const QString &path, const QByteArray &key);
     // Creates a new, empty database with the six tables; refuses to touch an existing file.
     static bool create(const QString &path, const QByteArray &key, QString *error);
 

@@ -8,10 +8,15 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <iterator>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <sqlite3.h>
+#include <thread>
 
 // One fetched row: the end offset of each cell (bit 31 marks null), then the cells' UTF-8
 // text back to back. One allocation per row keeps 100,000 staff rows small and quick to load.
@@ -77,6 +82,97 @@ QByteArray packRow(int fields, CellFn cellAt)
     }
     return row;
 }
+
+// The search texts of a list searched by prefix at every keystroke: one column of every row,
+// folded. A long result gets them from a helper thread, a chunk of rows at a time, while the
+// statement is still being read, so that the reading hides most of that work.
+template <typename Row>
+class SearchTexts
+{
+public:
+    static constexpr size_t kChunk = 4096;
+
+    // No field, no work.
+    SearchTexts(int field, int fields) : m_field(field), m_fields(fields) {}
+    // A reading that ends early (cancelled, or an error) leaves the work undone.
+    ~SearchTexts() { stop(true); }
+
+    // Rows whose storage stays where it is until finish(); the first full chunk starts the helper.
+    void add(const Row *rows, size_t count)
+    {
+        if (m_field < 0)
+            return;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_chunks.push_back({rows, count, {}, false});
+        }
+        if (!m_helper.joinable() && count == kChunk)
+            m_helper = std::thread([this] { work(); });
+        m_ready.notify_one();
+    }
+    // The texts of all rows, in their order: once the helper is done, or made here when no
+    // helper was needed.
+    std::vector<QString> finish()
+    {
+        stop(false);
+        std::vector<QString> texts;
+        for (Chunk &chunk : m_chunks) {
+            if (!chunk.done)
+                fold(chunk);
+            std::move(chunk.texts.begin(), chunk.texts.end(), std::back_inserter(texts));
+        }
+        return texts;
+    }
+
+private:
+    struct Chunk {
+        const Row *rows;
+        size_t count;
+        std::vector<QString> texts;
+        bool done;
+    };
+
+    void fold(Chunk &chunk) const
+    {
+        chunk.texts.resize(chunk.count);
+        for (size_t i = 0; i < chunk.count; ++i)
+            chunk.texts[i] = turkish::fold(QString::fromUtf8(chunk.rows[i].text(m_field, m_fields)));
+        chunk.done = true;
+    }
+    void work()
+    {
+        for (size_t next = 0;; ++next) {
+            Chunk *chunk = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                m_ready.wait(lock, [&] { return m_stopping || next < m_chunks.size(); });
+                if (m_abandoned || next >= m_chunks.size())
+                    return;
+                chunk = &m_chunks[next];
+            }
+            fold(*chunk); // a deque keeps its elements where they are as it grows
+        }
+    }
+    void stop(bool abandon)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+            m_abandoned = abandon;
+        }
+        m_ready.notify_one();
+        if (m_helper.joinable())
+            m_helper.join();
+    }
+
+    const int m_field, m_fields;
+    std::deque<Chunk> m_chunks;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    bool m_stopping = false;
+    bool m_abandoned = false;
+    std::thread m_helper;
+};
 
 QString sortFieldOf(const QString &sortText, bool *descending)
 {
@@ -195,7 +291,8 @@ struct Dataset::ClientOrder {
 
 std::optional<Dataset::ClientOrder> Dataset::clientOrder(const QString &statement)
 {
-    static const QRegularExpression pattern(
+    // One pattern per thread: the rows of a list may be read on another thread.
+    thread_local const QRegularExpression pattern(
         QStringLiteral("^(\\s*select\\s+\\*\\s+from\\s+(\\w+)\\b.*?)\\s+order\\s+by\\s+(\\w+)(\\s+(asc|desc))?\\s*;?\\s*$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = pattern.match(statement);
@@ -215,67 +312,123 @@ std::optional<Dataset::ClientOrder> Dataset::clientOrder(const QString &statemen
     return std::nullopt;
 }
 
-void Dataset::orderRows(int field, bool descending)
+// Everything a statement returned, with what the dataset needs to know of its columns.
+struct Dataset::Fetched {
+    QStringList fieldNames;
+    std::vector<Kind> kinds;
+    std::vector<Row> rows;
+    QStringList origins; // the table column behind each field; empty for a computed one
+    QString table;       // the one table all columns come from; empty when several or none
+    int foldedField = -1;
+    std::vector<QString> folded; // that field of every row, folded for the prefix search
+};
+
+void Dataset::orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,
+                        bool descending)
 {
-    const int fields = int(m_fieldNames.size());
-    std::vector<QByteArray> keys(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const Row &row = *m_rows[i];
-        if (!row.isNull(field)) {
-            QByteArrayView text = row.text(field, fields);
-            keys[i] = turkish::sortKeyUtf8(text.data(), int(text.size()));
+    // A list holds few distinct values in the column it is ordered by (first names): each
+    // value gets its sort key once, and its rows follow it, in the statement's order.
+    struct Value {
+        QByteArray key;
+        std::vector<int> rows;
+    };
+    std::vector<Value> values;
+    QHash<QByteArrayView, size_t> placeOf;
+    size_t nulls = values.max_size();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Row &row = *rows[i];
+        size_t place;
+        if (row.isNull(field)) {
+            if (nulls == values.max_size()) {
+                nulls = values.size();
+                values.push_back({QByteArray(), {}}); // sorts first, as empty text
+            }
+            place = nulls;
+        } else {
+            const QByteArrayView text = row.text(field, fields);
+            const auto found = placeOf.constFind(text);
+            if (found == placeOf.cend()) {
+                place = values.size();
+                placeOf.insert(text, place);
+                values.push_back({turkish::sortKeyUtf8(text.data(), int(text.size())), {}});
+            } else {
+                place = *found;
+            }
         }
+        values[place].rows.push_back(int(i));
     }
-    std::vector<int> order(m_rows.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return descending ? keys[size_t(b)] < keys[size_t(a)] : keys[size_t(a)] < keys[size_t(b)];
+    std::vector<size_t> places(values.size());
+    std::iota(places.begin(), places.end(), 0);
+    std::stable_sort(places.begin(), places.end(), [&](size_t a, size_t b) {
+        return descending ? values[b].key < values[a].key : values[a].key < values[b].key;
     });
+    std::vector<int> order;
+    order.reserve(rows.size());
+    for (size_t p = 0; p < places.size();) {
+        size_t q = p + 1;
+        while (q < places.size() && values[places[q]].key == values[places[p]].key)
+            ++q;
+        const size_t start = order.size();
+        for (size_t k = p; k < q; ++k)
+            order.insert(order.end(), values[places[k]].rows.begin(), values[places[k]].rows.end());
+        // Different values that sort alike keep the statement's order among themselves.
+        if (q - p > 1)
+            std::sort(order.begin() + qsizetype(start), order.end());
+        p = q;
+    }
     std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
-    for (int index : order)
-        sorted.push_back(std::move(m_rows[size_t(index)]));
-    m_rows = std::move(sorted);
+    sorted.reserve(rows.size());
+    std::vector<QString> foldedSorted;
+    foldedSorted.reserve(folded.size());
+    for (int index : order) {
+        sorted.push_back(std::move(rows[size_t(index)]));
+        if (!folded.empty())
+            foldedSorted.push_back(std::move(folded[size_t(index)]));
+    }
+    rows = std::move(sorted);
+    folded = std::move(foldedSorted);
 }
 
-void Dataset::fetch()
+std::vector<QString> Dataset::foldColumn(const std::vector<Row> &rows, int field, int fields)
 {
-    if (!m_db || !m_db->isOpen())
-        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    const std::optional<ClientOrder> order = clientOrder(sql());
-    Statement st(m_db->handle(), order ? order->statement : sql());
-    sqlite3_stmt *s = st.get();
+    std::vector<QString> folded(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (const Row *row = rows[i].get())
+            folded[i] = turkish::fold(QString::fromUtf8(row->text(field, fields)));
+    return folded;
+}
 
-    const bool linkParameter = linkUsesParameter();
-    for (int i = 1, n = sqlite3_bind_parameter_count(s); i <= n; ++i) {
-        const char *raw = sqlite3_bind_parameter_name(s, i);
-        QString pname = raw ? QString::fromUtf8(raw + 1).toLower() : QString();
-        if (linkParameter && pname.compare(m_linkField, Qt::CaseInsensitive) == 0)
-            st.bind(i, masterKey());
-        else
-            st.bind(i, m_params.value(pname));
-    }
-    if (linkParameter) {
-        m_appliedKey = masterKey();
-        m_linkApplied = true;
-    }
+Dataset::Reading Dataset::reading() const
+{
+    Reading what{sql(), m_params, m_prefixSearchField};
+    if (linkUsesParameter())
+        what.params.insert(m_linkField.toLower(), masterKey());
+    return what;
+}
 
+// The rows of a statement, with the search texts made for them.
+struct Dataset::Part {
+    std::vector<Row> rows;
+    std::vector<QString> folded;
+    bool cancelled = false;
+};
+
+void Dataset::readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared)
+{
     const int fields = sqlite3_column_count(s);
-    QStringList names;
-    std::vector<Kind> kinds(size_t(fields), Kind::Text);
-    std::vector<bool> declared(size_t(fields), false);
+    fetched->kinds.assign(size_t(fields), Kind::Text);
+    declared->assign(size_t(fields), false);
     QString table;
     bool singleTable = true;
-    std::vector<QString> origins(static_cast<size_t>(fields));
     for (int i = 0; i < fields; ++i) {
-        names << QString::fromUtf8(sqlite3_column_name(s, i));
+        fetched->fieldNames << QString::fromUtf8(sqlite3_column_name(s, i));
         if (const char *decl = sqlite3_column_decltype(s, i)) {
             QByteArray d = QByteArray(decl).toUpper();
-            declared[size_t(i)] = true;
-            kinds[size_t(i)] = d.contains("BOOL")                         ? Kind::YesNo
-                               : d.contains("INT")                        ? Kind::Integer
-                               : d.contains("REAL") || d.contains("DOUB") ? Kind::Real
-                                                                          : Kind::Text;
+            (*declared)[size_t(i)] = true;
+            fetched->kinds[size_t(i)] = d.contains("BOOL")                         ? Kind::YesNo
+                                        : d.contains("INT")                        ? Kind::Integer
+                                        : d.contains("REAL") || d.contains("DOUB") ? Kind::Real
+                                                                                   : Kind::Text;
         }
         const char *t = sqlite3_column_table_name(s, i);
         const char *o = sqlite3_column_origin_name(s, i);
@@ -285,21 +438,37 @@ void Dataset::fetch()
                 table = tn;
             else if (tn.compare(table, Qt::CaseInsensitive) != 0)
                 singleTable = false;
-            origins[size_t(i)] = QString::fromUtf8(o);
         }
+        fetched->origins << (t && o ? QString::fromUtf8(o) : QString());
     }
+    fetched->table = singleTable ? table : QString();
+}
 
-    std::vector<Row> rows;
+void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind> *kinds,
+                       const std::atomic<bool> *cancelled, Part *part)
+{
+    const int fields = sqlite3_column_count(s);
+    // Rows are gathered in chunks whose storage stays put, so that the helper making their
+    // search texts can read them while more rows come in.
+    using Texts = SearchTexts<Row>;
+    std::deque<std::vector<Row>> chunks(1); // before the helper, which must end first
+    chunks.back().reserve(Texts::kChunk);
+    Texts texts(shape.foldField, fields);
     bool firstRow = true;
-    while (st.step()) {
+    for (;;) {
+        const int rc = sqlite3_step(s);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw Database::errorOf(sqlite3_db_handle(s));
         if (firstRow) {
             // Computed columns have no declared type; the first value tells.
             for (int i = 0; i < fields; ++i)
-                if (!declared[size_t(i)]) {
+                if (!shape.declared[size_t(i)]) {
                     int type = sqlite3_column_type(s, i);
-                    kinds[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
-                                       : type == SQLITE_FLOAT ? Kind::Real
-                                                              : Kind::Text;
+                    (*kinds)[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
+                                          : type == SQLITE_FLOAT ? Kind::Real
+                                                                 : Kind::Text;
                 }
             firstRow = false;
         }
@@ -310,37 +479,79 @@ void Dataset::fetch()
             isNull = text == nullptr;
             return QByteArrayView(text, text ? sqlite3_column_bytes(s, i) : 0);
         });
-        rows.push_back(std::move(row));
+        std::vector<Row> &chunk = chunks.back();
+        chunk.push_back(std::move(row));
+        if (chunk.size() == Texts::kChunk) {
+            texts.add(chunk.data(), chunk.size());
+            chunks.emplace_back().reserve(Texts::kChunk);
+            if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+                part->cancelled = true;
+                return;
+            }
+        }
+    }
+    texts.add(chunks.back().data(), chunks.back().size());
+    part->folded = texts.finish();
+    part->rows.reserve((chunks.size() - 1) * Texts::kChunk + chunks.back().size());
+    for (std::vector<Row> &chunk : chunks)
+        std::move(chunk.begin(), chunk.end(), std::back_inserter(part->rows));
+}
+
+std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what,
+                                                const std::atomic<bool> *cancelled)
+{
+    const std::optional<ClientOrder> order = clientOrder(what.sql);
+    const QString statement = order ? order->statement : what.sql;
+    Statement st(db, statement);
+    sqlite3_stmt *s = st.get();
+    for (int i = 1, n = sqlite3_bind_parameter_count(s); i <= n; ++i) {
+        const char *raw = sqlite3_bind_parameter_name(s, i);
+        st.bind(i, what.params.value(raw ? QString::fromUtf8(raw + 1).toLower() : QString()));
     }
 
-    m_fieldNames = names;
-    m_kinds = kinds;
-    m_rows = std::move(rows);
-    if (order) {
-        for (int field = 0; field < names.size(); ++field)
-            if (names[field].compare(order->column, Qt::CaseInsensitive) == 0) {
-                orderRows(field, order->descending);
-                break;
-            }
-    }
+    auto fetched = std::make_shared<Fetched>();
+    RowShape shape;
+    readColumns(s, fetched.get(), &shape.declared);
+    const int fields = int(fetched->fieldNames.size());
+    auto fieldNamed = [&](const QString &name) {
+        for (int f = 0; f < fields && !name.isEmpty(); ++f)
+            if (fetched->fieldNames[f].compare(name, Qt::CaseInsensitive) == 0)
+                return f;
+        return -1;
+    };
+    shape.sortField = order ? fieldNamed(order->column) : -1;
+    shape.foldField = fieldNamed(what.prefixSearchField);
+
+    Part part;
+    readRows(s, shape, &fetched->kinds, cancelled, &part);
+    if (part.cancelled)
+        return nullptr;
+    fetched->rows = std::move(part.rows);
+    fetched->folded = std::move(part.folded);
+    fetched->foldedField = shape.foldField;
+    if (shape.sortField >= 0)
+        orderRows(fetched->rows, fetched->folded, shape.sortField, fields, order->descending);
+    return fetched;
+}
+
+void Dataset::take(Fetched &&fetched)
+{
+    const int fields = int(fetched.fieldNames.size());
+    m_fieldNames = std::move(fetched.fieldNames);
+    m_kinds = std::move(fetched.kinds);
+    m_rows = std::move(fetched.rows);
     m_foldCache.assign(size_t(fields), {});
-    if (!m_prefixSearchField.isEmpty()) {
-        const int field = fieldIndex(m_prefixSearchField);
-        if (field >= 0)
-            foldedColumn(field);
-    }
+    if (fetched.foldedField >= 0 && fetched.folded.size() == m_rows.size())
+        m_foldCache[size_t(fetched.foldedField)] = std::move(fetched.folded);
     m_writable.assign(size_t(fields), false);
-    m_columns.clear();
-    for (const QString &origin : origins)
-        m_columns << origin;
+    m_columns = std::move(fetched.origins);
     m_table.clear();
     m_keyField = -1;
-    const schema::Table *t = singleTable ? schema::table(table) : nullptr;
-    if (t) {
+    if (const schema::Table *t = schema::table(fetched.table)) {
         m_table = QString::fromLatin1(t->name);
         for (int i = 0; i < fields; ++i) {
             for (const schema::Column &c : t->columns) {
-                if (origins[size_t(i)].compare(QLatin1String(c.name), Qt::CaseInsensitive) != 0)
+                if (m_columns[i].compare(QLatin1String(c.name), Qt::CaseInsensitive) != 0)
                     continue;
                 if (c.kind == schema::Column::Key)
                     m_keyField = i;
@@ -357,7 +568,52 @@ void Dataset::open()
 {
     if (isOpen())
         return;
-    fetch();
+    if (!m_db || !m_db->isOpen())
+        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+    openWith(std::move(*read(m_db->handle(), reading())));
+}
+
+void Dataset::open(const std::shared_ptr<Fetched> &fetched)
+{
+    if (!isOpen() && fetched)
+        openWith(std::move(*fetched));
+}
+
+std::shared_ptr<Dataset::Fetched> Dataset::closeKeepingRows()
+{
+    if (!isOpen())
+        return nullptr;
+    if (isEditing())
+        cancel();
+    auto kept = std::make_shared<Fetched>();
+    kept->fieldNames = m_fieldNames;
+    kept->kinds = m_kinds;
+    kept->origins = m_columns;
+    kept->table = m_table;
+    const int folded = int(std::find_if(m_foldCache.begin(), m_foldCache.end(),
+                                        [](const std::vector<QString> &c) { return !c.empty(); }) -
+                           m_foldCache.begin());
+    const bool keepFolded = folded < int(m_foldCache.size()) && m_foldCache[size_t(folded)].size() == m_rows.size();
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (!m_rows[i])
+            continue; // a deleted row's empty slot
+        kept->rows.push_back(std::move(m_rows[i]));
+        if (keepFolded)
+            kept->folded.push_back(std::move(m_foldCache[size_t(folded)][i]));
+    }
+    if (keepFolded)
+        kept->foldedField = folded;
+    close();
+    return kept;
+}
+
+void Dataset::openWith(Fetched &&fetched)
+{
+    take(std::move(fetched));
+    if (linkUsesParameter()) {
+        m_appliedKey = masterKey();
+        m_linkApplied = true;
+    }
     m_state = State::Browse;
     m_sortText.clear();
     m_order.resize(m_rows.size());
@@ -1060,13 +1316,8 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
 const std::vector<QString> &Dataset::foldedColumn(int field)
 {
     std::vector<QString> &folded = m_foldCache[size_t(field)];
-    if (folded.size() != m_rows.size()) {
-        folded.assign(m_rows.size(), QString());
-        const int fields = int(m_fieldNames.size());
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            if (const Row *row = m_rows[i].get())
-                folded[i] = turkish::fold(QString::fromUtf8(row->text(field, fields)));
-    }
+    if (folded.size() != m_rows.size())
+        folded = foldColumn(m_rows, field, int(m_fieldNames.size()));
     return folded;
 }
 

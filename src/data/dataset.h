@@ -4,12 +4,15 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class Database;
+struct sqlite3;
+struct sqlite3_stmt;
 
 // A query whose whole result is fetched into memory when it opens: record count and
 // number, moves, locate and sort work on the fetched rows. Rows are edited in a buffer
@@ -42,6 +45,26 @@ public:
     void open();
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
+
+    // A result read apart from the dataset, on a connection and a thread of its own, for the
+    // dataset to take when it opens, as if it had read the rows itself.
+    struct Fetched;
+    // What open() reads: the statement and the values of its parameters, as they are now.
+    struct Reading {
+        QString sql;
+        QHash<QString, QVariant> params;
+        QString prefixSearchField;
+    };
+    Reading reading() const;
+    // Reads on `db`, which must have the Turkish functions; throws DbError. Null when
+    // `cancelled` was set while reading.
+    static std::shared_ptr<Fetched> read(sqlite3 *db, const Reading &what,
+                                         const std::atomic<bool> *cancelled = nullptr);
+    // Opens with rows read by read(), which they leave; does nothing when already open.
+    void open(const std::shared_ptr<Fetched> &fetched);
+    // Closes, giving back the rows held, so that open(Fetched) takes them again unread:
+    // for a reopening that would read nothing new.
+    std::shared_ptr<Fetched> closeKeepingRows();
     // Runs the statement again (close and open) and moves to the first row.
     void requery();
 
@@ -135,8 +158,22 @@ private:
 
     struct ClientOrder;
     static std::optional<ClientOrder> clientOrder(const QString &statement);
-    void orderRows(int field, bool descending);
-    void fetch();
+    struct Part;
+    struct RowShape {
+        std::vector<bool> declared; // columns whose type the table declares
+        int sortField = -1;         // ordered here after reading; -1 when not
+        int foldField = -1;         // folded for the prefix search; -1 when not
+    };
+    static void readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared);
+    // Every row of a statement being stepped; `kinds` learns the types of undeclared columns.
+    static void readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind> *kinds,
+                         const std::atomic<bool> *cancelled, Part *part);
+    // Puts the rows, and their search texts when there are any, in the Turkish order of a field.
+    static void orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,
+                          bool descending);
+    static std::vector<QString> foldColumn(const std::vector<Row> &rows, int field, int fields);
+    void take(Fetched &&fetched);
+    void openWith(Fetched &&fetched);
     void rebuildView();
     void applyOrder();
     void setCursor(int row, bool alwaysNotify);

@@ -1,5 +1,6 @@
 #include "sharedqueries.h"
 
+#include "backgroundopen.h"
 #include "dberror.h"
 #include "schema.h"
 
@@ -25,6 +26,8 @@ SharedQueries::SharedQueries(QObject *parent) : QObject(parent)
     QSendika->setSql(QStringLiteral("select * from sendikalar"));
     ADOQuery1->setSql(QStringLiteral("select * from veriler"));
 
+    m_staffListOpening = new BackgroundOpen(QueryPersonel, &m_db, QByteArray(schema::kKey), this);
+
     Query_Uye->setMaster(QueryOkul, QStringLiteral("SiraNo"));
     QObject::connect(Query_Uye, &Dataset::beforePost, this, [](Dataset *uye) {
         uye->setFieldText(QStringLiteral("Birlestir"),
@@ -33,8 +36,16 @@ SharedQueries::SharedQueries(QObject *parent) : QObject(parent)
     });
 }
 
+namespace {
+// Some 50 ms of reading here: beyond it the window is quicker shown before the list is there.
+qlonglong g_longStaffList = 10000;
+} // namespace
+
 SharedQueries::~SharedQueries()
 {
+    // The worker reading in the background goes before the queries and the connection.
+    delete m_staffListOpening;
+    m_staffListOpening = nullptr;
     // Details go before their master so that no link is left dangling.
     delete Query_Uye;
     Query_Uye = nullptr;
@@ -79,8 +90,34 @@ void SharedQueries::openAll()
         query->open();
 }
 
+void SharedQueries::setLongStaffList(qlonglong rows)
+{
+    g_longStaffList = rows;
+}
+
+bool SharedQueries::staffListIsLong()
+{
+    // The highest row key bounds the number of rows, and costs one walk down the table.
+    return sqlite3_threadsafe() &&
+           m_db.scalar(QStringLiteral("SELECT max(rowid) FROM uyeler")).toLongLong() >= g_longStaffList;
+}
+
+void SharedQueries::openAllButLongStaffList()
+{
+    if (!staffListIsLong()) {
+        openAll();
+        return;
+    }
+    // Started first, so that the second connection reads while this one opens the rest.
+    m_staffListOpening->start();
+    for (Dataset *query : all())
+        if (query != QueryPersonel)
+            query->open();
+}
+
 void SharedQueries::disconnect()
 {
+    m_staffListOpening->cancel();
     for (Dataset *query : all())
         if (query)
             query->close();

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+class BackgroundOpen;
+
 // The connection and the seven long-lived queries that every window shares. The main
 // window owns one of these for the whole run.
 class SharedQueries : public QObject
@@ -21,7 +23,15 @@ public:
     bool connect(const QString &databasePath, QString *error);
     // Opens the queries in the order the unit-staff link needs; throws DbError.
     void openAll();
-    // Ends the connection (the repair rewrites the file); the queries close first.
+    // Opens them as openAll() does, but leaves a long all-staff list to be read in the
+    // background (staffListOpening()), so that the program can answer before it is there.
+    // A short list is read at once: another connection would cost more than it saves.
+    void openAllButLongStaffList();
+    BackgroundOpen *staffListOpening() const { return m_staffListOpening; }
+    // From how many staff rows on the all-staff list is long (tests make every list long).
+    static void setLongStaffList(qlonglong rows);
+    // Ends the connection (the repair rewrites the file); the queries close first, and a
+    // reading in the background stops.
     void disconnect();
 
     Database &connection() { return m_db; }
@@ -44,5 +54,8 @@ public:
     static QString fullName(const QString &firstName, const QString &surname);
 
 private:
+    bool staffListIsLong();
+
     Database m_db;
+    BackgroundOpen *m_staffListOpening;
 };

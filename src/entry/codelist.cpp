@@ -1,6 +1,7 @@
 #include "codelist.h"
 
 #include "toolkit/guard.h"
+#include "toolkit/standardicons.h"
 
 #include <QDialog>
 #include <QFrame>
@@ -72,7 +73,7 @@ void fitToCells(QTableWidget *table)
 QPushButton *closeButton(QDialog *dialog, const QString &objectName, QBoxLayout *layout,
                          std::function<void()> command)
 {
-    auto *button = new QPushButton(dialog->style()->standardIcon(QStyle::SP_DialogCloseButton),
+    auto *button = new QPushButton(standardicons::get(QStyle::SP_DialogCloseButton),
                                    QStringLiteral("KAPAT"), dialog);
     button->setObjectName(objectName);
     button->setAccessibleName(QStringLiteral("KAPAT"));

@@ -8,6 +8,7 @@
 #include "toolkit/messages.h"
 #include "toolkit/recordactions.h"
 #include "toolkit/warningsound.h"
+#include "toolkit/standardicons.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -58,7 +59,7 @@ QToolButton *toolButton(QWidget *parent, const QString &objectName, const QStrin
     auto *button = new QToolButton(parent);
     button->setObjectName(objectName);
     button->setAccessibleName(hints::shortPart(hint));
-    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIcon(standardicons::get(icon));
     button->setAutoRaise(true);
     // Tool buttons are pressed with the mouse; the Tab key visits the boxes and "TAMAM" only.
     button->setFocusPolicy(Qt::NoFocus);
@@ -83,7 +84,7 @@ QToolButton *deleteButton(TForm1 *form, QWidget *parent, const QString &objectNa
 
 QPushButton *okButton(QDialog *form, QWidget *parent, int minimumWidth)
 {
-    auto *button = new QPushButton(parent->style()->standardIcon(QStyle::SP_DialogOkButton),
+    auto *button = new QPushButton(standardicons::get(QStyle::SP_DialogOkButton),
                                    QStringLiteral("TAMAM"), parent);
     button->setObjectName(QStringLiteral("BitBtn1"));
     button->setAccessibleName(QStringLiteral("TAMAM"));

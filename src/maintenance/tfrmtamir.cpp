@@ -8,6 +8,7 @@
 #include "toolkit/guard.h"
 #include "toolkit/messages.h"
 #include "waitcursor.h"
+#include "toolkit/standardicons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -95,9 +96,9 @@ TFrmTamir::TFrmTamir(QWidget *parent)
 
     auto *buttons = new QHBoxLayout;
     m_button1 =
-        new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Başla"), this);
+        new QPushButton(standardicons::get(QStyle::SP_MediaPlay), QStringLiteral("Başla"), this);
     name(m_button1, QStringLiteral("Button1"), QStringLiteral("Başla"));
-    m_button6 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+    m_button6 = new QPushButton(standardicons::get(QStyle::SP_DialogCancelButton),
                                 QStringLiteral("İptal"), this);
     name(m_button6, QStringLiteral("Button6"), QStringLiteral("İptal"));
     for (QPushButton *button : {m_button1, m_button6}) {

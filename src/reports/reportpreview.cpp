@@ -6,6 +6,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/guard.h"
 #include "toolkit/hints.h"
+#include "toolkit/standardicons.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -69,19 +70,18 @@ QToolButton *ReportPreview::toolButton(const QString &name, const QString &capti
 
 void ReportPreview::buildToolBar(QWidget *bar)
 {
-    QStyle *s = style();
     m_first = toolButton(QStringLiteral("ToolIlk"), QStringLiteral("İlk"),
                          QStringLiteral("İlk sayfa (Home)"),
-                         s->standardIcon(QStyle::SP_MediaSkipBackward));
+                         standardicons::get(QStyle::SP_MediaSkipBackward));
     m_previous = toolButton(QStringLiteral("ToolOnceki"), QStringLiteral("Önceki"),
                             QStringLiteral("Önceki sayfa (Page Up)"),
-                            s->standardIcon(QStyle::SP_MediaSeekBackward));
+                            standardicons::get(QStyle::SP_MediaSeekBackward));
     m_next = toolButton(QStringLiteral("ToolSonraki"), QStringLiteral("Sonraki"),
                         QStringLiteral("Sonraki sayfa (Page Down)"),
-                        s->standardIcon(QStyle::SP_MediaSeekForward));
+                        standardicons::get(QStyle::SP_MediaSeekForward));
     m_last =
         toolButton(QStringLiteral("ToolSon"), QStringLiteral("Son"),
-                   QStringLiteral("Son sayfa (End)"), s->standardIcon(QStyle::SP_MediaSkipForward));
+                   QStringLiteral("Son sayfa (End)"), standardicons::get(QStyle::SP_MediaSkipForward));
     m_pageBox = new QLineEdit(bar);
     controls::name(m_pageBox, QStringLiteral("EditSayfa"), QStringLiteral("Sayfa"));
     hints::set(m_pageBox, QStringLiteral("Gidilecek sayfa numarası"));
@@ -102,13 +102,13 @@ void ReportPreview::buildToolBar(QWidget *bar)
     m_zoom->setMinimumContentsLength(14);
     m_print = toolButton(
         QStringLiteral("ToolYazdir"), QStringLiteral("Yazdır"), QStringLiteral("Yazdır (Ctrl+P)"),
-        QIcon::fromTheme(QStringLiteral("document-print"), s->standardIcon(QStyle::SP_FileIcon)));
+        QIcon::fromTheme(QStringLiteral("document-print"), standardicons::get(QStyle::SP_FileIcon)));
     m_pdf = toolButton(QStringLiteral("ToolPdf"), QStringLiteral("PDF olarak kaydet"),
                        QStringLiteral("Raporu PDF dosyası olarak kaydet (Ctrl+S)"),
-                       s->standardIcon(QStyle::SP_DialogSaveButton));
+                       standardicons::get(QStyle::SP_DialogSaveButton));
     m_close = toolButton(QStringLiteral("ToolKapat"), QStringLiteral("Kapat"),
                          QStringLiteral("Önizlemeyi kapat (Esc)"),
-                         s->standardIcon(QStyle::SP_DialogCloseButton));
+                         standardicons::get(QStyle::SP_DialogCloseButton));
 
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 4, 6, 4);

@@ -10,6 +10,7 @@
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
 #include "tpasswdfrm.h"
+#include "toolkit/standardicons.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -92,11 +93,11 @@ TAyarFrm::TAyarFrm(QWidget *mainWindow, Settings &settings, IdleRefresh *idle,
     m_pageControl->setFixedSize(m_pageControl->sizeHint());
     layout->addWidget(m_pageControl);
 
-    m_cancelBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+    m_cancelBtn = new QPushButton(standardicons::get(QStyle::SP_DialogCancelButton),
                                   QStringLiteral("İptal"), this);
     name(m_cancelBtn, QStringLiteral("CancelBtn"), m_cancelBtn->text());
     m_cancelBtn->setAutoDefault(false);
-    m_okBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+    m_okBtn = new QPushButton(standardicons::get(QStyle::SP_DialogOkButton),
                               QStringLiteral("TAMAM"), this);
     name(m_okBtn, QStringLiteral("OKBtn"), m_okBtn->text());
     m_okBtn->setDefault(true);

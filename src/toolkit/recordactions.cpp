@@ -3,6 +3,7 @@
 #include "data/dataset.h"
 #include "guard.h"
 #include "hints.h"
+#include "standardicons.h"
 
 #include <QStyle>
 #include <QToolBar>
@@ -19,7 +20,7 @@ QToolButton *RecordActions::button(QToolBar *bar, const QString &objectName, con
     auto *b = new QToolButton(bar);
     b->setObjectName(objectName);
     b->setAccessibleName(hint);
-    b->setIcon(bar->style()->standardIcon(QStyle::StandardPixmap(icon)));
+    b->setIcon(standardicons::get(QStyle::StandardPixmap(icon)));
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus); // pressed with the mouse, never a stop of the Tab key
     hints::set(b, hint);

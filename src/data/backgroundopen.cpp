@@ -1,0 +1,151 @@
+#include "backgroundopen.h"
+
+#include "database.h"
+
+#include <QScopeGuard>
+#include <sqlite3.h>
+
+BackgroundOpen::BackgroundOpen(Dataset *dataset, Database *connection, const QByteArray &key,
+                               QObject *parent)
+    : QObject(parent), m_dataset(dataset), m_connection(connection), m_key(key)
+{
+    // Rows taken and let go again: closing or reopening the dataset ends what was handed over.
+    connect(dataset, &Dataset::stateChanged, this, [this](Dataset::State state) {
+        if (state == Dataset::State::Inactive)
+            m_holdsRows = false;
+    });
+}
+
+BackgroundOpen::~BackgroundOpen()
+{
+    cancel();
+}
+
+void BackgroundOpen::start()
+{
+    cancel();
+    m_cancelled = false;
+    m_rows.reset();
+    m_error.reset();
+    m_arrived = false;
+    m_pending = true;
+    const Dataset::Reading what = m_dataset->reading();
+    m_statement = what.sql;
+    m_params = what.params;
+    m_changesAtStart = sqlite3_total_changes(m_connection->handle());
+    m_versionAtStart = dataVersion();
+    m_worker = std::thread(&BackgroundOpen::work, this, m_connection->path(), what, ++m_generation);
+}
+
+qlonglong BackgroundOpen::dataVersion() const
+{
+    // Changes with every commit of another connection to the file, this program's or not.
+    try {
+        return m_connection->scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    } catch (const DbError &) {
+        return -1;
+    }
+}
+
+void BackgroundOpen::work(QString path, Dataset::Reading what, int generation)
+{
+    std::shared_ptr<Dataset::Fetched> rows;
+    std::optional<DbError> error;
+    try {
+        Database reader;
+        reader.openForReading(path, m_key);
+        {
+            const std::lock_guard lock(m_mutex);
+            m_reading = reader.handle();
+        }
+        // Let go before the connection closes, so that cancel() never interrupts a closed one.
+        const auto unpublish = qScopeGuard([this] {
+            const std::lock_guard lock(m_mutex);
+            m_reading = nullptr;
+        });
+        if (!m_cancelled)
+            rows = Dataset::read(reader.handle(), what, &m_cancelled);
+    } catch (const DbError &e) {
+        error = e;
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        m_rows = std::move(rows);
+        m_error = std::move(error);
+    }
+    if (!m_cancelled)
+        QMetaObject::invokeMethod(this, [this, generation] { arrive(generation); }, Qt::QueuedConnection);
+}
+
+void BackgroundOpen::join()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void BackgroundOpen::cancel()
+{
+    if (!m_worker.joinable())
+        return;
+    m_cancelled = true;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_reading)
+            sqlite3_interrupt(m_reading);
+    }
+    join();
+    m_pending = false;
+    m_arrived = false;
+    m_rows.reset();
+    m_error.reset();
+}
+
+void BackgroundOpen::arrive(int generation)
+{
+    if (!m_pending || m_arrived || generation != m_generation)
+        return;
+    m_arrived = true;
+    if (!m_held)
+        handOver();
+}
+
+void BackgroundOpen::holdHandOver(bool held)
+{
+    m_held = held;
+    if (!held && m_pending && m_arrived)
+        handOver();
+}
+
+void BackgroundOpen::handOver()
+{
+    join();
+    std::shared_ptr<Dataset::Fetched> rows;
+    std::optional<DbError> error;
+    {
+        const std::lock_guard lock(m_mutex);
+        rows = std::move(m_rows);
+        error = std::move(m_error);
+    }
+    m_pending = false;
+    if (error || !rows) {
+        Q_EMIT failed(error ? *error : DbError(DbError::Kind::Engine, QStringLiteral("interrupted")));
+        return;
+    }
+    if (m_dataset->isOpen())
+        return; // opened meanwhile by other means: those rows stand
+    m_dataset->open(rows);
+    m_holdsRows = true;
+    Q_EMIT handedOver();
+}
+
+bool BackgroundOpen::holdsCurrentRowsOf(const QString &statement) const
+{
+    if (!m_holdsRows || m_pending || !m_dataset->isOpen())
+        return false;
+    const Dataset::Reading now = m_dataset->reading();
+    if (statement.simplified().compare(m_statement.simplified(), Qt::CaseInsensitive) != 0 ||
+        now.params != m_params)
+        return false;
+    return sqlite3_total_changes(m_connection->handle()) == m_changesAtStart &&
+           m_versionAtStart >= 0 && dataVersion() == m_versionAtStart;
+}
