@@ -19,6 +19,8 @@ data="$cache/units${units}-staff${staff}-big${big}"
 # The same numbers with every staff row in one unit, for a title-click sort over 100,000 rows.
 oneunit="$cache/units${units}-staff${staff}-big${staff}"
 
+bash "$root/scripts/setup.sh"
+
 # Only the programs the measurement needs, so that unrelated work in progress elsewhere in
 # the tree does not stop it. The default build type of the project is Release.
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
