@@ -103,7 +103,7 @@ int main(int argc, char **argv)
         bench::say("usage: bench_excel DIR WORKBOOKS [--reps N]");
         return 2;
     }
-    const int reps = args.indexOf("--reps") > 0 ? args[args.indexOf("--reps") + 1].toInt() : 3;
+    const int reps = bench::option(args, QStringLiteral("--reps"), 3);
     const QString reader = QCoreApplication::applicationDirPath() + "/" + xlsread::kProgramName;
 
     // A program folder of its own: a copy of the database, the reader beside it.

@@ -192,8 +192,8 @@ int main(int argc, char **argv)
         bench::say("usage: bench_gui DIR [--reps N] [--one-unit DIR2]");
         return 2;
     }
-    const int reps = args.indexOf("--reps") > 0 ? args[args.indexOf("--reps") + 1].toInt() : 7;
-    const QString oneUnit = args.indexOf("--one-unit") > 0 ? args[args.indexOf("--one-unit") + 1] : QString();
+    const int reps = bench::option(args, QStringLiteral("--reps"), 7);
+    const QString oneUnit = bench::option(args, QStringLiteral("--one-unit"));
     std::unique_ptr<TForm1> form = startOn(args[1]);
     const QString database = ProgramDir::file("Data.dat");
     SharedQueries *data = form->data();

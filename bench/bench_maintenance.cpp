@@ -189,7 +189,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString source = QDir(args[1]).filePath(QStringLiteral("Data.dat"));
-    const int reps = args.indexOf("--reps") > 0 ? args[args.indexOf("--reps") + 1].toInt() : 5;
+    const int reps = bench::option(args, QStringLiteral("--reps"), 5);
     if (!QFileInfo::exists(source)) {
         bench::say("no database at " + source);
         return 1;

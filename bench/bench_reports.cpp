@@ -125,7 +125,7 @@ int main(int argc, char **argv)
         bench::say("usage: bench_reports DIR [--reps N]");
         return 2;
     }
-    const int reps = args.indexOf("--reps") > 0 ? args[args.indexOf("--reps") + 1].toInt() : 3;
+    const int reps = bench::option(args, QStringLiteral("--reps"), 3);
     ProgramDir::setPath(args[1]);
 
     QString error;

@@ -29,6 +29,19 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
+QString option(const QStringList &args, const QString &name, const QString &fallback)
+{
+    const int at = args.indexOf(name);
+    return at > 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
+}
+
+int option(const QStringList &args, const QString &name, int fallback)
+{
+    bool ok = false;
+    const int value = option(args, name).toInt(&ok);
+    return ok ? value : fallback;
+}
+
 double median(std::vector<double> values)
 {
     return percentile(std::move(values), 50);

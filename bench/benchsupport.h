@@ -14,6 +14,11 @@ namespace bench {
 
 void say(const QString &line);
 
+// The value given after `name` on the command line ("--reps 7"), or `fallback` when the
+// option is missing or has no value after it.
+QString option(const QStringList &args, const QString &name, const QString &fallback = QString());
+int option(const QStringList &args, const QString &name, int fallback);
+
 class Timer
 {
 public:
