@@ -142,8 +142,10 @@ void TGetPassWdFrm::OKBtnClick()
         accept();
         return;
     }
-    messages::error(this, QStringLiteral("Geçersiz şifre."));
+    // Focus first: the closing message box hands it back to the box, however late the
+    // dialog is activated again.
     m_edit->setFocus();
+    messages::error(this, QStringLiteral("Geçersiz şifre."));
 }
 
 void TGetPassWdFrm::showEvent(QShowEvent *event)

@@ -91,14 +91,16 @@ void TPassWdFrm::OKBtnClick()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const bool right = passwordhash::matches(m_oldPassword, m_editOld->text());
         QApplication::restoreOverrideCursor();
+        // The box to correct takes the focus before the message: the closing message box hands
+        // the focus back to it, however late the dialog is activated again.
         if (!right) {
-            messages::error(this, QStringLiteral("Geçersiz şifre."));
             m_editOld->setFocus();
+            messages::error(this, QStringLiteral("Geçersiz şifre."));
             return;
         }
         if (m_editNew->text().isEmpty()) {
-            messages::error(this, QStringLiteral("Şifre olarak boşluk giremezsiniz"));
             m_editNew->setFocus();
+            messages::error(this, QStringLiteral("Şifre olarak boşluk giremezsiniz"));
             return;
         }
     }
