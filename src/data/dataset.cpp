@@ -47,6 +47,11 @@ struct Dataset::Row {
         quint32 begin = field == 0 ? 0 : header(field - 1) & ~kNull;
         return QByteArrayView(bytes.constData() + fields * 4 + begin, end - begin);
     }
+    // The cell as the prefix search compares it.
+    QString searchText(int field, int fields) const
+    {
+        return turkish::fold(QString::fromUtf8(text(field, fields)));
+    }
 };
 
 namespace {
@@ -136,7 +141,7 @@ private:
     {
         chunk.texts.resize(chunk.count);
         for (size_t i = 0; i < chunk.count; ++i)
-            chunk.texts[i] = turkish::fold(QString::fromUtf8(chunk.rows[i].text(m_field, m_fields)));
+            chunk.texts[i] = chunk.rows[i].searchText(m_field, m_fields);
         chunk.done = true;
     }
     void work()
@@ -387,15 +392,6 @@ void Dataset::orderRows(std::vector<Row> &rows, std::vector<QString> &folded, in
     }
     rows = std::move(sorted);
     folded = std::move(foldedSorted);
-}
-
-std::vector<QString> Dataset::foldColumn(const std::vector<Row> &rows, int field, int fields)
-{
-    std::vector<QString> folded(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (const Row *row = rows[i].get())
-            folded[i] = turkish::fold(QString::fromUtf8(row->text(field, fields)));
-    return folded;
 }
 
 Dataset::Reading Dataset::reading() const
@@ -1107,8 +1103,7 @@ void Dataset::storeRow(int index, QByteArray bytes)
     for (size_t f = 0; f < m_foldCache.size(); ++f)
         if (!m_foldCache[f].empty()) {
             m_foldCache[f].resize(m_rows.size());
-            m_foldCache[f][size_t(index)] =
-                turkish::fold(QString::fromUtf8(m_rows[size_t(index)].text(int(f), fields)));
+            m_foldCache[f][size_t(index)] = m_rows[size_t(index)].searchText(int(f), fields);
         }
 }
 
@@ -1316,8 +1311,13 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
 const std::vector<QString> &Dataset::foldedColumn(int field)
 {
     std::vector<QString> &folded = m_foldCache[size_t(field)];
-    if (folded.size() != m_rows.size())
-        folded = foldColumn(m_rows, field, int(m_fieldNames.size()));
+    if (folded.size() != m_rows.size()) {
+        folded.assign(m_rows.size(), QString());
+        const int fields = int(m_fieldNames.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (const Row *row = m_rows[i].get())
+                folded[i] = row->searchText(field, fields);
+    }
     return folded;
 }
 

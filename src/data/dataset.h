@@ -171,7 +171,6 @@ private:
     // Puts the rows, and their search texts when there are any, in the Turkish order of a field.
     static void orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,
                           bool descending);
-    static std::vector<QString> foldColumn(const std::vector<Row> &rows, int field, int fields);
     void take(Fetched &&fetched);
     void openWith(Fetched &&fetched);
     void rebuildView();
