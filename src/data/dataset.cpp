@@ -402,13 +402,6 @@ Dataset::Reading Dataset::reading() const
     return what;
 }
 
-// The rows of a statement, with the search texts made for them.
-struct Dataset::Part {
-    std::vector<Row> rows;
-    std::vector<QString> folded;
-    bool cancelled = false;
-};
-
 void Dataset::readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared)
 {
     const int fields = sqlite3_column_count(s);
@@ -440,8 +433,8 @@ void Dataset::readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *
     fetched->table = singleTable ? table : QString();
 }
 
-void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind> *kinds,
-                       const std::atomic<bool> *cancelled, Part *part)
+bool Dataset::readRows(sqlite3_stmt *s, const std::vector<bool> &declared,
+                       const std::atomic<bool> *cancelled, Fetched *fetched)
 {
     const int fields = sqlite3_column_count(s);
     // Rows are gathered in chunks whose storage stays put, so that the helper making their
@@ -449,7 +442,7 @@ void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind>
     using Texts = SearchTexts<Row>;
     std::deque<std::vector<Row>> chunks(1); // before the helper, which must end first
     chunks.back().reserve(Texts::kChunk);
-    Texts texts(shape.foldField, fields);
+    Texts texts(fetched->foldedField, fields);
     bool firstRow = true;
     for (;;) {
         const int rc = sqlite3_step(s);
@@ -460,11 +453,11 @@ void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind>
         if (firstRow) {
             // Computed columns have no declared type; the first value tells.
             for (int i = 0; i < fields; ++i)
-                if (!shape.declared[size_t(i)]) {
+                if (!declared[size_t(i)]) {
                     int type = sqlite3_column_type(s, i);
-                    (*kinds)[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
-                                          : type == SQLITE_FLOAT ? Kind::Real
-                                                                 : Kind::Text;
+                    fetched->kinds[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
+                                                : type == SQLITE_FLOAT ? Kind::Real
+                                                                       : Kind::Text;
                 }
             firstRow = false;
         }
@@ -480,17 +473,16 @@ void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind>
         if (chunk.size() == Texts::kChunk) {
             texts.add(chunk.data(), chunk.size());
             chunks.emplace_back().reserve(Texts::kChunk);
-            if (cancelled && cancelled->load(std::memory_order_relaxed)) {
-                part->cancelled = true;
-                return;
-            }
+            if (cancelled && cancelled->load(std::memory_order_relaxed))
+                return false;
         }
     }
     texts.add(chunks.back().data(), chunks.back().size());
-    part->folded = texts.finish();
-    part->rows.reserve((chunks.size() - 1) * Texts::kChunk + chunks.back().size());
+    fetched->folded = texts.finish();
+    fetched->rows.reserve((chunks.size() - 1) * Texts::kChunk + chunks.back().size());
     for (std::vector<Row> &chunk : chunks)
-        std::move(chunk.begin(), chunk.end(), std::back_inserter(part->rows));
+        std::move(chunk.begin(), chunk.end(), std::back_inserter(fetched->rows));
+    return true;
 }
 
 std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what,
@@ -506,8 +498,8 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
     }
 
     auto fetched = std::make_shared<Fetched>();
-    RowShape shape;
-    readColumns(s, fetched.get(), &shape.declared);
+    std::vector<bool> declared;
+    readColumns(s, fetched.get(), &declared);
     const int fields = int(fetched->fieldNames.size());
     auto fieldNamed = [&](const QString &name) {
         for (int f = 0; f < fields && !name.isEmpty(); ++f)
@@ -515,18 +507,12 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
                 return f;
         return -1;
     };
-    shape.sortField = order ? fieldNamed(order->column) : -1;
-    shape.foldField = fieldNamed(what.prefixSearchField);
-
-    Part part;
-    readRows(s, shape, &fetched->kinds, cancelled, &part);
-    if (part.cancelled)
+    fetched->foldedField = fieldNamed(what.prefixSearchField);
+    if (!readRows(s, declared, cancelled, fetched.get()))
         return nullptr;
-    fetched->rows = std::move(part.rows);
-    fetched->folded = std::move(part.folded);
-    fetched->foldedField = shape.foldField;
-    if (shape.sortField >= 0)
-        orderRows(fetched->rows, fetched->folded, shape.sortField, fields, order->descending);
+    const int sortField = order ? fieldNamed(order->column) : -1;
+    if (sortField >= 0)
+        orderRows(fetched->rows, fetched->folded, sortField, fields, order->descending);
     return fetched;
 }
 
