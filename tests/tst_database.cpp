@@ -15,14 +15,6 @@
 namespace
 {
 
-QByteArray contentsOf(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -76,8 +68,8 @@ void TestDatabase::openWithTheKey()
     QCOMPARE(db.scalar(QStringLiteral("SELECT okul_adi FROM okul")).toString(),
              QStringLiteral("Ada"));
     // The file is not readable without the key.
-    QVERIFY(!contentsOf(dir.databasePath()).contains("SQLite format 3"));
-    QVERIFY(!contentsOf(dir.databasePath()).contains("okul_adi"));
+    QVERIFY(!fileBytes(dir.databasePath()).contains("SQLite format 3"));
+    QVERIFY(!fileBytes(dir.databasePath()).contains("okul_adi"));
 }
 
 void TestDatabase::openMissingFileFails()
@@ -113,14 +105,14 @@ void TestDatabase::openRefusesForeignFiles()
                             .repeated(200));
     else
         writePlainSqlite(path);
-    const QByteArray before = contentsOf(path);
+    const QByteArray before = fileBytes(path);
 
     Database db;
     error.clear();
     QVERIFY(!db.open(path, schema::kKey, &error));
     QVERIFY(!db.isOpen());
     QCOMPARE(error, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)));
-    QCOMPARE(contentsOf(path), before);
+    QCOMPARE(fileBytes(path), before);
 }
 
 void TestDatabase::createRefusesExistingFile_data()
@@ -143,12 +135,12 @@ void TestDatabase::createRefusesExistingFile()
         writeFile(path, kind == QLatin1String("text") ? QByteArrayLiteral("Meltora yedek\n")
                                                       : QByteArray());
     }
-    const QByteArray before = contentsOf(path);
+    const QByteArray before = fileBytes(path);
 
     QString error;
     QVERIFY(!Database::create(path, schema::kKey, &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(contentsOf(path), before);
+    QCOMPARE(fileBytes(path), before);
     QVERIFY(QFileInfo::exists(path));
 }
 

@@ -47,6 +47,11 @@ struct Dataset::Row {
         quint32 begin = field == 0 ? 0 : header(field - 1) & ~kNull;
         return QByteArrayView(bytes.constData() + fields * 4 + begin, end - begin);
     }
+    // The cell as the prefix search compares it.
+    QString searchText(int field, int fields) const
+    {
+        return turkish::fold(QString::fromUtf8(text(field, fields)));
+    }
 };
 
 namespace {
@@ -136,7 +141,7 @@ private:
     {
         chunk.texts.resize(chunk.count);
         for (size_t i = 0; i < chunk.count; ++i)
-            chunk.texts[i] = turkish::fold(QString::fromUtf8(chunk.rows[i].text(m_field, m_fields)));
+            chunk.texts[i] = chunk.rows[i].searchText(m_field, m_fields);
         chunk.done = true;
     }
     void work()
@@ -389,15 +394,6 @@ void Dataset::orderRows(std::vector<Row> &rows, std::vector<QString> &folded, in
     folded = std::move(foldedSorted);
 }
 
-std::vector<QString> Dataset::foldColumn(const std::vector<Row> &rows, int field, int fields)
-{
-    std::vector<QString> folded(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (const Row *row = rows[i].get())
-            folded[i] = turkish::fold(QString::fromUtf8(row->text(field, fields)));
-    return folded;
-}
-
 Dataset::Reading Dataset::reading() const
 {
     Reading what{sql(), m_params, m_prefixSearchField};
@@ -405,13 +401,6 @@ Dataset::Reading Dataset::reading() const
         what.params.insert(m_linkField.toLower(), masterKey());
     return what;
 }
-
-// The rows of a statement, with the search texts made for them.
-struct Dataset::Part {
-    std::vector<Row> rows;
-    std::vector<QString> folded;
-    bool cancelled = false;
-};
 
 void Dataset::readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared)
 {
@@ -444,8 +433,8 @@ void Dataset::readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *
     fetched->table = singleTable ? table : QString();
 }
 
-void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind> *kinds,
-                       const std::atomic<bool> *cancelled, Part *part)
+bool Dataset::readRows(sqlite3_stmt *s, const std::vector<bool> &declared,
+                       const std::atomic<bool> *cancelled, Fetched *fetched)
 {
     const int fields = sqlite3_column_count(s);
     // Rows are gathered in chunks whose storage stays put, so that the helper making their
@@ -453,7 +442,7 @@ void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind>
     using Texts = SearchTexts<Row>;
     std::deque<std::vector<Row>> chunks(1); // before the helper, which must end first
     chunks.back().reserve(Texts::kChunk);
-    Texts texts(shape.foldField, fields);
+    Texts texts(fetched->foldedField, fields);
     bool firstRow = true;
     for (;;) {
         const int rc = sqlite3_step(s);
@@ -464,11 +453,11 @@ void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind>
         if (firstRow) {
             // Computed columns have no declared type; the first value tells.
             for (int i = 0; i < fields; ++i)
-                if (!shape.declared[size_t(i)]) {
+                if (!declared[size_t(i)]) {
                     int type = sqlite3_column_type(s, i);
-                    (*kinds)[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
-                                          : type == SQLITE_FLOAT ? Kind::Real
-                                                                 : Kind::Text;
+                    fetched->kinds[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
+                                                : type == SQLITE_FLOAT ? Kind::Real
+                                                                       : Kind::Text;
                 }
             firstRow = false;
         }
@@ -484,17 +473,16 @@ void Dataset::readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind>
         if (chunk.size() == Texts::kChunk) {
             texts.add(chunk.data(), chunk.size());
             chunks.emplace_back().reserve(Texts::kChunk);
-            if (cancelled && cancelled->load(std::memory_order_relaxed)) {
-                part->cancelled = true;
-                return;
-            }
+            if (cancelled && cancelled->load(std::memory_order_relaxed))
+                return false;
         }
     }
     texts.add(chunks.back().data(), chunks.back().size());
-    part->folded = texts.finish();
-    part->rows.reserve((chunks.size() - 1) * Texts::kChunk + chunks.back().size());
+    fetched->folded = texts.finish();
+    fetched->rows.reserve((chunks.size() - 1) * Texts::kChunk + chunks.back().size());
     for (std::vector<Row> &chunk : chunks)
-        std::move(chunk.begin(), chunk.end(), std::back_inserter(part->rows));
+        std::move(chunk.begin(), chunk.end(), std::back_inserter(fetched->rows));
+    return true;
 }
 
 std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what,
@@ -510,8 +498,8 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
     }
 
     auto fetched = std::make_shared<Fetched>();
-    RowShape shape;
-    readColumns(s, fetched.get(), &shape.declared);
+    std::vector<bool> declared;
+    readColumns(s, fetched.get(), &declared);
     const int fields = int(fetched->fieldNames.size());
     auto fieldNamed = [&](const QString &name) {
         for (int f = 0; f < fields && !name.isEmpty(); ++f)
@@ -519,18 +507,12 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
                 return f;
         return -1;
     };
-    shape.sortField = order ? fieldNamed(order->column) : -1;
-    shape.foldField = fieldNamed(what.prefixSearchField);
-
-    Part part;
-    readRows(s, shape, &fetched->kinds, cancelled, &part);
-    if (part.cancelled)
+    fetched->foldedField = fieldNamed(what.prefixSearchField);
+    if (!readRows(s, declared, cancelled, fetched.get()))
         return nullptr;
-    fetched->rows = std::move(part.rows);
-    fetched->folded = std::move(part.folded);
-    fetched->foldedField = shape.foldField;
-    if (shape.sortField >= 0)
-        orderRows(fetched->rows, fetched->folded, shape.sortField, fields, order->descending);
+    const int sortField = order ? fieldNamed(order->column) : -1;
+    if (sortField >= 0)
+        orderRows(fetched->rows, fetched->folded, sortField, fields, order->descending);
     return fetched;
 }
 
@@ -1107,8 +1089,7 @@ void Dataset::storeRow(int index, QByteArray bytes)
     for (size_t f = 0; f < m_foldCache.size(); ++f)
         if (!m_foldCache[f].empty()) {
             m_foldCache[f].resize(m_rows.size());
-            m_foldCache[f][size_t(index)] =
-                turkish::fold(QString::fromUtf8(m_rows[size_t(index)].text(int(f), fields)));
+            m_foldCache[f][size_t(index)] = m_rows[size_t(index)].searchText(int(f), fields);
         }
 }
 
@@ -1316,8 +1297,13 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
 const std::vector<QString> &Dataset::foldedColumn(int field)
 {
     std::vector<QString> &folded = m_foldCache[size_t(field)];
-    if (folded.size() != m_rows.size())
-        folded = foldColumn(m_rows, field, int(m_fieldNames.size()));
+    if (folded.size() != m_rows.size()) {
+        folded.assign(m_rows.size(), QString());
+        const int fields = int(m_fieldNames.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (const Row *row = m_rows[i].get())
+                folded[i] = row->searchText(field, fields);
+    }
     return folded;
 }
 

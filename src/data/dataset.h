@@ -158,20 +158,16 @@ private:
 
     struct ClientOrder;
     static std::optional<ClientOrder> clientOrder(const QString &statement);
-    struct Part;
-    struct RowShape {
-        std::vector<bool> declared; // columns whose type the table declares
-        int sortField = -1;         // ordered here after reading; -1 when not
-        int foldField = -1;         // folded for the prefix search; -1 when not
-    };
+    // The columns of a statement; `declared` tells those whose type the table declares.
     static void readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared);
-    // Every row of a statement being stepped; `kinds` learns the types of undeclared columns.
-    static void readRows(sqlite3_stmt *s, const RowShape &shape, std::vector<Kind> *kinds,
-                         const std::atomic<bool> *cancelled, Part *part);
+    // Every row of a statement being stepped, with their search texts when the fetched result
+    // names a field to fold; its kinds learn the types of undeclared columns. False, with the
+    // reading left unfinished, when `cancelled` was set meanwhile.
+    static bool readRows(sqlite3_stmt *s, const std::vector<bool> &declared,
+                         const std::atomic<bool> *cancelled, Fetched *fetched);
     // Puts the rows, and their search texts when there are any, in the Turkish order of a field.
     static void orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,
                           bool descending);
-    static std::vector<QString> foldColumn(const std::vector<Row> &rows, int field, int fields);
     void take(Fetched &&fetched);
     void openWith(Fetched &&fetched);
     void rebuildView();
