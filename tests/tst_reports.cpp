@@ -259,6 +259,13 @@ private:
         QCOMPARE(data()->QueryPersonel->fieldText(QStringLiteral("Birlestir")).left(name.size()),
                  name);
     }
+    // Chooses an entry of one of the member browser's filter lists.
+    void choose(const QString &list, const QString &entry)
+    {
+        auto *box = child<QComboBox>(m_form, list);
+        box->setCurrentIndex(box->findText(entry));
+        Q_EMIT box->activated(box->currentIndex());
+    }
     void selectUnit(const QString &name)
     {
         QVERIFY(data()->QueryOkul->locate(QStringLiteral("okul_adi"), name));
@@ -626,9 +633,7 @@ private Q_SLOTS:
         QCOMPARE(data()->QueryPersonel->recNo(), 4);
 
         // After the union filter only that union's members.
-        auto *unions = child<QComboBox>(m_form, QStringLiteral("CbAra"));
-        unions->setCurrentIndex(unions->findText(QStringLiteral("TÜRK EĞİTİM SEN")));
-        Q_EMIT unions->activated(unions->currentIndex());
+        choose(QStringLiteral("CbAra"), QStringLiteral("TÜRK EĞİTİM SEN"));
         pages = run("BitBtn6");
         QVERIFY(pages.withText(QStringLiteral("CEM AY")));
         QVERIFY(pages.withText(QStringLiteral("DENİZ SU")));
@@ -639,9 +644,7 @@ private Q_SLOTS:
     {
         start();
         showMembers();
-        auto *groups = child<QComboBox>(m_form, QStringLiteral("CbKan"));
-        groups->setCurrentIndex(groups->findText(QStringLiteral("A Rh +")));
-        Q_EMIT groups->activated(groups->currentIndex());
+        choose(QStringLiteral("CbKan"), QStringLiteral("A Rh +"));
         const Pages pages = run("BitBtn14");
         QCOMPARE(pages.report->pages[0].paper, QPageSize::Letter);
         QVERIFY(pages.withText(QStringLiteral("AYŞE KAYA")));
@@ -705,11 +708,9 @@ private Q_SLOTS:
     {
         start();
         showMembers();
-        auto *groups = child<QComboBox>(m_form, QStringLiteral("CbKan"));
-        groups->setCurrentIndex(groups->findText(QStringLiteral("0 Rh -")));
         {
             Answers noMatch({QStringLiteral("TAMAM")});
-            Q_EMIT groups->activated(groups->currentIndex());
+            choose(QStringLiteral("CbKan"), QStringLiteral("0 Rh -"));
             QCOMPARE(noMatch.count(), 1);
         }
         QCOMPARE(data()->QueryPersonel->recordCount(), 0);

@@ -39,6 +39,7 @@ void PreviewPages::setPreparation(std::shared_ptr<report::Preparation> preparati
 {
     m_background.stop();
     m_preparation = std::move(preparation);
+    m_largestPage = largestPage();
     m_painted.assign(size_t(pageCount()), false);
     m_paintedPages = 0;
     m_current = 0;
@@ -93,7 +94,7 @@ QSizeF PreviewPages::largestPage() const
 
 double PreviewPages::pixelsPerMm() const
 {
-    const QSizeF page = largestPage();
+    const QSizeF &page = m_largestPage;
     const double width = (viewport()->width() - 2 * kGap) / page.width();
     const double height = (viewport()->height() - 2 * kGap) / page.height();
     double scale = screenPixelsPerMm() * m_percent / 100;
@@ -132,7 +133,7 @@ void PreviewPages::relayout()
         }
     }
     m_contentHeight = y;
-    m_contentWidth = largestPage().width() * scale + 2 * kGap;
+    m_contentWidth = m_largestPage.width() * scale + 2 * kGap;
     const QSize view = viewport()->size();
     verticalScrollBar()->setRange(0, std::max(0, int(std::ceil(m_contentHeight)) - view.height()));
     verticalScrollBar()->setPageStep(view.height());

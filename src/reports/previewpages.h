@@ -56,6 +56,7 @@ protected:
 private:
     double pixelsPerMm() const;
     double screenPixelsPerMm() const;
+    // The widest and the tallest page: measured once, since every page is there from the start.
     QSizeF largestPage() const;
     // Page tops in pixels at the current scale, and the scroll ranges.
     void relayout();
@@ -68,6 +69,7 @@ private:
 
     std::shared_ptr<report::Preparation> m_preparation;
     QTimer m_background;
+    QSizeF m_largestPage{210, 297};
     Zoom m_zoom = Zoom::WholePage;
     double m_percent = 100;
     std::vector<double> m_tops; // in content pixels

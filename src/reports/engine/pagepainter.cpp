@@ -70,6 +70,7 @@ void PagePainter::setScale(const PreparedReport &report, double pixelsPerMm)
     m_scale = pixelsPerMm;
     m_fontsOf = &report;
     m_fonts.assign(report.styles.size(), std::nullopt);
+    m_metrics.assign(report.styles.size(), nullptr);
     m_currentFont = -1;
     m_currentPen = -1;
 }
@@ -132,6 +133,14 @@ void PagePainter::useFont(quint16 style, const ReportObject &object)
     m_currentFont = style;
 }
 
+const TextMetrics &PagePainter::metricsOf(quint16 style, const ReportObject &object)
+{
+    const TextMetrics *&metrics = m_metrics[style];
+    if (!metrics)
+        metrics = &TextMetrics::of(object.font);
+    return *metrics;
+}
+
 void PagePainter::paintText(const PreparedPage &page, const PlacedItem &item,
                             const ReportObject &style)
 {
@@ -140,15 +149,15 @@ void PagePainter::paintText(const PreparedPage &page, const PlacedItem &item,
         m_painter->fillRect(toDevice(box), style.fill);
     if (item.textLength > 0) {
         useFont(item.style, style);
-        paintLines(page.textOf(item), box, style);
+        paintLines(page.textOf(item), box, style, metricsOf(item.style, style));
     }
     if (style.frame != NoSides)
         paintFrame(box, style.frame);
 }
 
-void PagePainter::paintLines(QStringView text, const QRectF &box, const ReportObject &style)
+void PagePainter::paintLines(QStringView text, const QRectF &box, const ReportObject &style,
+                             const TextMetrics &metrics)
 {
-    const TextMetrics &metrics = TextMetrics::of(style.font);
     const QMarginsF &pad = style.padding;
     const double lineHeight = metrics.lineHeight();
 

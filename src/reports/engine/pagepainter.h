@@ -11,6 +11,7 @@ class QPainter;
 
 namespace report
 {
+class TextMetrics;
 
 // Where a page goes: the screen shows preview-only objects, paper and PDF never do.
 enum class PaintTarget { Screen, Paper };
@@ -29,11 +30,13 @@ public:
 private:
     void setScale(const PreparedReport &report, double pixelsPerMm);
     void paintText(const PreparedPage &page, const PlacedItem &item, const ReportObject &style);
-    void paintLines(QStringView text, const QRectF &box, const ReportObject &style);
+    void paintLines(QStringView text, const QRectF &box, const ReportObject &style,
+                    const TextMetrics &metrics);
     void paintFrame(const QRectF &box, quint8 sides);
     void paintLine(const PlacedItem &item, const ReportObject &style);
     void paintPicture(const QRectF &box, const ReportObject &style);
     void useFont(quint16 style, const ReportObject &object);
+    const TextMetrics &metricsOf(quint16 style, const ReportObject &object);
     void usePen(bool dotted);
 
     QPointF toDevice(double xMm, double yMm) const;
@@ -44,7 +47,8 @@ private:
     QPointF m_origin;
     double m_scale = 0; // device pixels per millimetre
     const PreparedReport *m_fontsOf = nullptr;
-    std::vector<std::optional<QFont>> m_fonts; // per style, at the current scale
+    std::vector<std::optional<QFont>> m_fonts;  // per style, at the current scale
+    std::vector<const TextMetrics *> m_metrics; // per style, once looked up
     int m_currentFont = -1;
     int m_currentPen = -1;
 };

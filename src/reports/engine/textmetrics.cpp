@@ -62,28 +62,28 @@ void substituteMissingFamilies()
 
 } // namespace
 
-QFont TextMetrics::font(const FontSpec &spec, double pointSize)
+QFont TextMetrics::font(const FontSpec &wanted, double pointSize)
 {
     substituteMissingFamilies();
-    QFont font(spec.family);
+    QFont font(wanted.family);
     font.setPointSizeF(pointSize);
-    font.setBold(spec.bold);
+    font.setBold(wanted.bold);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::PreferOutline);
     return font;
 }
 
-const TextMetrics &TextMetrics::of(const FontSpec &spec)
+const TextMetrics &TextMetrics::of(const FontSpec &wanted)
 {
     static std::map<FontKey, std::unique_ptr<TextMetrics>> cache;
-    auto &slot = cache[FontKey{spec.family, spec.size, spec.bold}];
+    auto &slot = cache[FontKey{wanted.family, wanted.size, wanted.bold}];
     if (!slot)
-        slot.reset(new TextMetrics(spec));
+        slot.reset(new TextMetrics(wanted));
     return *slot;
 }
 
-TextMetrics::TextMetrics(const FontSpec &spec) : m_font(font(spec, spec.size))
+TextMetrics::TextMetrics(const FontSpec &wanted) : m_font(font(wanted, wanted.size))
 {
     const QFontMetricsF metrics(m_font, &referenceDevice());
     m_ascent = toMm(metrics.ascent());

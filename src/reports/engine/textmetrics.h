@@ -20,7 +20,7 @@ public:
     static const TextMetrics &of(const FontSpec &font);
 
     // The font at the given point size, as every device draws it.
-    static QFont font(const FontSpec &spec, double pointSize);
+    static QFont font(const FontSpec &wanted, double pointSize);
 
     double ascent() const { return m_ascent; }
     double lineHeight() const { return m_ascent + m_descent; }
@@ -35,7 +35,7 @@ public:
     QStringList wrap(const QString &text, double width, double indent) const;
 
 private:
-    explicit TextMetrics(const FontSpec &spec);
+    explicit TextMetrics(const FontSpec &wanted);
     double measure(QChar ch) const;
 
     QFont m_font;
