@@ -86,12 +86,6 @@ bool pick(QComboBox *box, const QString &text)
     return box->currentIndex() == index;
 }
 
-QByteArray contentsOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestMaintenanceWindows : public QObject
@@ -340,8 +334,8 @@ void TestMaintenanceWindows::backupCases()
         QCOMPARE(QFileInfo::exists(target.filePath(QStringLiteral("Data.dat"))), database);
         QCOMPARE(QFileInfo::exists(target.filePath(QStringLiteral("PersonelKayit.ini"))), settings);
         if (settings)
-            QCOMPARE(contentsOf(target.filePath(QStringLiteral("PersonelKayit.ini"))),
-                     contentsOf(m_main->dir().settingsPath()));
+            QCOMPARE(fileBytes(target.filePath(QStringLiteral("PersonelKayit.ini"))),
+                     fileBytes(m_main->dir().settingsPath()));
         QCOMPARE(target.entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")),
                  QStringList());
         if (run == 0)
@@ -378,7 +372,7 @@ void TestMaintenanceWindows::backupFailureKeepsTheWindowOpen()
     }
     // The folder name "" over the program folder would be the database itself.
     Answers refused({QStringLiteral("TAMAM")});
-    const QByteArray database = contentsOf(m_main->dir().databasePath());
+    const QByteArray database = fileBytes(m_main->dir().databasePath());
     whileOpen(
         w, [&] { runMenu("VeritabannYedekle1"); },
         [&] {
@@ -389,7 +383,7 @@ void TestMaintenanceWindows::backupFailureKeepsTheWindowOpen()
         });
     QVERIFY2(refused.text().contains(QStringLiteral("veritabanının kendi yerine yazılamaz")),
              qPrintable(refused.texts.join(QLatin1Char('|'))));
-    QCOMPARE(contentsOf(m_main->dir().databasePath()), database);
+    QCOMPARE(fileBytes(m_main->dir().databasePath()), database);
 }
 
 // ---------------------------------------------------------------- repair
@@ -488,7 +482,7 @@ void TestMaintenanceWindows::repairThatFailsLeavesTheDatabase()
     // Another program holds the database while the repair runs.
     runMenu("VeritabannOnar1");
     TFrmTamir *w = tamir();
-    const QByteArray before = contentsOf(m_main->dir().databasePath());
+    const QByteArray before = fileBytes(m_main->dir().databasePath());
     Database other;
     QString error;
     QVERIFY(other.open(m_main->dir().databasePath(), schema::kKey, &error));
@@ -511,7 +505,7 @@ void TestMaintenanceWindows::repairThatFailsLeavesTheDatabase()
     QCOMPARE(in<QPushButton>(w, "Button1")->text(), QStringLiteral("İşlem Başarısız"));
     QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->value(), 20);
     QVERIFY(!in<QPushButton>(w, "Button6")->isEnabled());
-    QCOMPARE(contentsOf(m_main->dir().databasePath()), before);
+    QCOMPARE(fileBytes(m_main->dir().databasePath()), before);
     QVERIFY(!QFileInfo::exists(QDir(programDir()).filePath(QStringLiteral("Yedek.dat"))));
 
     // A database that is not there at all shows so before anything runs.
@@ -546,7 +540,7 @@ void TestMaintenanceWindows::repairOfADamagedDatabase()
             f.write(QByteArray(32, '\x5a'));
         }
     }
-    const QByteArray damaged = contentsOf(database);
+    const QByteArray damaged = fileBytes(database);
     Answers answers(save ? QStringList{QStringLiteral("Evet"), QStringLiteral("TAMAM")}
                          : QStringList{QStringLiteral("Hayır")});
     click(w, "Button1");
@@ -556,7 +550,7 @@ void TestMaintenanceWindows::repairOfADamagedDatabase()
              qPrintable(answers.texts.value(0)));
     QCOMPARE(in<QLabel>(w, "Label3")->text(), QStringLiteral("Hata! Veritabanı dosyası hasarlı !"));
     QCOMPARE(in<QPushButton>(w, "Button1")->text(), QStringLiteral("İşlem Başarısız"));
-    QCOMPARE(contentsOf(database), damaged);
+    QCOMPARE(fileBytes(database), damaged);
     const QStringList saved =
         QDir(programDir()).entryList({QStringLiteral("Data_kurtarilan_*.dat")});
     QCOMPARE(saved.size(), save ? 1 : 0);
