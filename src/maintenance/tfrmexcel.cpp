@@ -319,12 +319,9 @@ void TFrmExcel::showPosition()
 
 void TFrmExcel::reopenStaging(bool followState)
 {
-    const bool wasEnabled = m_button2->isEnabled();
     m_followState = followState;
     m_query->requery();
     m_followState = true;
-    if (!followState)
-        m_button2->setEnabled(wasEnabled);
     showPosition();
 }
 
