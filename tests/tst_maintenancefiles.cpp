@@ -51,12 +51,6 @@ QStringList rows(int units, int staff)
     };
 }
 
-QByteArray contentsOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Spoils `count` pages from `page` on, as a failing disk would: the pages no longer pass
 // their checksum.
 void damagePages(const QString &path, int page, int count = 1)
@@ -277,7 +271,7 @@ void TestMaintenanceFiles::failedBackupKeepsTheOlderCopy()
     QVERIFY(makeFolder(folder, &error));
     const QString target = QDir(folder).filePath(QStringLiteral("Data.dat"));
     QVERIFY(DatabaseBackup(db).copyTo(target, &error));
-    const QByteArray older = contentsOf(target);
+    const QByteArray older = fileBytes(target);
     db.exec(QStringLiteral("DELETE FROM uyeler WHERE KayitNo > 100"));
 
     const qint64 size = QFileInfo(dir.databasePath()).size();
@@ -304,7 +298,7 @@ void TestMaintenanceFiles::failedBackupKeepsTheOlderCopy()
     QVERIFY(!DatabaseBackup(db, fs).copyTo(target, &error));
     QVERIFY2(error.contains(reason), qPrintable(error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(target)), qPrintable(error));
-    QCOMPARE(contentsOf(target), older);
+    QCOMPARE(fileBytes(target), older);
     QCOMPARE(leftovers(folder), QStringList());
     // The database itself is as it was, and writable.
     db.exec(QStringLiteral("INSERT INTO okul (okul_adi) VALUES ('SONRA')"));
@@ -370,7 +364,7 @@ void TestMaintenanceFiles::settingsBackup()
     ini.write("[Renk]\r\nRenkTes=255\r\n");
     ini.close();
     QVERIFY(DatabaseBackup(db).copySettings(dir.settingsPath(), target, &error));
-    QCOMPARE(contentsOf(target), contentsOf(dir.settingsPath()));
+    QCOMPARE(fileBytes(target), fileBytes(dir.settingsPath()));
 }
 
 void TestMaintenanceFiles::safetyCopiesKeepTheNewestTen()
@@ -467,7 +461,7 @@ void TestMaintenanceFiles::compactionNeverLosesTheDatabase()
     dir.exec(rows(20, 1000));
     dir.exec(QStringLiteral("DELETE FROM uyeler WHERE KayitNo % 2 = 0"));
     const QString path = dir.databasePath();
-    const QByteArray original = contentsOf(path);
+    const QByteArray original = fileBytes(path);
 
     FileSystem fs = FileSystem::real();
     if (failure == QLatin1String("full"))
@@ -518,7 +512,7 @@ void TestMaintenanceFiles::compactionNeverLosesTheDatabase()
         QVERIFY2(message.contains(QStringLiteral("başka bir kopyasında açık")), qPrintable(message));
     holder.kill();
     holder.waitForFinished();
-    QCOMPARE(contentsOf(path), original);
+    QCOMPARE(fileBytes(path), original);
     QCOMPARE(leftovers(dir.path()), QStringList());
     QVERIFY(checkFile(path, Depth::Full).sound());
 }
@@ -528,7 +522,7 @@ void TestMaintenanceFiles::compactionLeavesADamagedDatabaseAlone()
     TestProgramDir dir;
     dir.exec(rows(20, 2000));
     damagePages(dir.databasePath(), pages(dir.databasePath()) / 2, 3);
-    const QByteArray damaged = contentsOf(dir.databasePath());
+    const QByteArray damaged = fileBytes(dir.databasePath());
 
     Compaction compaction(dir.databasePath());
     const Compaction::Outcome outcome = compaction.prepare();
@@ -537,7 +531,7 @@ void TestMaintenanceFiles::compactionLeavesADamagedDatabaseAlone()
     QVERIFY2(compaction.error().contains(QStringLiteral("hasarlı")),
              qPrintable(compaction.error()));
     QVERIFY(!compaction.replace());
-    QCOMPARE(contentsOf(dir.databasePath()), damaged);
+    QCOMPARE(fileBytes(dir.databasePath()), damaged);
     QCOMPARE(leftovers(dir.path()), QStringList());
 }
 
@@ -549,7 +543,7 @@ void TestMaintenanceFiles::salvageSavesTheReadableRows()
     const qint64 lastStaff =
         count(dir.databasePath(), QStringLiteral("SELECT max(KayitNo) FROM uyeler"));
     damagePages(dir.databasePath(), pages(dir.databasePath()) / 2, 3);
-    const QByteArray damaged = contentsOf(dir.databasePath());
+    const QByteArray damaged = fileBytes(dir.databasePath());
     QVERIFY(!checkFile(dir.databasePath(), Depth::Full).sound());
 
     const QString target = Salvage::targetBeside(dir.databasePath());
@@ -582,7 +576,7 @@ void TestMaintenanceFiles::salvageSavesTheReadableRows()
     QCOMPARE(count(target, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'okul'")),
              30);
     QVERIFY(checkFile(target, Depth::Full).sound());
-    QCOMPARE(contentsOf(dir.databasePath()), damaged);
+    QCOMPARE(fileBytes(dir.databasePath()), damaged);
     QCOMPARE(leftovers(dir.path()), QStringList());
 }
 

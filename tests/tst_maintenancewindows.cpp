@@ -86,12 +86,6 @@ bool pick(QComboBox *box, const QString &text)
     return box->currentIndex() == index;
 }
 
-QByteArray contentsOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestMaintenanceWindows : public QObject
@@ -153,6 +147,21 @@ class TestMaintenanceWindows : public QObject
 
     TFrmTamir *tamir() { return child<TFrmTamir>(m_form, "FrmTamir"); }
     TFrmSil *sil() { return child<TFrmSil>(m_form, "FrmSil"); }
+    // The bulk delete window, opened from the menu, while the steps run.
+    void whileSilOpen(const std::function<void(TFrmSil *)> &steps)
+    {
+        TFrmSil *w = sil();
+        whileOpen(
+            w, [&] { runMenu("VeritabannTemizle1"); }, [&] { steps(w); });
+    }
+    // "Tümünü Seç", then "Seçili Kayıtları Sil" once the idle rule has enabled it.
+    void deleteEverything(TFrmSil *w)
+    {
+        click(w, "BitBtn1");
+        waitIdle();
+        click(w, "BitBtn3");
+    }
+    QString resultLine(TFrmSil *w) { return in<QLabel>(w, "Label1")->text(); }
     QCheckBox *box(int n)
     {
         return in<QCheckBox>(sil(), QByteArray("CheckBox") + QByteArray::number(n));
@@ -340,8 +349,8 @@ void TestMaintenanceWindows::backupCases()
         QCOMPARE(QFileInfo::exists(target.filePath(QStringLiteral("Data.dat"))), database);
         QCOMPARE(QFileInfo::exists(target.filePath(QStringLiteral("PersonelKayit.ini"))), settings);
         if (settings)
-            QCOMPARE(contentsOf(target.filePath(QStringLiteral("PersonelKayit.ini"))),
-                     contentsOf(m_main->dir().settingsPath()));
+            QCOMPARE(fileBytes(target.filePath(QStringLiteral("PersonelKayit.ini"))),
+                     fileBytes(m_main->dir().settingsPath()));
         QCOMPARE(target.entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")),
                  QStringList());
         if (run == 0)
@@ -378,7 +387,7 @@ void TestMaintenanceWindows::backupFailureKeepsTheWindowOpen()
     }
     // The folder name "" over the program folder would be the database itself.
     Answers refused({QStringLiteral("TAMAM")});
-    const QByteArray database = contentsOf(m_main->dir().databasePath());
+    const QByteArray database = fileBytes(m_main->dir().databasePath());
     whileOpen(
         w, [&] { runMenu("VeritabannYedekle1"); },
         [&] {
@@ -389,7 +398,7 @@ void TestMaintenanceWindows::backupFailureKeepsTheWindowOpen()
         });
     QVERIFY2(refused.text().contains(QStringLiteral("veritabanının kendi yerine yazılamaz")),
              qPrintable(refused.texts.join(QLatin1Char('|'))));
-    QCOMPARE(contentsOf(m_main->dir().databasePath()), database);
+    QCOMPARE(fileBytes(m_main->dir().databasePath()), database);
 }
 
 // ---------------------------------------------------------------- repair
@@ -488,7 +497,7 @@ void TestMaintenanceWindows::repairThatFailsLeavesTheDatabase()
     // Another program holds the database while the repair runs.
     runMenu("VeritabannOnar1");
     TFrmTamir *w = tamir();
-    const QByteArray before = contentsOf(m_main->dir().databasePath());
+    const QByteArray before = fileBytes(m_main->dir().databasePath());
     Database other;
     QString error;
     QVERIFY(other.open(m_main->dir().databasePath(), schema::kKey, &error));
@@ -511,7 +520,7 @@ void TestMaintenanceWindows::repairThatFailsLeavesTheDatabase()
     QCOMPARE(in<QPushButton>(w, "Button1")->text(), QStringLiteral("İşlem Başarısız"));
     QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->value(), 20);
     QVERIFY(!in<QPushButton>(w, "Button6")->isEnabled());
-    QCOMPARE(contentsOf(m_main->dir().databasePath()), before);
+    QCOMPARE(fileBytes(m_main->dir().databasePath()), before);
     QVERIFY(!QFileInfo::exists(QDir(programDir()).filePath(QStringLiteral("Yedek.dat"))));
 
     // A database that is not there at all shows so before anything runs.
@@ -546,7 +555,7 @@ void TestMaintenanceWindows::repairOfADamagedDatabase()
             f.write(QByteArray(32, '\x5a'));
         }
     }
-    const QByteArray damaged = contentsOf(database);
+    const QByteArray damaged = fileBytes(database);
     Answers answers(save ? QStringList{QStringLiteral("Evet"), QStringLiteral("TAMAM")}
                          : QStringList{QStringLiteral("Hayır")});
     click(w, "Button1");
@@ -556,7 +565,7 @@ void TestMaintenanceWindows::repairOfADamagedDatabase()
              qPrintable(answers.texts.value(0)));
     QCOMPARE(in<QLabel>(w, "Label3")->text(), QStringLiteral("Hata! Veritabanı dosyası hasarlı !"));
     QCOMPARE(in<QPushButton>(w, "Button1")->text(), QStringLiteral("İşlem Başarısız"));
-    QCOMPARE(contentsOf(database), damaged);
+    QCOMPARE(fileBytes(database), damaged);
     const QStringList saved =
         QDir(programDir()).entryList({QStringLiteral("Data_kurtarilan_*.dat")});
     QCOMPARE(saved.size(), save ? 1 : 0);
@@ -604,59 +613,54 @@ void TestMaintenanceWindows::repairWindowCloseBox()
 void TestMaintenanceWindows::bulkDeleteBoxRules()
 {
     start();
-    TFrmSil *w = sil();
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            QCOMPARE(w->windowTitle(), QStringLiteral("  Toplu Kayıt Silme"));
-            const QStringList captions = {
-                "Tüm Sendika Kayıtlarını Sil", "Tüm Personel Kayıtlarını Sil",
-                "Tüm Birim Kayıtlarını Sil", "Sabit Bilgi Kayıtlarını Sil",
-                "Program Yetkili Kayıtlarını Sil"};
-            for (int n = 1; n <= 5; ++n) {
-                QCOMPARE(box(n)->text(), captions[n - 1]);
-                QVERIFY(!box(n)->isChecked());
-            }
-            QCOMPARE(in<QPushButton>(w, "BitBtn1")->text(), QStringLiteral("Tümünü Seç"));
-            QCOMPARE(in<QPushButton>(w, "BitBtn2")->text(), QStringLiteral("Tümünü Bırak"));
-            QCOMPARE(in<QPushButton>(w, "BitBtn3")->text(), QStringLiteral("Seçili Kayıtları Sil"));
-            QCOMPARE(in<QPushButton>(w, "BitBtn4")->text(), QStringLiteral("KAPAT"));
-            QCOMPARE(in<QLabel>(w, "Label1")->text(), QString());
-            QVERIFY(!in<QLabel>(w, "Label1")->isEnabled());
-            waitIdle();
-            QVERIFY(!in<QPushButton>(w, "BitBtn3")->isEnabled());
-            QVERIFY(!box(3)->isEnabled());
+    whileSilOpen([&](TFrmSil *w) {
+        QCOMPARE(w->windowTitle(), QStringLiteral("  Toplu Kayıt Silme"));
+        const QStringList captions = {"Tüm Sendika Kayıtlarını Sil", "Tüm Personel Kayıtlarını Sil",
+                                      "Tüm Birim Kayıtlarını Sil", "Sabit Bilgi Kayıtlarını Sil",
+                                      "Program Yetkili Kayıtlarını Sil"};
+        for (int n = 1; n <= 5; ++n) {
+            QCOMPARE(box(n)->text(), captions[n - 1]);
+            QVERIFY(!box(n)->isChecked());
+        }
+        QCOMPARE(in<QPushButton>(w, "BitBtn1")->text(), QStringLiteral("Tümünü Seç"));
+        QCOMPARE(in<QPushButton>(w, "BitBtn2")->text(), QStringLiteral("Tümünü Bırak"));
+        QCOMPARE(in<QPushButton>(w, "BitBtn3")->text(), QStringLiteral("Seçili Kayıtları Sil"));
+        QCOMPARE(in<QPushButton>(w, "BitBtn4")->text(), QStringLiteral("KAPAT"));
+        QCOMPARE(resultLine(w), QString());
+        QVERIFY(!in<QLabel>(w, "Label1")->isEnabled());
+        waitIdle();
+        QVERIFY(!in<QPushButton>(w, "BitBtn3")->isEnabled());
+        QVERIFY(!box(3)->isEnabled());
 
-            tick(2);
-            waitIdle();
-            QVERIFY(box(3)->isEnabled());
-            QVERIFY(in<QPushButton>(w, "BitBtn3")->isEnabled());
-            tick(3);
-            QVERIFY(box(3)->isChecked());
-            // Unticking the staff unticks the units and greys them.
-            tick(2);
-            waitIdle();
-            QVERIFY(!box(3)->isChecked());
-            QVERIFY(!box(3)->isEnabled());
-            QVERIFY(!in<QPushButton>(w, "BitBtn3")->isEnabled());
+        tick(2);
+        waitIdle();
+        QVERIFY(box(3)->isEnabled());
+        QVERIFY(in<QPushButton>(w, "BitBtn3")->isEnabled());
+        tick(3);
+        QVERIFY(box(3)->isChecked());
+        // Unticking the staff unticks the units and greys them.
+        tick(2);
+        waitIdle();
+        QVERIFY(!box(3)->isChecked());
+        QVERIFY(!box(3)->isEnabled());
+        QVERIFY(!in<QPushButton>(w, "BitBtn3")->isEnabled());
 
-            click(w, "BitBtn1");
-            waitIdle();
-            for (int n = 1; n <= 5; ++n)
-                QVERIFY(box(n)->isChecked());
-            QVERIFY(in<QPushButton>(w, "BitBtn3")->isEnabled());
-            click(w, "BitBtn2");
-            waitIdle();
-            for (int n = 1; n <= 5; ++n)
-                QVERIFY(!box(n)->isChecked());
-            QVERIFY(!in<QPushButton>(w, "BitBtn3")->isEnabled());
-            tick(4);
-            click(w, "BitBtn4"); // "KAPAT"
-            QVERIFY(!w->isVisible());
-        });
+        click(w, "BitBtn1");
+        waitIdle();
+        for (int n = 1; n <= 5; ++n)
+            QVERIFY(box(n)->isChecked());
+        QVERIFY(in<QPushButton>(w, "BitBtn3")->isEnabled());
+        click(w, "BitBtn2");
+        waitIdle();
+        for (int n = 1; n <= 5; ++n)
+            QVERIFY(!box(n)->isChecked());
+        QVERIFY(!in<QPushButton>(w, "BitBtn3")->isEnabled());
+        tick(4);
+        click(w, "BitBtn4"); // "KAPAT"
+        QVERIFY(!w->isVisible());
+    });
     // Every opening starts with nothing ticked.
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); }, [&] { QVERIFY(!box(4)->isChecked()); });
+    whileSilOpen([&](TFrmSil *) { QVERIFY(!box(4)->isChecked()); });
 }
 
 void TestMaintenanceWindows::bulkDeleteOfEverything()
@@ -665,26 +669,21 @@ void TestMaintenanceWindows::bulkDeleteOfEverything()
     m_main->click("BitBtn1"); // the unit browser, then the member browser
     m_main->click("BitBtn2");
     waitIdle();
-    TFrmSil *w = sil();
     Answers yes({QStringLiteral("Evet")});
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            click(w, "BitBtn1");
-            waitIdle();
-            click(w, "BitBtn3");
-            QCOMPARE(yes.text(), kDeleteQuestion);
-            QCOMPARE(yes.title(), QStringLiteral("Dikkat !"));
-            const QString result = in<QLabel>(w, "Label1")->text();
-            QVERIFY2(result.startsWith(kDeleteDone + QStringLiteral(" Güvenlik kopyası: ")),
-                     qPrintable(result));
-            QVERIFY2(result.contains(QDir::toNativeSeparators(TFrmSil::safetyCopyFolder())),
-                     qPrintable(result));
-            auto *bar = in<QProgressBar>(w, "ProgressBar1");
-            QCOMPARE(bar->value(),
-                     bar->maximum()); // the last kind, program authority, ran to its end
-            QCOMPARE(bar->maximum(), 1);
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        deleteEverything(w);
+        QCOMPARE(yes.text(), kDeleteQuestion);
+        QCOMPARE(yes.title(), QStringLiteral("Dikkat !"));
+        const QString result = resultLine(w);
+        QVERIFY2(result.startsWith(kDeleteDone + QStringLiteral(" Güvenlik kopyası: ")),
+                 qPrintable(result));
+        QVERIFY2(result.contains(QDir::toNativeSeparators(TFrmSil::safetyCopyFolder())),
+                 qPrintable(result));
+        auto *bar = in<QProgressBar>(w, "ProgressBar1");
+        QCOMPARE(bar->value(),
+                 bar->maximum()); // the last kind, program authority, ran to its end
+        QCOMPARE(bar->maximum(), 1);
+    });
     for (const char *table : {"sendikalar", "uyeler", "okul", "sabit", "yetkili"})
         QCOMPARE(rows(table), 0);
     Database db;
@@ -720,31 +719,23 @@ void TestMaintenanceWindows::bulkDeleteOfEverything()
 void TestMaintenanceWindows::bulkDeleteDeclined()
 {
     start();
-    TFrmSil *w = sil();
     Answers no({QStringLiteral("Hayır")});
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            click(w, "BitBtn1");
-            waitIdle();
-            click(w, "BitBtn3");
-            QCOMPARE(in<QLabel>(w, "Label1")->text(),
-                     QStringLiteral("İşlem iptal edildi; hiçbir kayıt silinmedi."));
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        deleteEverything(w);
+        QCOMPARE(resultLine(w), QStringLiteral("İşlem iptal edildi; hiçbir kayıt silinmedi."));
+    });
     QCOMPARE(no.text(), kDeleteQuestion);
     QCOMPARE(rows("uyeler"), 6);
     QCOMPARE(rows("okul"), 4);
     QCOMPARE(rows("sendikalar"), 3);
     QVERIFY(!QFileInfo::exists(TFrmSil::safetyCopyFolder()));
     // The next opening starts afresh.
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            QCOMPARE(in<QLabel>(w, "Label1")->text(), QString());
-            QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->value(), 0);
-            for (int n = 1; n <= 5; ++n)
-                QVERIFY(!box(n)->isChecked());
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        QCOMPARE(resultLine(w), QString());
+        QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->value(), 0);
+        for (int n = 1; n <= 5; ++n)
+            QVERIFY(!box(n)->isChecked());
+    });
 }
 
 void TestMaintenanceWindows::bulkDeleteWithAMemberFilter()
@@ -755,21 +746,18 @@ void TestMaintenanceWindows::bulkDeleteWithAMemberFilter()
     // Only the members of one union are listed.
     QVERIFY(pick(child<QComboBox>(m_form, "CbAra"), QStringLiteral("TÜRK EĞİTİM SEN")));
     QCOMPARE(m_form->data()->QueryPersonel->recordCount(), 3);
-    TFrmSil *w = sil();
     Answers yes({QStringLiteral("Evet")});
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            tick(2);
-            waitIdle();
-            tick(3);
-            waitIdle();
-            click(w, "BitBtn3");
-            const QString result = in<QLabel>(w, "Label1")->text();
-            QVERIFY2(result.startsWith(kDeleteDone +
-                                       QStringLiteral(" Personeli olan 2 birim silinmedi.")),
-                     qPrintable(result));
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        tick(2);
+        waitIdle();
+        tick(3);
+        waitIdle();
+        click(w, "BitBtn3");
+        const QString result = resultLine(w);
+        QVERIFY2(
+            result.startsWith(kDeleteDone + QStringLiteral(" Personeli olan 2 birim silinmedi.")),
+            qPrintable(result));
+    });
     QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM uyeler WHERE sendikasi = 'EĞİTİM SEN'")),
              3);
     QCOMPARE(rows("uyeler"), 3);
@@ -791,18 +779,15 @@ void TestMaintenanceWindows::bulkDeleteOfAListNotOpen()
 {
     start();
     m_form->data()->QueryPersonel->close();
-    TFrmSil *w = sil();
     Answers yes({QStringLiteral("Evet")});
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            tick(2);
-            waitIdle();
-            click(w, "BitBtn3");
-            const QString result = in<QLabel>(w, "Label1")->text();
-            QVERIFY2(result.startsWith(kDeleteDone), qPrintable(result));
-            QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->maximum(), 6);
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        tick(2);
+        waitIdle();
+        click(w, "BitBtn3");
+        const QString result = resultLine(w);
+        QVERIFY2(result.startsWith(kDeleteDone), qPrintable(result));
+        QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->maximum(), 6);
+    });
     QCOMPARE(rows("uyeler"), 0);
     QCOMPARE(m_form->data()->QueryPersonel->recordCount(), 0);
     QCOMPARE(m_form->data()->Query_Uye->recordCount(), 0);
@@ -815,17 +800,12 @@ void TestMaintenanceWindows::bulkDeleteRefusedByTheDatabase()
         QStringLiteral("CREATE TRIGGER korunan BEFORE DELETE ON uyeler WHEN old.adi = 'EMRE' "
                        "BEGIN SELECT RAISE(ABORT, 'bu kayıt silinemez'); END"));
     start();
-    TFrmSil *w = sil();
     Answers answers({QStringLiteral("Evet"), QStringLiteral("TAMAM")});
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            click(w, "BitBtn1");
-            waitIdle();
-            click(w, "BitBtn3");
-            QCOMPARE(in<QLabel>(w, "Label1")->text(),
-                     QStringLiteral("İşlem yarıda kaldı: Personel kayıtları silinemedi."));
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        deleteEverything(w);
+        QCOMPARE(resultLine(w),
+                 QStringLiteral("İşlem yarıda kaldı: Personel kayıtları silinemedi."));
+    });
     QVERIFY(answers.answered());
     QCOMPARE(answers.titles.value(1), QStringLiteral("Hata"));
     QVERIFY2(answers.texts.value(1).contains(QStringLiteral("bu kayıt silinemez")),
@@ -847,17 +827,12 @@ void TestMaintenanceWindows::bulkDeleteWithoutASafetyCopy()
     QFile blocker(TFrmSil::safetyCopyFolder());
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    TFrmSil *w = sil();
     Answers answers({QStringLiteral("Evet"), QStringLiteral("TAMAM")});
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            click(w, "BitBtn1");
-            waitIdle();
-            click(w, "BitBtn3");
-            QCOMPARE(in<QLabel>(w, "Label1")->text(),
-                     QStringLiteral("Güvenlik kopyası alınamadı; hiçbir kayıt silinmedi."));
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        deleteEverything(w);
+        QCOMPARE(resultLine(w),
+                 QStringLiteral("Güvenlik kopyası alınamadı; hiçbir kayıt silinmedi."));
+    });
     QVERIFY(answers.answered());
     QCOMPARE(answers.titles.value(1), QStringLiteral("Hata"));
     QVERIFY2(answers.texts.value(1).contains(QDir::toNativeSeparators(blocker.fileName())),
@@ -874,17 +849,12 @@ void TestMaintenanceWindows::bulkDeleteOfEmptyTables()
                         QStringLiteral("DELETE FROM sabit"),
                         QStringLiteral("DELETE FROM yetkili")});
     start();
-    TFrmSil *w = sil();
     Answers yes({QStringLiteral("Evet")});
-    whileOpen(
-        w, [&] { runMenu("VeritabannTemizle1"); },
-        [&] {
-            click(w, "BitBtn1");
-            waitIdle();
-            click(w, "BitBtn3");
-            QCOMPARE(in<QLabel>(w, "Label1")->text(), kDeleteDone);
-            QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->value(), 0);
-        });
+    whileSilOpen([&](TFrmSil *w) {
+        deleteEverything(w);
+        QCOMPARE(resultLine(w), kDeleteDone);
+        QCOMPARE(in<QProgressBar>(w, "ProgressBar1")->value(), 0);
+    });
     // Nothing to delete, so nothing to keep a copy of.
     QVERIFY(!QFileInfo::exists(TFrmSil::safetyCopyFolder()));
 }

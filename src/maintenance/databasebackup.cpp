@@ -3,7 +3,6 @@
 #include "data/database.h"
 #include "databasefile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,11 +68,7 @@ bool DatabaseBackup::safetyCopy(const QString &folder, QString *path, QString *e
 {
     if (!makeFolder(folder, error))
         return false;
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
-    QString target = QDir(folder).filePath(QStringLiteral("Data_%1.dat").arg(stamp));
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = QDir(folder).filePath(QStringLiteral("Data_%1_%2.dat").arg(stamp).arg(n));
+    const QString target = freeDatedName(folder, QStringLiteral("Data_"));
     if (!copyTo(target, error))
         return false;
     dropOldSafetyCopies(folder);

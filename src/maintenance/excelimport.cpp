@@ -159,6 +159,7 @@ ExcelRange cellsToRead(const ExcelRange &range)
 std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &range,
                                      const QString &emptyText)
 {
+    const int phoneSize = schema::textSize(kStaging, fields()[kPhone]);
     std::vector<StagedRow> rows;
     for (int r = range.firstRow; r <= range.lastRow; ++r) {
         const QString first = cells.text(r, 1);
@@ -174,7 +175,7 @@ std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &
         // "0 (312) 456-78-90" does not fit the phone field; without the separators, which
         // the normaliser removes anyway, it does, and no digit is lost.
         QString &phone = row.values[kPhone];
-        if (phone.size() > schema::textSize(kStaging, fields()[kPhone]))
+        if (phone.size() > phoneSize)
             phone = excelphone::strip(phone);
         rows.push_back(std::move(row));
     }
@@ -183,10 +184,13 @@ std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &
 
 QStringList overlongValues(const std::vector<StagedRow> &rows)
 {
+    std::array<int, kFieldCount> sizes;
+    for (int f = 0; f < kFieldCount; ++f)
+        sizes[size_t(f)] = schema::textSize(kStaging, fields()[f]);
     QStringList lines;
     for (const StagedRow &row : rows) {
         for (int f = 0; f < kFieldCount; ++f) {
-            const int size = schema::textSize(kStaging, fields()[f]);
+            const int size = sizes[size_t(f)];
             const qsizetype length = row.values[size_t(f)].size();
             if (size > 0 && length > size)
                 lines << QStringLiteral("Satır %1, %2: %3 karakter (en fazla %4)")

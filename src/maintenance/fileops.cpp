@@ -1,5 +1,6 @@
 #include "fileops.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -137,6 +138,17 @@ QString temporaryNameFor(const QString &target)
                 .arg(info.fileName())
                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
     } while (QFileInfo::exists(name));
+    return name;
+}
+
+QString freeDatedName(const QString &folder, const QString &prefix)
+{
+    const QDir dir(folder);
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    QString name = dir.filePath(QStringLiteral("%1%2.dat").arg(prefix, stamp));
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = dir.filePath(QStringLiteral("%1%2_%3.dat").arg(prefix, stamp).arg(n));
     return name;
 }
 

@@ -32,6 +32,10 @@ QString failureText(const QString &what, const QString &path, const QString &rea
 // A name beside `target` for a file in the making, hidden from the folder's usual listing.
 QString temporaryNameFor(const QString &target);
 
+// "<prefix><date>_<time>.dat" in the folder, the date and time of now; "_2", "_3" and so on
+// before ".dat" when a file of that name is there already.
+QString freeDatedName(const QString &folder, const QString &prefix);
+
 // Creates the folder with every missing parent.
 bool makeFolder(const QString &path, QString *error);
 

@@ -5,8 +5,6 @@
 #include "data/schema.h"
 #include "databasefile.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
@@ -65,13 +63,7 @@ bool lastKey(sqlite3 *db, const QString &table, sqlite3_int64 *key)
 
 QString Salvage::targetBeside(const QString &databasePath)
 {
-    const QDir dir = QFileInfo(databasePath).dir();
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
-    QString target = dir.filePath(QStringLiteral("Data_kurtarilan_%1.dat").arg(stamp));
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = dir.filePath(QStringLiteral("Data_kurtarilan_%1_%2.dat").arg(stamp).arg(n));
-    return target;
+    return freeDatedName(QFileInfo(databasePath).path(), QStringLiteral("Data_kurtarilan_"));
 }
 
 bool Salvage::run(const QString &damaged, const QString &target, Progress *progress)

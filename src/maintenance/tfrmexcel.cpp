@@ -8,8 +8,8 @@
 #include "toolkit/controls.h"
 #include "toolkit/guard.h"
 #include "toolkit/messages.h"
+#include "waitcursor.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
@@ -48,14 +48,6 @@ QString reasonOf(const DbError &error)
     const messages::Description d = messages::describe(error);
     return d.detail.isEmpty() ? d.text : d.text + QStringLiteral("\nAyrıntı: ") + d.detail;
 }
-
-// The hourglass while work runs, back to the default cursor on every way out.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QLabel *label(const QString &objectName, const QString &text, QWidget *parent)
 {
@@ -327,12 +319,9 @@ void TFrmExcel::showPosition()
 
 void TFrmExcel::reopenStaging(bool followState)
 {
-    const bool wasEnabled = m_button2->isEnabled();
     m_followState = followState;
     m_query->requery();
     m_followState = true;
-    if (!followState)
-        m_button2->setEnabled(wasEnabled);
     showPosition();
 }
 
@@ -422,7 +411,7 @@ bool TFrmExcel::stage(const QString &path, const ExcelRange &range)
 
 bool TFrmExcel::readAndStage(const QString &path, const ExcelRange &range)
 {
-    WaitCursor wait;
+    maintenance::WaitCursor wait;
     SheetCells cells;
     QString error;
     if (!m_reader->read(path, excelimport::cellsToRead(range), &cells, &error)) {
@@ -552,7 +541,7 @@ void TFrmExcel::Button6Click()
                            tooLong.size() > 10 ? QStringLiteral(", ...") : QString()));
         return;
     }
-    WaitCursor wait;
+    maintenance::WaitCursor wait;
     m_lastProgressPaint = 0;
     excelimport::StagingTable::Transfer moved;
     try {
