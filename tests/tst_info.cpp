@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QEnterEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
@@ -130,12 +129,6 @@ void clickItem(QListWidget *list, int row)
 {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
-}
-
-void hover(QWidget *widget)
-{
-    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-    QApplication::sendEvent(widget, &enter);
 }
 
 void leave(QWidget *widget)
@@ -743,7 +736,7 @@ private Q_SLOTS:
         auto *link = child<QLabel>(owner, label);
         QCOMPARE(textColour(link), resting);
         QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
-        hover(link);
+        hoverOver(link);
         QCOMPARE(textColour(link), QColor(Qt::red));
         leave(link);
         QCOMPARE(textColour(link), resting);

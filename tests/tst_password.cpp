@@ -103,12 +103,7 @@ class TestPassword : public QObject
     TForm1 *m_form = nullptr;
 
     QString profilePath() const { return m_config->filePath(QStringLiteral("meltora.ini")); }
-    QByteArray profileBytes() const
-    {
-        QFile file(profilePath());
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
-    }
+    QByteArray profileBytes() const { return fileBytes(profilePath()); }
     void writeProfile(const QByteArray &text)
     {
         QFile file(profilePath());

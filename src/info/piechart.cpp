@@ -235,14 +235,7 @@ void layoutLegend(const PieChart &chart, PieChart::Layout &l, const QRectF &plot
 void PieChart::add(const QString &label, qint64 value)
 {
     m_slices.append({label, value, paletteColour(int(m_slices.size()))});
-}
-
-qint64 PieChart::total() const
-{
-    qint64 sum = 0;
-    for (const Slice &s : m_slices)
-        sum += std::max<qint64>(0, s.value);
-    return sum;
+    m_total += std::max<qint64>(0, value);
 }
 
 double PieChart::share(int slice) const

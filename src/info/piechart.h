@@ -67,11 +67,15 @@ public:
     void setTitle(const QString &title) { m_title = title; }
     QString title() const { return m_title; }
 
-    void clear() { m_slices.clear(); }
+    void clear()
+    {
+        m_slices.clear();
+        m_total = 0;
+    }
     // Adds a slice, coloured from the palette in the order the slices are added.
     void add(const QString &label, qint64 value);
     const QList<Slice> &slices() const { return m_slices; }
-    qint64 total() const;
+    qint64 total() const { return m_total; }
     // The slice's share of the whole, in percent.
     double share(int slice) const;
     // "count label (%share)", as the legend shows it.
@@ -93,4 +97,7 @@ public:
 private:
     QString m_title;
     QList<Slice> m_slices;
+    // The sum of the positive values, kept as slices are added: every share, angle and
+    // legend text is measured against it, many times over in each paint.
+    qint64 m_total = 0;
 };
