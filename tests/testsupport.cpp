@@ -10,6 +10,7 @@
 #include "data/sharedqueries.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -85,6 +86,21 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool pick(QComboBox *box, const QString &text)
+{
+    const int index = box->findText(text);
+    if (index < 0)
+        return false;
+    box->showPopup();
+    QAbstractItemView *view = box->view();
+    if (!QTest::qWaitFor([view] { return view->isVisible(); }, 2000))
+        return false;
+    const QRect item = view->visualRect(box->model()->index(index, box->modelColumn()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
+    return QTest::qWaitFor([view] { return !view->isVisible(); }, 2000) &&
+           box->currentIndex() == index;
 }
 
 WriteProtectedProgramDir::WriteProtectedProgramDir(const TestProgramDir &dir)

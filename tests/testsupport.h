@@ -45,6 +45,11 @@ template <typename T> T *child(const QObject *parent, const QString &name)
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString &path);
 
+class QComboBox;
+// Opens the list and clicks the item, as the user picks it; true once the item is chosen
+// and the list closed again.
+bool pick(QComboBox *box, const QString &text);
+
 // The texts of a list's items, in their order.
 QStringList itemTexts(const QComboBox *list);
 

@@ -73,19 +73,6 @@ qint64 unitsIn(const QString &path)
                : -1;
 }
 
-// Opens the list and clicks the item, as the user picks it.
-bool pick(QComboBox *box, const QString &text)
-{
-    const int index = box->findText(text);
-    box->showPopup();
-    QAbstractItemView *view = box->view();
-    if (index < 0 || !QTest::qWaitFor([view] { return view->isVisible(); }, 2000))
-        return false;
-    const QRect item = view->visualRect(box->model()->index(index, box->modelColumn()));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
-    return box->currentIndex() == index;
-}
-
 } // namespace
 
 class TestMaintenanceWindows : public QObject

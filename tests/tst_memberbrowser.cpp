@@ -69,21 +69,6 @@ const QStringList kEverybody = {"ALİ ŞEN",      "ALİ AK",     "IŞIL ÖZ",   
                                 "İSMAİL ÇAKIR", "İLKER ÜNAL", "ÇAĞLA ÜNAL", "ŞEYMA KAYA",
                                 "ÖMER IŞIK",    "CEM AY"};
 
-// Opens the list and clicks the item, as the user picks it.
-bool pick(QComboBox *box, const QString &text)
-{
-    const int index = box->findText(text);
-    if (index < 0)
-        return false;
-    box->showPopup();
-    QAbstractItemView *view = box->view();
-    if (!QTest::qWaitFor([view] { return view->isVisible(); }, 2000))
-        return false;
-    const QRect item = view->visualRect(box->model()->index(index, box->modelColumn()));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
-    return QTest::qWaitFor([view] { return !view->isVisible(); }, 2000);
-}
-
 QStringList sorted(QStringList names)
 {
     std::sort(names.begin(), names.end());

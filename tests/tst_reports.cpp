@@ -262,9 +262,7 @@ private:
     // Chooses an entry of one of the member browser's filter lists.
     void choose(const QString &list, const QString &entry)
     {
-        auto *box = child<QComboBox>(m_form, list);
-        box->setCurrentIndex(box->findText(entry));
-        Q_EMIT box->activated(box->currentIndex());
+        QVERIFY(pick(child<QComboBox>(m_form, list), entry));
     }
     void selectUnit(const QString &name)
     {
