@@ -1,9 +1,10 @@
 #include "inifile.h"
 
+#include "safefile.h"
+
 #include "codepage1254.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <limits>
 #include <optional>
 
@@ -149,17 +150,7 @@ bool IniFile::save(const QString &path, QString *error) const
     // Written beside the file and renamed over it once whole: a full disk or a kill while
     // writing leaves the old file as it was. A read-only file still refuses the write, as it
     // did on Windows.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        // A write refused while the buffer is flushed does not stop the rename by itself.
-        if (file.write(bytes) != bytes.size() || !file.flush())
-            file.cancelWriting();
-        if (file.commit())
-            return true;
-    }
-    if (error)
-        *error = file.errorString();
-    return false;
+    return safefile::write(path, bytes, error);
 }
 
 bool IniFile::findSection(const QString &name, Section *section) const

@@ -1,10 +1,11 @@
 #include "fileops.h"
 
+#include "data/safefile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -27,14 +28,9 @@ QByteArray native(const QString &path)
     return QFile::encodeName(path);
 }
 
-// Makes the folder's list of names durable after a file was created or renamed in it.
 void syncFolder(const QString &folder)
 {
-    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd); // some file systems refuse it for folders; the data itself is synced already
-    ::close(fd);
+    safefile::syncFolder(folder);
 }
 
 bool writeAll(const FileSystem &fs, int fd, const char *data, qint64 length, int *error)
@@ -87,40 +83,7 @@ FileSystem FileSystem::real()
 
 QString reasonText(int error)
 {
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("diskte yer kalmadı");
-    case EDQUOT:
-        return QStringLiteral("disk kotası doldu");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("yazma ya da okuma izni yok");
-    case EROFS:
-        return QStringLiteral("disk salt okunur");
-    case ENOENT:
-        return QStringLiteral("dosya ya da klasör bulunamadı");
-    case ENOTDIR:
-        return QStringLiteral("yolun bir parçası klasör değil");
-    case EISDIR:
-        return QStringLiteral("aynı adla bir klasör var");
-    case EEXIST:
-        return QStringLiteral("aynı adla bir dosya var");
-    case EIO:
-        return QStringLiteral("disk okunamıyor ya da yazılamıyor (giriş/çıkış hatası)");
-    case EXDEV:
-        return QStringLiteral("dosyalar aynı diskte değil");
-    case ENAMETOOLONG:
-        return QStringLiteral("ad çok uzun");
-    case EBUSY:
-    case ETXTBSY:
-        return QStringLiteral("dosya kullanımda");
-    case EFBIG:
-        return QStringLiteral("dosya bu disk için çok büyük");
-    default:
-        return QStringLiteral("sistem hatası %1 (%2)")
-            .arg(error)
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
+    return safefile::reasonText(error);
 }
 
 QString failureText(const QString &what, const QString &path, const QString &reason)
@@ -130,15 +93,7 @@ QString failureText(const QString &what, const QString &path, const QString &rea
 
 QString temporaryNameFor(const QString &target)
 {
-    const QFileInfo info(target);
-    QString name;
-    do {
-        name = info.dir().filePath(
-            QStringLiteral(".%1.%2.tmp")
-                .arg(info.fileName())
-                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-    } while (QFileInfo::exists(name));
-    return name;
+    return safefile::temporaryNameFor(target);
 }
 
 QString freeDatedName(const QString &folder, const QString &prefix)

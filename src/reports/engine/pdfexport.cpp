@@ -2,10 +2,11 @@
 
 #include "pagepainter.h"
 
+#include "data/safefile.h"
+
 #include <QDir>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace report
 {
@@ -20,9 +21,9 @@ PdfResult writePdf(const PreparedReport &report, const QString &path,
 {
     PdfResult result;
     const QString shown = QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = QStringLiteral("'%1' dosyası yazılamadı: %2").arg(shown, file.errorString());
+    SafeFile file(path);
+    if (!file.open()) {
+        result.error = file.failureText();
         return result;
     }
     QPdfWriter writer(&file);
@@ -34,14 +35,14 @@ PdfResult writePdf(const PreparedReport &report, const QString &path,
     QPainter painter;
     if (!painter.begin(&writer)) {
         result.error = QStringLiteral("'%1' dosyası yazılamadı.").arg(shown);
-        file.cancelWriting();
+        file.cancel();
         return result;
     }
     PagePainter pages(&painter, PaintTarget::Paper);
     for (int i = 0; i < total; ++i) {
         if (progress && !progress(i, total)) {
             painter.end();
-            file.cancelWriting();
+            file.cancel();
             result.cancelled = true;
             return result;
         }
@@ -57,8 +58,10 @@ PdfResult writePdf(const PreparedReport &report, const QString &path,
     painter.end();
     if (progress)
         progress(total, total);
+    // The PDF engine says nothing of a failed write: the file keeps the first failure and
+    // refuses to take the target's place after one.
     if (!file.commit()) {
-        result.error = QStringLiteral("'%1' dosyası yazılamadı: %2").arg(shown, file.errorString());
+        result.error = file.failureText();
         return result;
     }
     result.written = true;
