@@ -11,7 +11,7 @@
 
 #include "app/application.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "app/windows.h"
 #include "benchsupport.h"

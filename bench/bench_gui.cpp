@@ -12,9 +12,9 @@
 // It is a measurement, not a test: figures beyond their targets are marked MISSED.
 
 #include "app/application.h"
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/windows.h"
 #include "benchsupport.h"
 #include "data/backgroundopen.h"

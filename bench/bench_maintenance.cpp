@@ -10,7 +10,7 @@
 
 #include "app/application.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/windows.h"
 #include "benchsupport.h"
 #include "data/dberror.h"

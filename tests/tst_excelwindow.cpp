@@ -3,7 +3,7 @@
 // normalised and appended to the units, and the faults a user meets on the way.
 
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "data/sharedqueries.h"
 #include "excelworkbooks.h"

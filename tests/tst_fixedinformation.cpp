@@ -3,7 +3,7 @@
 
 #include "app/application.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "data/programdir.h"
 #include "data/sharedqueries.h"

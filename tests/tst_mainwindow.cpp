@@ -2,7 +2,7 @@
 // screen, the two browser commands, hints, the general error handler and closing.
 
 #include "app/application.h"
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "app/tform1.h"
 #include "data/database.h"
 #include "data/dberror.h"

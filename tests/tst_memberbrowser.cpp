@@ -3,9 +3,9 @@
 // person, the enabling of the prints, and the colours of the name list.
 
 #include "app/application.h"
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "data/settings.h"
 #include "data/sharedqueries.h"
 #include "testsupport.h"

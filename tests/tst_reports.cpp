@@ -4,7 +4,7 @@
 // Most checks read the prepared pages that a command hands to its last step.
 
 #include "app/application.h"
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "app/tform1.h"
 #include "data/dataset.h"
 #include "data/sharedqueries.h"

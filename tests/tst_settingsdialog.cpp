@@ -3,9 +3,9 @@
 // and Qt's colour dialog.
 
 #include "app/application.h"
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "data/settings.h"
 #include "data/sharedqueries.h"
 #include "entry/tsabitbilgi.h"

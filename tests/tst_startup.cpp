@@ -11,7 +11,7 @@
 #include "app/commands.h"
 #include "app/stafflistarrival.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "data/backgroundopen.h"
 #include "data/database.h"
 #include "data/schema.h"

@@ -4,7 +4,7 @@
 
 #include "app/application.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "data/database.h"
 #include "data/dataset.h"

@@ -4,10 +4,10 @@
 // widths surviving a restart through PersonelKayit.ini.
 
 #include "app/application.h"
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "app/tform1.h"
 #include "app/tfrmgorunum.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "data/dataset.h"
 #include "data/inifile.h"

@@ -1,16 +1,18 @@
 #include "memberbrowser.h"
 
+#include "stafflistarrival.h"
+
 #include "data/memberlists.h"
 #include "data/sharedqueries.h"
-#include "idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "tform1.h"
 #include "toolkit/guard.h"
 #include "toolkit/controls.h"
 #include "toolkit/hints.h"
 #include "toolkit/keyfilters.h"
 #include "toolkit/messages.h"
-#include "tsrdbgrid.h"
-#include "unioncolours.h"
+#include "toolkit/tsrdbgrid.h"
+#include "toolkit/unioncolours.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -566,9 +568,10 @@ void MemberBrowser::addIdleRules()
     IdleRefresh *idle = m_form->idleRefresh();
     idle->addRule([this] {
         IdleRefresh::setEnabled(m_speedButton3, !m_edit3->text().isEmpty());
-        // The count is empty while the list is still on its way.
-        const QString count = m_form->labelPersonel()->text();
-        const bool anyStaff = !count.isEmpty() && count != QLatin1String("0");
+        // No staff to work on while the list is still on its way.
+        const Dataset *personel = m_form->data()->QueryPersonel;
+        const bool anyStaff = !m_form->staffList()->isPending() && personel->isOpen() &&
+                              personel->recordCount() > 0;
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn6), static_cast<QWidget *>(m_bitBtn7),
                            static_cast<QWidget *>(m_bitBtn14), static_cast<QWidget *>(m_edit3)})
             IdleRefresh::setEnabled(w, anyStaff);

@@ -5,11 +5,11 @@
 #include "data/programdir.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
-#include "idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "memberbrowser.h"
 #include "stafflistarrival.h"
 #include "tfrmgorunum.h"
-#include "tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "unitbrowser.h"
 #include "info/supportlinks.h"
 #include "toolkit/guard.h"
@@ -551,6 +551,13 @@ void TForm1::loadLogo()
     const QImage image = pictures::load(path);
     if (!image.isNull()) // a missing or unreadable picture leaves the frame empty
         m_image1->setPixmap(QPixmap::fromImage(image));
+}
+
+void TForm1::fixedInformationChanged()
+{
+    rebuildUnionLists();
+    loadLogo();
+    updateCaption();
 }
 
 QImage TForm1::logoPicture() const

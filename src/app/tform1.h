@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "data/settings.h"
+#include "toolkit/workspace.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -25,7 +26,7 @@ class UnitBrowser;
 
 // The main window: toolbar, left command panel, information screen, the two browser panels
 // and the status bar. It owns the connection, the shared queries and the settings.
-class TForm1 : public QMainWindow
+class TForm1 : public QMainWindow, public Workspace
 {
     Q_OBJECT
 public:
@@ -35,12 +36,13 @@ public:
     static TForm1 *create(QString *error, QString *detail = nullptr);
     ~TForm1() override;
 
-    SharedQueries *data() const { return m_data; }
-    Settings &settings() { return m_settings; }
-    IdleRefresh *idleRefresh() const { return m_idle; }
+    QWidget *parentWindow() override { return this; }
+    SharedQueries *data() const override { return m_data; }
+    Settings &settings() override { return m_settings; }
+    IdleRefresh *idleRefresh() const override { return m_idle; }
 
-    QString programName() const;
-    void setProgramName(const QString &name);
+    QString programName() const override;
+    void setProgramName(const QString &name) override;
     // Caption: program name, " 2.0 - " and the program authority's name.
     void updateCaption();
 
@@ -50,7 +52,10 @@ public:
     void rebuildUnionLists();
     // A union list of another window: its leading items and whether it takes the union's
     // name or its address.
-    void registerUnionList(QComboBox *list, const QStringList &leadingItems, bool addresses = false);
+    void registerUnionList(QComboBox *list, const QStringList &leadingItems,
+                           bool addresses = false) override;
+    // Union lists, logo and caption follow the saved fixed information.
+    void fixedInformationChanged() override;
     QComboBox *colourSlotList() const { return m_cbRenk; }
 
     // The windows that later commands open; each is optional until it exists. The fixed
@@ -64,7 +69,7 @@ public:
 
     void loadLogo();
     // The logo picture Image1 shows; null when there is none.
-    QImage logoPicture() const;
+    QImage logoPicture() const override;
 
     // The commands of the left panel.
     void BitBtn1Click();

@@ -1,10 +1,10 @@
 #include "unitbrowser.h"
 
 #include "data/sharedqueries.h"
-#include "idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "tform1.h"
-#include "tsrdbgrid.h"
-#include "unioncolours.h"
+#include "toolkit/tsrdbgrid.h"
+#include "toolkit/unioncolours.h"
 #include "toolkit/dbedit.h"
 #include "toolkit/guard.h"
 #include "toolkit/controls.h"

@@ -3,7 +3,7 @@
 #include "data/dataset.h"
 #include "memberbrowser.h"
 #include "tform1.h"
-#include "tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "unitbrowser.h"
 #include "entry/tfrmkod.h"
 #include "entry/tkurumkayit.h"

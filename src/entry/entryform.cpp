@@ -1,6 +1,6 @@
 #include "entryform.h"
 
-#include "app/tform1.h"
+#include "data/settings.h"
 #include "data/dataset.h"
 #include "data/dberror.h"
 #include "toolkit/guard.h"
@@ -69,13 +69,13 @@ QToolButton *toolButton(QWidget *parent, const QString &objectName, const QStrin
     return button;
 }
 
-QToolButton *deleteButton(TForm1 *form, QWidget *parent, const QString &objectName,
+QToolButton *deleteButton(const Settings &settings, QWidget *parent, const QString &objectName,
                           std::function<void()> command)
 {
     QToolButton *button = toolButton(parent, objectName, QStringLiteral("Kayıt Sil"),
                                      QStyle::SP_TrashIcon, std::move(command));
-    button->installEventFilter(new Filter(button, [form](QObject *, QEvent *event) {
-        if (event->type() == QEvent::MouseButtonPress && form->settings().sound)
+    button->installEventFilter(new Filter(button, [&settings](QObject *, QEvent *event) {
+        if (event->type() == QEvent::MouseButtonPress && settings.sound)
             warningsound::play();
         return false;
     }));
@@ -94,7 +94,7 @@ QPushButton *okButton(QDialog *form, QWidget *parent, int minimumWidth)
     return button;
 }
 
-BottomRow bottomRow(TForm1 *form, QDialog *dialog, Dataset *dataset, const QString &newHint,
+BottomRow bottomRow(const Settings &settings, QDialog *dialog, Dataset *dataset, const QString &newHint,
                     std::function<void()> onNew, std::function<void()> onDelete, int okMinimumWidth)
 {
     BottomRow bottom{};
@@ -108,7 +108,7 @@ BottomRow bottomRow(TForm1 *form, QDialog *dialog, Dataset *dataset, const QStri
     QToolButton *newButton = toolButton(bar, QStringLiteral("ToolButton1"), newHint,
                                         QStyle::SP_FileIcon, std::move(onNew));
     QToolButton *remove =
-        deleteButton(form, bar, QStringLiteral("ToolButton2"), std::move(onDelete));
+        deleteButton(settings, bar, QStringLiteral("ToolButton2"), std::move(onDelete));
     bar->addWidget(newButton);
     bar->addWidget(remove);
     bottom.actions = new RecordActions([dataset] { return dataset; }, dialog);

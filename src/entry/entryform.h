@@ -9,7 +9,7 @@ class QPushButton;
 class QToolButton;
 class QWidget;
 class RecordActions;
-class TForm1;
+struct Settings;
 
 // What the entry forms (unit, member, fixed information) have in common: their tool
 // buttons, the delete button's warning sound, "TAMAM", Escape, F1 and the save question
@@ -23,9 +23,9 @@ QToolButton *toolButton(QWidget *parent, const QString &objectName, const QStrin
                         QStyle::StandardPixmap icon, std::function<void()> command);
 
 // "Kayıt Sil": a tool button whose click runs `command`. As the mouse goes down on it the
-// warning sound plays, while the main window's sound switch is on, so that it comes
+// warning sound plays, while the sound switch of `settings` is on, so that it comes
 // before the question the click brings.
-QToolButton *deleteButton(TForm1 *form, QWidget *parent, const QString &objectName,
+QToolButton *deleteButton(const Settings &settings, QWidget *parent, const QString &objectName,
                           std::function<void()> command);
 
 // "TAMAM": closes the form, and with it asks the form's close questions. Only a click
@@ -39,7 +39,7 @@ struct BottomRow {
     QWidget *row;
     RecordActions *actions;
 };
-BottomRow bottomRow(TForm1 *form, QDialog *dialog, Dataset *dataset, const QString &newHint,
+BottomRow bottomRow(const Settings &settings, QDialog *dialog, Dataset *dataset, const QString &newHint,
                     std::function<void()> onNew, std::function<void()> onDelete,
                     int okMinimumWidth);
 

@@ -1,6 +1,5 @@
 #include "tfrmkod.h"
 
-#include "app/tform1.h"
 #include "codelist.h"
 #include "toolkit/dialogs.h"
 
@@ -32,8 +31,8 @@ constexpr int kGazetteRow = 2;
 
 } // namespace
 
-TFrmKod::TFrmKod(TForm1 *form)
-    : QDialog(form, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_form(form)
+TFrmKod::TFrmKod(QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     dialogs::setTitle(this, QStringLiteral("FrmKod"), kCaption);
     setModal(true);
@@ -108,7 +107,7 @@ TFrmKod::TFrmKod(TForm1 *form)
 
 void TFrmKod::showModal()
 {
-    dialogs::centreOn(this, m_form);
+    dialogs::centreOn(this, parentWidget());
     exec();
 }
 

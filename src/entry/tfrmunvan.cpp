@@ -1,6 +1,5 @@
 #include "tfrmunvan.h"
 
-#include "app/tform1.h"
 #include "codelist.h"
 #include "toolkit/dialogs.h"
 
@@ -37,8 +36,8 @@ QTableWidgetItem *codeCell(const QString &text)
 
 } // namespace
 
-TFrmUnvan::TFrmUnvan(TForm1 *form)
-    : QDialog(form, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_form(form)
+TFrmUnvan::TFrmUnvan(QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     dialogs::setTitle(this, QStringLiteral("FrmUnvan"), QStringLiteral(" Kadro Ünvan Kodları"));
     setModal(true);
@@ -78,7 +77,7 @@ TFrmUnvan::TFrmUnvan(TForm1 *form)
 
 void TFrmUnvan::showModal()
 {
-    dialogs::centreOn(this, m_form);
+    dialogs::centreOn(this, parentWidget());
     exec();
 }
 

@@ -3,7 +3,6 @@
 #include <QDialog>
 
 class QTableWidget;
-class TForm1;
 
 // " Kadro Ünvan Kodları": the official staff title codes, to be read and typed into the
 // member form's "Kadro Ünvanı Kodu". Read only; created once, shown modally.
@@ -11,7 +10,7 @@ class TFrmUnvan : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TFrmUnvan(TForm1 *form);
+    explicit TFrmUnvan(QWidget *parent);
 
     // Centred on the main window; returns when "KAPAT" or the close box is pressed.
     void showModal();
@@ -20,6 +19,5 @@ public:
     QTableWidget *table() const { return m_table; }
 
 private:
-    TForm1 *m_form;
     QTableWidget *m_table = nullptr;
 };

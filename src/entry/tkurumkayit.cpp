@@ -1,7 +1,7 @@
 #include "tkurumkayit.h"
 
-#include "app/idlerefresh.h"
-#include "app/tform1.h"
+#include "toolkit/idlerefresh.h"
+#include "toolkit/workspace.h"
 #include "data/sharedqueries.h"
 #include "entryform.h"
 #include "toolkit/dbedit.h"
@@ -16,7 +16,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-TKurumKayit::TKurumKayit(TForm1 *form) : QDialog(form), m_form(form)
+TKurumKayit::TKurumKayit(Workspace *workspace)
+    : QDialog(workspace->parentWindow()), m_form(workspace)
 {
     setObjectName(QStringLiteral("KurumKayit"));
     setWindowTitle(QStringLiteral("  Birim Kayıt"));
@@ -30,9 +31,9 @@ TKurumKayit::TKurumKayit(TForm1 *form) : QDialog(form), m_form(form)
     layout->addWidget(buildButtons());
     layout->setSizeConstraint(QLayout::SetFixedSize);
     entryform::keepOpenOnEscape(this);
-    entryform::showHintsInStatusBar(this, form);
+    entryform::showHintsInStatusBar(this, workspace->parentWindow());
 
-    form->idleRefresh()->addRule([this] { m_actions->update(); });
+    workspace->idleRefresh()->addRule([this] { m_actions->update(); });
 }
 
 QWidget *TKurumKayit::buildFields()
@@ -92,7 +93,7 @@ QWidget *TKurumKayit::buildFields()
 QWidget *TKurumKayit::buildButtons()
 {
     const entryform::BottomRow bottom =
-        entryform::bottomRow(m_form, this, m_form->data()->QueryOkul, QStringLiteral("Yeni Birim Ekle"),
+        entryform::bottomRow(m_form->settings(), this, m_form->data()->QueryOkul, QStringLiteral("Yeni Birim Ekle"),
                              [this] { ToolButton1Click(); }, [this] { ToolButton2Click(); }, 90);
     m_actions = bottom.actions;
     return bottom.row;

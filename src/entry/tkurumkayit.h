@@ -4,7 +4,7 @@
 
 class DBEdit;
 class RecordActions;
-class TForm1;
+class Workspace;
 
 // The unit form: adds, edits, browses and deletes units. It holds no data of its own; its
 // boxes show the current row of the main window's unit query, so the unit browser follows
@@ -13,7 +13,7 @@ class TKurumKayit : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TKurumKayit(TForm1 *form);
+    explicit TKurumKayit(Workspace *workspace);
 
     // Shows the form modally on the unit query's current row.
     void execute();
@@ -38,7 +38,7 @@ private:
     // The close question; false when the form has to stay open.
     bool FormClose();
 
-    TForm1 *m_form;
+    Workspace *m_form;
     QList<DBEdit *> m_edits;
     RecordActions *m_actions = nullptr;
 };

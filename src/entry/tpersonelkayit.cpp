@@ -1,7 +1,7 @@
 #include "tpersonelkayit.h"
 
-#include "app/idlerefresh.h"
-#include "app/tform1.h"
+#include "toolkit/idlerefresh.h"
+#include "toolkit/workspace.h"
 #include "data/dataset.h"
 #include "data/memberlists.h"
 #include "data/sharedqueries.h"
@@ -92,10 +92,10 @@ QIcon envelopeIcon()
 
 } // namespace
 
-TPersonelKayit::TPersonelKayit(TForm1 *form)
-    : QDialog(form, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_form(form),
-      m_uye(form->data()->Query_Uye)
+TPersonelKayit::TPersonelKayit(Workspace *workspace)
+    : QDialog(workspace->parentWindow(), Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_form(workspace),
+      m_uye(workspace->data()->Query_Uye)
 {
     dialogs::setTitle(this, QStringLiteral("PersonelKayit"), QStringLiteral("  Personel Kayıt"));
     setModal(true);
@@ -124,15 +124,15 @@ TPersonelKayit::TPersonelKayit(TForm1 *form)
     m_cbSendikaAdres->setObjectName(QStringLiteral("CbSendikaAdres"));
     m_cbSendikaAdres->setAccessibleName(QStringLiteral("Sendika Adresleri"));
     m_cbSendikaAdres->hide();
-    form->registerUnionList(m_dbComboBox1, {kKayitsiz});
-    form->registerUnionList(m_cbSendikaAdres, {kKayitsiz}, true);
+    workspace->registerUnionList(m_dbComboBox1, {kKayitsiz});
+    workspace->registerUnionList(m_cbSendikaAdres, {kKayitsiz}, true);
     m_dbComboBox1->refresh();
 
     entryform::onF1(this, entryform::KeyScope::FormAndPopups, [this] { SpeedButton1Click(); });
     entryform::keepOpenOnEscape(this);
-    entryform::showHintsInStatusBar(this, form);
+    entryform::showHintsInStatusBar(this, workspace->parentWindow());
 
-    form->idleRefresh()->addRule([this] {
+    workspace->idleRefresh()->addRule([this] {
         IdleRefresh::setEnabled(m_btnMail, !m_edits.value(QStringLiteral("emaili"))->text().isEmpty());
         if (isVisible())
             m_actions->update();
@@ -433,7 +433,7 @@ QWidget *TPersonelKayit::buildNotesPage()
 QWidget *TPersonelKayit::buildBottomRow()
 {
     const entryform::BottomRow bottom =
-        entryform::bottomRow(m_form, this, m_uye, QStringLiteral("Yeni Personel"), [this] { ToolButton1Click(); },
+        entryform::bottomRow(m_form->settings(), this, m_uye, QStringLiteral("Yeni Personel"), [this] { ToolButton1Click(); },
                              [this] { ToolButton2Click(); }, 96);
     m_actions = bottom.actions;
     return bottom.row;
@@ -445,7 +445,7 @@ void TPersonelKayit::showModal()
 {
     // The union lists may have been rebuilt since the last opening.
     m_dbComboBox1->refresh();
-    dialogs::centreOn(this, m_form);
+    dialogs::centreOn(this, m_form->parentWindow());
     exec();
 }
 

@@ -11,7 +11,7 @@ class QComboBox;
 class QTabWidget;
 class QToolButton;
 class RecordActions;
-class TForm1;
+class Workspace;
 class TFrmUnvan;
 
 // "  Personel Kayıt": adds, edits, browses and deletes the staff of the current unit. Every
@@ -25,7 +25,7 @@ class TPersonelKayit : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TPersonelKayit(TForm1 *form);
+    explicit TPersonelKayit(Workspace *workspace);
 
     // The title code list that F1 and the button beside "Kadro Ünvanı Kodu" open; it is
     // created after this form.
@@ -66,7 +66,7 @@ private:
     DBComboBox *makeList(QWidget *page, const QString &column, const QString &caption,
                          const QStringList &items, KeyFilter filter);
 
-    TForm1 *m_form;
+    Workspace *m_form;
     Dataset *m_uye;
     TFrmUnvan *m_titleCodes = nullptr;
     QTabWidget *m_pages = nullptr;

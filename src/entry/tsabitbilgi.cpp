@@ -1,8 +1,8 @@
 #include "tsabitbilgi.h"
 
-#include "app/idlerefresh.h"
-#include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/idlerefresh.h"
+#include "toolkit/workspace.h"
+#include "toolkit/tsrdbgrid.h"
 #include "data/dberror.h"
 #include "data/programdir.h"
 #include "data/sharedqueries.h"
@@ -83,7 +83,8 @@ QLabel *captionLabel(const QString &text, QWidget *buddy, QWidget *parent, Qt::A
 
 } // namespace
 
-TSabitBilgi::TSabitBilgi(TForm1 *form) : QDialog(form), m_form(form)
+TSabitBilgi::TSabitBilgi(Workspace *workspace)
+    : QDialog(workspace->parentWindow()), m_form(workspace)
 {
     setObjectName(QStringLiteral("SabitBilgi"));
     setWindowTitle(QStringLiteral("  Sabit Bilgiler"));
@@ -91,7 +92,7 @@ TSabitBilgi::TSabitBilgi(TForm1 *form) : QDialog(form), m_form(form)
     setModal(true);
     entryform::onF1(this, entryform::KeyScope::FormWindow, [this] { SpeedButton1Click(); });
     entryform::keepOpenOnEscape(this);
-    entryform::showHintsInStatusBar(this, form);
+    entryform::showHintsInStatusBar(this, workspace->parentWindow());
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -113,11 +114,11 @@ TSabitBilgi::TSabitBilgi(TForm1 *form) : QDialog(form), m_form(form)
     m_label14->setVisible(false);
     m_label15->setVisible(false);
 
-    Dataset *unions = form->data()->QSendika;
+    Dataset *unions = workspace->data()->QSendika;
     connect(unions, &Dataset::afterPost, this, [this] { showUnionCount(); });
     connect(unions, &Dataset::afterDelete, this, [this] { showUnionCount(); });
 
-    form->idleRefresh()->addRule([this] {
+    workspace->idleRefresh()->addRule([this] {
         for (RecordActions *actions : std::as_const(m_actions))
             actions->update();
     });
@@ -298,7 +299,7 @@ QWidget *TSabitBilgi::buildFixedPage()
         chain(w);
     layout->addLayout(grid);
 
-    m_toolButton2 = entryform::deleteButton(m_form, page, QStringLiteral("ToolButton2"),
+    m_toolButton2 = entryform::deleteButton(m_form->settings(), page, QStringLiteral("ToolButton2"),
                                             [this] { ToolButton2Click(); });
     layout->addWidget(recordBar(page, QStringLiteral("ToolBar1"), nullptr, m_toolButton2,
                                 QStringLiteral("ToolButton1"), QStringLiteral("ToolButton3")));
@@ -329,7 +330,7 @@ QWidget *TSabitBilgi::buildUnionPage()
 
     auto *yeni = entryform::toolButton(page, QStringLiteral("ToolButton10"), QStringLiteral("Yeni"),
                                        QStyle::SP_FileIcon, [this] { ToolButton10Click(); });
-    QToolButton *remove = entryform::deleteButton(m_form, page, QStringLiteral("ToolButton8"),
+    QToolButton *remove = entryform::deleteButton(m_form->settings(), page, QStringLiteral("ToolButton8"),
                                                   [this] { ToolButton8Click(); });
     layout->addWidget(recordBar(page, QStringLiteral("ToolBar2"), yeni, remove,
                                 QStringLiteral("ToolButton7"), QStringLiteral("ToolButton9")));
@@ -419,7 +420,7 @@ QWidget *TSabitBilgi::buildAuthorityPage()
     right->addWidget(officer, 1);
     setTabOrder(name, role);
 
-    QToolButton *remove = entryform::deleteButton(m_form, page, QStringLiteral("ToolButton5"),
+    QToolButton *remove = entryform::deleteButton(m_form->settings(), page, QStringLiteral("ToolButton5"),
                                                   [this] { ToolButton5Click(); });
     right->addWidget(recordBar(page, QStringLiteral("ToolBar3"), nullptr, remove,
                                QStringLiteral("ToolButton4"), QStringLiteral("ToolButton6")));
@@ -481,8 +482,8 @@ void TSabitBilgi::FormShow()
     showUnionCount();
     if (!currentText(m_form->data()->QYetkili, QStringLiteral("logo")).isEmpty()) {
         // The main window's picture, not the file: what the user sees there is what is kept.
-        if (auto *image = m_form->findChild<QLabel *>(QStringLiteral("Image1")))
-            m_logo->setPixmap(image->pixmap());
+        const QImage shown = m_form->logoPicture();
+        m_logo->setPixmap(shown.isNull() ? QPixmap() : QPixmap::fromImage(shown));
     }
     for (RecordActions *actions : std::as_const(m_actions))
         actions->update();
@@ -507,9 +508,7 @@ bool TSabitBilgi::FormClose()
             return false;
     guard::run([this] {
         m_form->setProgramName(m_editAd->text());
-        m_form->rebuildUnionLists();
-        m_form->loadLogo();
-        m_form->updateCaption();
+        m_form->fixedInformationChanged();
     });
     return true;
 }

@@ -12,7 +12,7 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class RecordActions;
-class TForm1;
+class Workspace;
 class TSrDBGrid;
 
 // The fixed information form: the workplace's fixed data (table sabit), the union names
@@ -23,7 +23,7 @@ class TSabitBilgi : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TSabitBilgi(TForm1 *form);
+    explicit TSabitBilgi(Workspace *workspace);
 
     // Shows the form modally. Asked from the main window's toolbar button it starts on the
     // first page with the first union current; asked from the first-use question it shows
@@ -67,7 +67,7 @@ private:
     void storeLogo(const QString &path);
     void showUnionCount();
 
-    TForm1 *m_form;
+    Workspace *m_form;
     QHash<QWidget *, Dataset *> m_bound;
     QList<RecordActions *> m_actions;
     std::function<void()> m_openCodeList;

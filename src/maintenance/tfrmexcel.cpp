@@ -1,6 +1,6 @@
 #include "tfrmexcel.h"
 
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "data/dataset.h"
 #include "data/dberror.h"
 #include "data/sharedqueries.h"

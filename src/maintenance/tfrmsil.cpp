@@ -1,6 +1,6 @@
 #include "tfrmsil.h"
 
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "bulkdelete.h"
 #include "data/programdir.h"
 #include "data/sharedqueries.h"

@@ -1,6 +1,6 @@
 #include "tayarfrm.h"
 
-#include "app/idlerefresh.h"
+#include "toolkit/idlerefresh.h"
 #include "colourbox.h"
 #include "data/settings.h"
 #include "passwordgate.h"

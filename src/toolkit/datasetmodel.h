@@ -1,11 +1,11 @@
 #pragma once
 
+#include "data/dataset.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QPointer>
 #include <functional>
-
-class Dataset;
 
 struct GridColumn {
     QString field;
