@@ -43,10 +43,15 @@ void hoverOver(QWidget *widget)
 
 void typeText(QWidget *widget, const QString &text)
 {
-    for (QChar ch : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
         // Qt's key codes of printable ASCII are the characters themselves, letters upper case.
         const Qt::Key key = ch.unicode() < 128 ? Qt::Key(ch.toUpper().unicode()) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Click, widget, key, QString(ch), Qt::NoModifier);
+        // A character beyond the 16-bit range (an emoji) comes as one key, both halves at once.
+        const bool pair = ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        QTest::sendKeyEvent(QTest::Click, widget, key, text.mid(i, pair ? 2 : 1), Qt::NoModifier);
+        if (pair)
+            ++i;
     }
 }
 

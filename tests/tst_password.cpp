@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "app/windows.h"
 #include "data/inifile.h"
+#include "data/safefile.h"
 #include "modalsteps.h"
 #include "settings/passwordgate.h"
 #include "settings/passwordhash.h"
@@ -13,15 +14,20 @@
 #include "testsupport.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QStringDecoder>
 #include <QTest>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -98,6 +104,7 @@ class TestPassword : public QObject
 {
     Q_OBJECT
 
+protected:
     std::unique_ptr<QTemporaryDir> m_config;
     std::unique_ptr<MainWindowFixture> m_main;
     TForm1 *m_form = nullptr;
@@ -113,7 +120,7 @@ class TestPassword : public QObject
     QString stored(const char *key) const
     {
         IniFile file;
-        file.load(profilePath());
+        file.setText(ProfileStore::decode(profileBytes()));
         return file.readString(QStringLiteral("Meltora"), QLatin1String(key), kMissing);
     }
 
@@ -159,6 +166,28 @@ class TestPassword : public QObject
         QVERIFY(passwordgate::atStartUp(m_form));
         QVERIFY(steps.done());
         QCOMPARE(steps.unexpected, QStringList());
+    }
+
+    // Starts another run of the program (this test program in the role of the other copy)
+    // on the same profile.
+    static void startOtherCopy(QProcess &process, const QString &role, const QString &stop = {})
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MELTORA_OTHER_COPY"), role);
+        environment.insert(QStringLiteral("MELTORA_OTHER_COPY_STOP"), stop);
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+    }
+    // Another run that does its user's part in its own windows and is closed again.
+    static void runOtherCopy(const QString &role)
+    {
+        QProcess process;
+        startOtherCopy(process, role);
+        QVERIFY(process.waitForFinished(120000));
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+                 process.readAllStandardOutput().constData());
     }
 
 private Q_SLOTS:
@@ -514,7 +543,8 @@ private Q_SLOTS:
         QVERIFY(dialog);
         for (const char *name : {"EditOld", "EditNew"}) {
             auto *box = child<QLineEdit>(dialog, name);
-            QCOMPARE(box->maxLength(), 15);
+            typeText(box, QStringLiteral("123456789012345678"));
+            QCOMPARE(box->text(), QStringLiteral("123456789012345"));
             QCOMPARE(box->echoMode(), QLineEdit::Password);
             QVERIFY(box->styleSheet().contains("lineedit-password-character: 42"));
         }
@@ -585,6 +615,232 @@ private Q_SLOTS:
         expectPass(steps); // no question
     }
 
+    // ------------------------------------------------------------ characters beyond 16 bits
+
+    // The 15-character limit counts characters: an emoji in the last place is kept whole, one
+    // beyond it is left out whole, and the password stored is the one the boxes show.
+    void newPasswordKeepsWholeCharacters_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("password");
+        const QString fourteen = QStringLiteral("abcçdefgğhıijk");
+        const QString emoji = QStringLiteral("\U0001F600");
+        QTest::newRow("emoji fifteenth") << fourteen + emoji << false << fourteen + emoji;
+        QTest::newRow("emoji sixteenth") << fourteen + "l" + emoji << false << fourteen + "l";
+        QTest::newRow("pasted, emoji fifteenth") << fourteen + emoji + "z" << true << fourteen + emoji;
+        QTest::newRow("only emoji") << emoji.repeated(16) << false << emoji.repeated(15);
+    }
+    void newPasswordKeepsWholeCharacters()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, pasted);
+        QFETCH(QString, password);
+        start();
+        auto enterNew = [&](QLineEdit *box) {
+            if (pasted) {
+                QGuiApplication::clipboard()->setText(typed);
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                typeText(box, typed);
+            }
+            QCOMPARE(box->text(), password);
+        };
+        whileOpen(settingsDialog(), openSettings(), [&] {
+            ModalSteps steps({"AyarFrm"});
+            steps.then("PassWdFrm", [&](QWidget *dialog) {
+                enterNew(child<QLineEdit>(dialog, "EditNew"));
+                ModalSteps::press(child<QPushButton>(dialog, "OKBtn"));
+            });
+            steps.answer("Evet");
+            clickIn("ChangePasswdBtn");
+            QVERIFY(steps.done());
+            QCOMPARE(steps.unexpected, QStringList());
+            clickIn("OKBtn");
+        });
+        QVERIFY(passwordhash::matches(stored("SSifre"), password));
+
+        // What the boxes show opens the gate, and the old-password box takes it whole.
+        m_main->closeAnswering("Evet");
+        start();
+        {
+            ModalSteps gate;
+            gate.then("GetPassWdFrm", enter(password));
+            expectPass(gate);
+        }
+        whileOpen(settingsDialog(), openSettings(), [&] {
+            setPassword(password, QStringLiteral("Yeni"));
+            clickIn("OKBtn");
+        });
+        QVERIFY(passwordhash::matches(stored("SSifre"), QStringLiteral("Yeni")));
+    }
+
+    // ------------------------------------------------------------ the profile's encoding
+
+    // The profile is the program's own file, kept in UTF-8; a line typed in with an editor
+    // of the Turkish code page still reads right. Through the gate as the user meets it.
+    void handTypedTurkishPasswordOpensTheGate_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray utf8 = QStringLiteral("Şifre").toUtf8();
+        const QByteArray cp1254 = QByteArray("\xDE" "ifre");
+        const QByteArray note = QStringLiteral("; Şifreyi elle yazdım\r\n").toUtf8();
+        QTest::newRow("UTF-8") << "[Meltora]\r\nActive=1\r\nSSifre=" + utf8 + "\r\n";
+        QTest::newRow("UTF-8 with a byte order mark")
+            << "\xEF\xBB\xBF[Meltora]\r\nActive=1\r\nSSifre=" + utf8 + "\r\n";
+        QTest::newRow("UTF-8, LF only") << "[Meltora]\nActive=1\nSSifre=" + utf8 + "\n";
+        QTest::newRow("code page 1254") << "[Meltora]\r\nActive=1\r\nSSifre=" + cp1254 + "\r\n";
+        QTest::newRow("1254 line beside a UTF-8 note")
+            << note + "[Meltora]\r\nActive=1\r\nSSifre=" + cp1254 + "\r\n";
+    }
+    void handTypedTurkishPasswordOpensTheGate()
+    {
+        QFETCH(QByteArray, file);
+        writeProfile(file);
+        QCOMPARE(ProfileStore().readPassword(), QStringLiteral("Şifre"));
+        start();
+        ModalSteps steps;
+        steps.then("GetPassWdFrm", enter(QStringLiteral("Şifre")));
+        expectPass(steps);
+        QCOMPARE(steps.texts, QStringList()); // no "Geçersiz şifre."
+
+        // Replaced by its hash; the rest is written back in UTF-8, for its user only.
+        QVERIFY(passwordhash::matches(stored("SSifre"), QStringLiteral("Şifre")));
+        QVERIFY(stored("SSifre").startsWith(QStringLiteral("$argon2id$")));
+        const QByteArray bytes = profileBytes();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(bytes);
+        QVERIFY(!utf8.hasError());
+        QVERIFY(text.contains(QStringLiteral("[Meltora]")));
+        if (file.startsWith(';'))
+            QVERIFY(bytes.startsWith(QStringLiteral("; Şifreyi elle yazdım\r\n").toUtf8()));
+        QCOMPARE(stored("Active"), QStringLiteral("1"));
+        QCOMPARE(QFileInfo(profilePath()).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // Text with Turkish letters reaches the file in UTF-8, and reads back the same.
+    void profileWrittenInUtf8()
+    {
+        writeProfile(QByteArray("; ") + "\xDE" "ifre notu\r\n[Meltora]\r\nSSifre=" + "\xE7" "ok\r\n");
+        QVERIFY(ProfileStore().writeActive(true));
+        QCOMPARE(profileBytes(),
+                 QStringLiteral("; Şifre notu\r\n[Meltora]\r\nSSifre=çok\r\nActive=1\r\n").toUtf8());
+        QCOMPARE(ProfileStore().readPassword(), QStringLiteral("çok"));
+    }
+
+    // A new profile, and one that an earlier run left open to others, are its user's only.
+    void profileKeptForItsUserOnly()
+    {
+        QVERIFY(ProfileStore().writePassword(QStringLiteral("Abc")));
+        const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+        const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+        QCOMPARE(QFileInfo(profilePath()).permissions() & (ownerOnly | others), ownerOnly);
+        QFile::setPermissions(profilePath(), ownerOnly | QFile::ReadGroup | QFile::ReadOther);
+        QVERIFY(ProfileStore().writeActive(true));
+        QCOMPARE(QFileInfo(profilePath()).permissions() & (ownerOnly | others), ownerOnly);
+        // No file is left behind beside it: neither the lock nor a file in the making.
+        QCOMPARE(QDir(m_config->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"meltora.ini"}));
+    }
+
+    // ------------------------------------------------------------ two runs on one profile
+
+    // Another run of the program changes the protection while this one is open; this one's
+    // user never touches it (or opens the dialog and leaves it as shown), and closing this
+    // run leaves the other run's choice in place.
+    void anotherRunsProtectionSurvivesThisRunsClose_data()
+    {
+        QTest::addColumn<bool>("protectedBefore");
+        QTest::addColumn<QString>("meanwhile"); // what this run's user does after the other run
+        QTest::newRow("switched on, nothing") << false << "";
+        QTest::newRow("switched on, TAMAM") << false << "TAMAM";
+        QTest::newRow("switched on, İptal") << false << "İptal";
+        QTest::newRow("switched on, close box") << false << "close box";
+        QTest::newRow("switched off, nothing") << true << "";
+    }
+    void anotherRunsProtectionSurvivesThisRunsClose()
+    {
+        QFETCH(bool, protectedBefore);
+        QFETCH(QString, meanwhile);
+        if (protectedBefore) {
+            ProfileStore().writePassword(QStringLiteral("Abc"));
+            ProfileStore().writeActive(true);
+        }
+        start();
+        if (protectedBefore) {
+            ModalSteps gate;
+            gate.then("GetPassWdFrm", enter("Abc"));
+            expectPass(gate);
+        }
+        // This run's user has had the dialog open before, leaving it as it was.
+        whileOpen(settingsDialog(), openSettings(), [&] {
+            QCOMPARE(sifreChk()->isChecked(), protectedBefore);
+            clickIn("OKBtn");
+        });
+
+        runOtherCopy(protectedBefore ? "switch off" : "switch on");
+        const QString expected = protectedBefore ? QStringLiteral("0") : QStringLiteral("1");
+        QCOMPARE(stored("Active"), expected);
+
+        if (!meanwhile.isEmpty()) {
+            whileOpen(settingsDialog(), openSettings(), [&] {
+                // The dialog shows the store as it is now.
+                QCOMPARE(sifreChk()->isChecked(), !protectedBefore);
+                if (meanwhile == "close box")
+                    settingsDialog()->close();
+                else
+                    clickIn(meanwhile == "TAMAM" ? "OKBtn" : "CancelBtn");
+            });
+        }
+        QCOMPARE(stored("Active"), expected);
+        m_main->closeAnswering("Evet");
+        m_main->close();
+        QCOMPARE(stored("Active"), expected);
+        QVERIFY(passwordhash::matches(stored("SSifre"), QStringLiteral("Abc")));
+    }
+
+    // Two runs change the profile over and over, each its own key, each change confirmed:
+    // none is undone by the other run's write.
+    void twoRunsChangingTheProfileLoseNothing()
+    {
+        const QString stop = m_config->filePath(QStringLiteral("stop"));
+        QProcess flag;
+        startOtherCopy(flag, "toggle the flag", stop);
+        QProcess password;
+        startOtherCopy(password, "change the password", stop);
+        QVERIFY(password.waitForFinished(120000));
+        QFile(stop).open(QIODevice::WriteOnly);
+        QVERIFY(flag.waitForFinished(60000));
+        const QString passwordReport = QString::fromUtf8(password.readAllStandardOutput()).trimmed();
+        const QString flagReport = QString::fromUtf8(flag.readAllStandardOutput()).trimmed();
+        qInfo("%s; %s", qPrintable(passwordReport), qPrintable(flagReport));
+        QVERIFY2(password.exitCode() == 0, password.readAllStandardError().constData());
+        QVERIFY2(flag.exitCode() == 0, flag.readAllStandardError().constData());
+        QVERIFY2(passwordReport.startsWith(QStringLiteral("0 of ")), qPrintable(passwordReport));
+        QVERIFY2(flagReport.startsWith(QStringLiteral("0 of ")), qPrintable(flagReport));
+        QVERIFY(!flagReport.startsWith(QStringLiteral("0 of 0 ")));
+        QVERIFY(!QFile::exists(ProfileStore().lockPath()));
+    }
+
+    // A change waits while another run holds the profile's lock, and then reads the file as
+    // the other run left it.
+    void aChangeWaitsForTheOtherRunsLock()
+    {
+        const QString stop = m_config->filePath(QStringLiteral("stop"));
+        QProcess holder;
+        startOtherCopy(holder, "hold the lock", stop);
+        QVERIFY(holder.waitForReadyRead(30000)); // "held": the lock is taken, nothing written yet
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(ProfileStore().writeActive(true));
+        QVERIFY2(waited.elapsed() >= 400, qPrintable(QString::number(waited.elapsed())));
+        QVERIFY(holder.waitForFinished(30000));
+        QCOMPARE(holder.exitCode(), 0);
+        QCOMPARE(stored("SSifre"), QStringLiteral("Abc"));
+        QCOMPARE(stored("Active"), QStringLiteral("1"));
+    }
+
     // ------------------------------------------------------------ a store that refuses writes
 
     void unwritableStore()
@@ -626,9 +882,147 @@ private Q_SLOTS:
     }
 };
 
+// The other run of the program, on the profile of the test that started it: its user sets
+// the password and switches protection on, or switches it off, in its own windows.
+class OtherCopy : public TestPassword
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_main = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { m_main.reset(); }
+
+    void switchOn()
+    {
+        start();
+        whileOpen(settingsDialog(), openSettings(), [&] {
+            setPassword(QString(), QStringLiteral("Abc"));
+            clickIn("OKBtn");
+        });
+        QVERIFY(ProfileStore().readActive());
+        m_main->closeAnswering("Evet");
+        m_main->close();
+        QVERIFY(ProfileStore().readActive());
+    }
+
+    void switchOff()
+    {
+        start();
+        {
+            ModalSteps gate;
+            gate.then("GetPassWdFrm", enter("Abc"));
+            expectPass(gate);
+        }
+        whileOpen(settingsDialog(), openSettings(), [&] {
+            QVERIFY(sifreChk()->isChecked());
+            clickProtection(enter("Abc"));
+            QVERIFY(!sifreChk()->isChecked());
+            clickIn("OKBtn");
+        });
+        QVERIFY(!ProfileStore().readActive());
+        m_main->closeAnswering("Evet");
+        m_main->close();
+        QVERIFY(!ProfileStore().readActive());
+    }
+};
+
+namespace {
+
+bool stopAsked()
+{
+    return QFile::exists(qEnvironmentVariable("MELTORA_OTHER_COPY_STOP"));
+}
+
+// Confirmed password changes, each looked at again a moment later while the other run
+// keeps writing: a change is lost when the stored hash is the one before it, or another one
+// a moment later. Prints "<lost> of <changes>".
+int changeThePassword()
+{
+    const ProfileStore store;
+    int lost = 0;
+    const int changes = 6;
+    QString before = store.readPassword();
+    for (int k = 0; k < changes; ++k) {
+        QString error;
+        if (!store.writePassword(QStringLiteral("Şifre %1").arg(k), &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
+        const QString written = store.readPassword();
+        QThread::msleep(40);
+        const QString later = store.readPassword();
+        if (written == before || later != written)
+            ++lost;
+        before = later;
+    }
+    std::printf("%d of %d password changes lost\n", lost, changes);
+    return 0;
+}
+
+// Switches the flag on and off until told to stop, looking at each confirmed value again a
+// moment later. Prints "<lost> of <changes>".
+int toggleTheFlag()
+{
+    const ProfileStore store;
+    int lost = 0, changes = 0;
+    bool on = false;
+    while (!stopAsked()) {
+        on = !on;
+        QString error;
+        if (!store.writeActive(on, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
+        ++changes;
+        QThread::msleep(2);
+        if (store.readActive() != on)
+            ++lost;
+    }
+    std::printf("%d of %d flag changes lost\n", lost, changes);
+    return 0;
+}
+
+// Takes the profile's lock as a run does for its change, says "held", and writes its change
+// under it a while later.
+int holdTheLock()
+{
+    const ProfileStore store;
+    QLockFile lock(store.lockPath());
+    if (!lock.tryLock(10000))
+        return 2;
+    const QByteArray before = fileBytes(store.path());
+    std::printf("held\n");
+    std::fflush(stdout);
+    QThread::msleep(800);
+    IniFile file;
+    file.setText(ProfileStore::decode(before));
+    file.writeString(QStringLiteral("Meltora"), QStringLiteral("SSifre"), QStringLiteral("Abc"));
+    QString error;
+    return safefile::write(store.path(), file.text().toUtf8(), &error, 0600) ? 0 : 3;
+}
+
+int runAsOtherCopy(const QString &role)
+{
+    if (role == QStringLiteral("change the password"))
+        return changeThePassword();
+    if (role == QStringLiteral("toggle the flag"))
+        return toggleTheFlag();
+    if (role == QStringLiteral("hold the lock"))
+        return holdTheLock();
+    OtherCopy copy;
+    const QString slot = role == QStringLiteral("switch on") ? QStringLiteral("switchOn")
+                                                             : QStringLiteral("switchOff");
+    return QTest::qExec(&copy, {QCoreApplication::applicationFilePath(), slot});
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     Application app(argc, argv);
+    const QString role = qEnvironmentVariable("MELTORA_OTHER_COPY");
+    if (!role.isEmpty())
+        return runAsOtherCopy(role);
     TestPassword test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -128,25 +128,36 @@ bool IniFile::load(const QString &path)
         return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QString text = fromCp1254(file.readAll());
+    setText(fromCp1254(file.readAll()));
+    return true;
+}
+
+void IniFile::setText(const QString &text)
+{
+    m_lines.clear();
     if (text.isEmpty())
-        return true;
+        return;
     m_lines = text.split(u'\n');
     if (text.endsWith(u'\n'))
         m_lines.removeLast();
     for (QString &line : m_lines)
         if (line.endsWith(u'\r'))
             line.chop(1);
-    return true;
+}
+
+QString IniFile::text() const
+{
+    QString text;
+    for (const QString &line : m_lines) {
+        text += line;
+        text += QStringLiteral("\r\n");
+    }
+    return text;
 }
 
 bool IniFile::save(const QString &path, QString *error) const
 {
-    QByteArray bytes;
-    for (const QString &line : m_lines) {
-        bytes += toCp1254(line);
-        bytes += "\r\n";
-    }
+    const QByteArray bytes = toCp1254(text());
     // Written beside the file and renamed over it once whole: a full disk or a kill while
     // writing leaves the old file as it was. A read-only file still refuses the write, as it
     // did on Windows.

@@ -21,6 +21,11 @@ public:
     // False, with the reason in *error, when it cannot be written; the old file then stays.
     bool save(const QString &path, QString *error = nullptr) const;
 
+    // The lines of an already decoded file, for a file kept in another encoding than the
+    // code page (the program's own profile); text() gives them back with CRLF line ends.
+    void setText(const QString &text);
+    QString text() const;
+
     // The value without surrounding blanks and without one pair of enclosing quotes, at
     // most MaxStringLength characters; the default when the section or key is missing.
     QString readString(const QString &section, const QString &key,

@@ -1,14 +1,20 @@
 #include "profilestore.h"
 
+#include "data/codepage1254.h"
 #include "data/inifile.h"
+#include "data/safefile.h"
 #include "passwordhash.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <QStringDecoder>
+#include <QThread>
 #include <cerrno>
-#include <cstdio>
 
 namespace {
 
@@ -16,30 +22,60 @@ const QString kSection = QStringLiteral("Meltora");
 const QString kActive = QStringLiteral("Active");
 const QString kPassword = QStringLiteral("SSifre");
 
-IniFile read(const QString &path)
+// The password's hash is only for its user's eyes.
+constexpr int kOwnerOnly = 0600;
+
+// Another run holds the lock only for the moment of its own read and write; waiting longer
+// than this means something is wrong with the lock rather than busy.
+constexpr int kLockWaitMs = 10000;
+
+QString decodeLine(const QByteArray &line)
 {
-    IniFile file;
-    if (!file.load(path))
-        file = IniFile(); // an unreadable file counts as an empty one
-    return file;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(line);
+    if (!utf8.hasError())
+        return text;
+    return fromCp1254(line);
 }
 
-// Why the last system call failed, in the user's words; the empty text when no short reason
-// says more than "could not be written".
-QString lastReason()
+QString cannotWrite(const QString &path, const QString &reason)
 {
-    switch (errno) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("yazma izni yok");
-    case EROFS:
-        return QStringLiteral("salt okunur bir diskte");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("diskte yer kalmadı");
+    return QStringLiteral("'%1' dosyası yazılamadı: %2.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString lockFailure(const QString &path, const QLockFile &lock)
+{
+    switch (lock.error()) {
+    case QLockFile::LockFailedError:
+        return cannotWrite(path, QStringLiteral("dosyayı programın başka bir kopyası kullanıyor"));
+    case QLockFile::PermissionError:
+        return cannotWrite(path, safefile::reasonText(EACCES));
     default:
-        return QString();
+        return cannotWrite(path, QStringLiteral("kilit dosyası oluşturulamadı"));
     }
+}
+
+// A file made by an earlier run with wider rights is narrowed to its user.
+void keepOwnerOnly(const QString &path)
+{
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    if (QFile::permissions(path) & others)
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Tries again at short, uneven intervals: QLockFile's own waiting doubles its pauses and
+// could miss every moment another run busy with changes leaves the lock free.
+bool takeLock(QLockFile &lock)
+{
+    const QDeadlineTimer deadline(kLockWaitMs);
+    while (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
+            return false;
+        QThread::msleep(QRandomGenerator::global()->bounded(2, 12));
+    }
+    return true;
 }
 
 } // namespace
@@ -54,30 +90,71 @@ QString ProfileStore::defaultPath()
         .filePath(QStringLiteral("meltora.ini"));
 }
 
+QString ProfileStore::lockPath() const
+{
+    return m_path + QStringLiteral(".lock");
+}
+
+QString ProfileStore::decode(const QByteArray &bytes)
+{
+    QString text;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        end = end < 0 ? bytes.size() : end + 1;
+        text += decodeLine(bytes.mid(start, end - start));
+        start = end;
+    }
+    return text;
+}
+
+IniFile ProfileStore::read() const
+{
+    // An unreadable file counts as an empty one. The file is always replaced whole, so it
+    // is read without the lock.
+    IniFile file;
+    QFile source(m_path);
+    if (source.open(QIODevice::ReadOnly))
+        file.setText(decode(source.readAll()));
+    return file;
+}
+
 bool ProfileStore::readActive() const
 {
-    return read(m_path).readInteger(kSection, kActive, 0) != 0;
+    return read().readInteger(kSection, kActive, 0) != 0;
 }
 
 bool ProfileStore::writeActive(bool on, QString *error) const
 {
-    return write(kActive, on ? QStringLiteral("1") : QStringLiteral("0"), error);
+    const QString value = on ? QStringLiteral("1") : QStringLiteral("0");
+    return update(
+        [&](IniFile &file) {
+            file.writeString(kSection, kActive, value);
+            return true;
+        },
+        error);
 }
 
 QString ProfileStore::readPassword() const
 {
-    return read(m_path).readString(kSection, kPassword);
+    return read().readString(kSection, kPassword);
 }
 
 bool ProfileStore::writePassword(const QString &password, QString *error) const
 {
+    // The slow hash is made before the lock is taken: the other run waits only for the file.
     const std::optional<QString> hash = passwordhash::make(password);
     if (!hash) {
         if (error)
             *error = QStringLiteral("Şifre için yeterli bellek ayrılamadı");
         return false;
     }
-    return write(kPassword, *hash, error);
+    return update(
+        [&](IniFile &file) {
+            file.writeString(kSection, kPassword, *hash);
+            return true;
+        },
+        error);
 }
 
 bool ProfileStore::check(const QString &entry) const
@@ -85,42 +162,53 @@ bool ProfileStore::check(const QString &entry) const
     const QString stored = readPassword();
     if (!passwordhash::matches(stored, entry))
         return false;
-    if (!stored.isEmpty() && !passwordhash::isHash(stored))
-        writePassword(entry);
+    if (stored.isEmpty() || passwordhash::isHash(stored))
+        return true;
+    if (const std::optional<QString> hash = passwordhash::make(entry)) {
+        update(
+            [&](IniFile &file) {
+                // A password another run set meanwhile stays.
+                if (file.readString(kSection, kPassword) != stored)
+                    return false;
+                file.writeString(kSection, kPassword, *hash);
+                return true;
+            },
+            nullptr);
+    }
     return true;
 }
 
-bool ProfileStore::write(const QString &key, const QString &value, QString *error) const
+bool ProfileStore::update(const std::function<bool(IniFile &)> &change, QString *error) const
 {
-    auto fail = [&](const QString &reason) {
-        if (error) {
-            *error =
-                QStringLiteral("%1 dosyasına yazılamadı").arg(QDir::toNativeSeparators(m_path));
-            if (!reason.isEmpty())
-                *error += QStringLiteral(" (%1)").arg(reason);
-        }
+    auto fail = [&](const QString &message) {
+        if (error)
+            *error = message;
         return false;
     };
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath()))
-        return fail(lastReason());
+        return fail(cannotWrite(m_path, safefile::reasonText(errno)));
     if (info.exists() && !info.isWritable())
-        return fail(QStringLiteral("dosya salt okunur"));
-    IniFile file;
-    if (!file.load(m_path)) // never replace a file whose other values could not be read
-        return fail(QStringLiteral("dosya okunamadı"));
-    file.writeString(kSection, key, value);
+        return fail(cannotWrite(m_path, QStringLiteral("dosya salt okunur")));
 
-    // The new file is written beside the old one and then put in its place in one step.
-    QTemporaryFile temporary(m_path + QStringLiteral(".XXXXXX"));
-    if (!temporary.open())
-        return fail(lastReason());
-    temporary.close();
-    if (!file.save(temporary.fileName()))
-        return fail(lastReason());
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(),
-                    QFile::encodeName(m_path).constData()) != 0)
-        return fail(lastReason());
-    temporary.setAutoRemove(false);
+    QLockFile lock(lockPath());
+    if (!takeLock(lock))
+        return fail(lockFailure(m_path, lock));
+
+    IniFile file;
+    QFile source(m_path);
+    if (source.exists()) {
+        // Never replace a file whose other values could not be read.
+        if (!source.open(QIODevice::ReadOnly))
+            return fail(cannotWrite(m_path, QStringLiteral("dosya okunamadı")));
+        file.setText(decode(source.readAll()));
+        source.close();
+    }
+    if (!change(file))
+        return true;
+    QString reason;
+    if (!safefile::write(m_path, file.text().toUtf8(), &reason, kOwnerOnly))
+        return fail(reason);
+    keepOwnerOnly(m_path);
     return true;
 }

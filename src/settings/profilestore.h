@@ -1,12 +1,23 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class IniFile;
 
 // Where the password lock lives: one small profile file per user, shared by every run of the
 // program for that user, with the section "Meltora" and the keys "Active" (the protection
 // flag, "1" or "0") and "SSifre" (the password's hash, or the empty text). Every operation
 // reads or writes the file at the moment it runs, so two runs never work on stale values.
-// A write replaces the whole file at once: a failed write leaves both values as they were.
+//
+// The file is the program's own and is kept in UTF-8; a line that is not valid UTF-8 (typed
+// in by hand with an editor of the Turkish code page) is read as code page 1254. Only its
+// user may read it.
+//
+// A change holds a lock file beside the profile for its whole read-modify-write, and reads
+// the file afresh under it: two runs changing one key each never put back the other's old
+// value. The new file replaces the old one at once: a failed write leaves both values as
+// they were.
 class ProfileStore
 {
 public:
@@ -16,6 +27,8 @@ public:
 
     static QString defaultPath();
     const QString &path() const { return m_path; }
+    // The lock file beside the profile.
+    QString lockPath() const;
 
     // On when "Active" holds a whole number other than 0; a missing or unreadable file, a
     // missing key or anything else reads as off.
@@ -32,11 +45,18 @@ public:
     bool writePassword(const QString &password, QString *error = nullptr) const;
 
     // Whether the entry is the stored password. A password written in by hand is accepted
-    // once as it stands and then replaced by its hash; if that write fails it simply stays.
+    // once as it stands and then replaced by its hash, unless another run has changed it in
+    // the meantime; if that write fails it simply stays.
     bool check(const QString &entry) const;
 
+    // The profile's bytes as text: UTF-8, line by line falling back to code page 1254.
+    static QString decode(const QByteArray &bytes);
+
 private:
-    bool write(const QString &key, const QString &value, QString *error) const;
+    IniFile read() const;
+    // Reads the file afresh under the lock, lets `change` edit it and writes it back when
+    // `change` says something changed.
+    bool update(const std::function<bool(IniFile &)> &change, QString *error) const;
 
     QString m_path;
 };

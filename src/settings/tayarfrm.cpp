@@ -215,6 +215,10 @@ QWidget *TAyarFrm::buildColoursPage()
 
 void TAyarFrm::execute()
 {
+    // Another run may have changed the protection since the dialog was last open; a change
+    // of this run's user still waiting (the close box left it) stays on show.
+    if (!m_protectionChanged)
+        ReloadProtection();
     m_colours = m_settings.colours;
     showColours();
     m_chkYazdir->setChecked(m_settings.preview);
@@ -292,8 +296,11 @@ void TAyarFrm::RenkMouseDown(int slot)
 void TAyarFrm::SifreChkClick()
 {
     // The box has already changed its tick; without the password it goes back.
-    if (!CheckPassword(false))
+    if (!CheckPassword(false)) {
         m_sifreChk->setChecked(!m_sifreChk->isChecked());
+        return;
+    }
+    m_protectionChanged = true;
 }
 
 void TAyarFrm::ChangePasswdBtnClick()
@@ -312,6 +319,7 @@ void TAyarFrm::ChangePasswdBtnClick()
     // The flag follows the tick at "TAMAM" or when the program ends.
     m_sifreChk->setEnabled(true);
     m_sifreChk->setChecked(true);
+    m_protectionChanged = true;
 }
 
 bool TAyarFrm::CheckPassword(bool onlyIfActive)
@@ -321,18 +329,22 @@ bool TAyarFrm::CheckPassword(bool onlyIfActive)
 
 bool TAyarFrm::StoreProtection()
 {
-    const bool on = m_sifreChk->isChecked();
-    if (m_store.readActive() == on)
-        return true; // already stored: the file is left alone
-    QString error;
-    if (m_store.writeActive(on, &error))
+    if (!m_protectionChanged)
         return true;
-    messages::showError(error);
-    return false;
+    const bool on = m_sifreChk->isChecked();
+    QString error;
+    if (m_store.readActive() != on && !m_store.writeActive(on, &error)) {
+        messages::showError(error);
+        return false;
+    }
+    // Stored: from now on the flag is the store's, which another run may change again.
+    m_protectionChanged = false;
+    return true;
 }
 
 void TAyarFrm::ReloadProtection()
 {
+    m_protectionChanged = false;
     m_sifreChk->setChecked(m_store.readActive());
     m_sifreChk->setEnabled(m_store.hasPassword());
 }

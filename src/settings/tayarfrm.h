@@ -21,7 +21,9 @@ struct Settings;
 // union colours. The switches and colours are copies of the main window's settings, taken at
 // each opening and given back on "TAMAM" only; the protection is kept in the user's profile
 // store, and the tick of "Şifre Korumasını Aktifleştir" reaches it on "TAMAM" or when the
-// program ends ("İptal" reloads it from the store).
+// program ends ("İptal" reloads it from the store). Only a tick that this run's user changed
+// is ever stored: another run of the program may have changed the flag meanwhile, and a tick
+// merely shown must not put the old value back.
 class TAyarFrm : public QDialog
 {
     Q_OBJECT
@@ -30,7 +32,7 @@ public:
     // (the staff lists repaint in the new colours).
     TAyarFrm(QWidget *mainWindow, Settings &settings, IdleRefresh *idle, TPassWdFrm *passWdFrm,
              std::function<void()> applied);
-    // Stores the protection tick, whatever closed the dialog last.
+    // Stores the protection tick when the user changed it, whatever closed the dialog last.
     ~TAyarFrm() override;
 
     // The dialog's own copy of the colour-slot list: "<<< KAYITSIZ >>>" and the union names;
@@ -50,10 +52,14 @@ public:
 
     // The gate; with `onlyIfActive` it asks only while protection is on.
     bool CheckPassword(bool onlyIfActive);
-    // The tick becomes the stored flag; false, after saying why, when it cannot be written.
+    // A tick the user changed becomes the stored flag; false, after saying why, when it
+    // cannot be written. A tick left as it was shown writes nothing.
     bool StoreProtection();
-    // The tick follows the stored flag; the box can be used only while a password is stored.
+    // The tick follows the stored flag, forgetting any change not stored; the box can be
+    // used only while a password is stored.
     void ReloadProtection();
+    // Whether the tick holds a change of this run's user not stored yet.
+    bool protectionChanged() const { return m_protectionChanged; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -74,6 +80,7 @@ private:
     ProfileStore m_store;
     std::array<qint32, 6> m_colours{};
     QColor m_lastColour = Qt::black;
+    bool m_protectionChanged = false;
 
     QTabWidget *m_pageControl = nullptr;
     QCheckBox *m_sifreChk = nullptr;

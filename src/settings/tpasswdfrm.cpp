@@ -2,6 +2,7 @@
 
 #include "passwordbox.h"
 #include "passwordhash.h"
+#include "toolkit/characterlimit.h"
 #include "toolkit/controls.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/messages.h"
@@ -18,6 +19,8 @@
 using controls::name;
 
 namespace {
+// Counted in characters: an emoji in the last place is taken whole or not at all, so the
+// password stored is always the one the user typed.
 constexpr int kMaxPasswordLength = 15;
 }
 
@@ -40,7 +43,7 @@ TPassWdFrm::TPassWdFrm(QWidget *parent)
     auto box = [frame](const QString &objectName, const QString &caption) {
         auto *edit = new QLineEdit(frame);
         name(edit, objectName, caption);
-        edit->setMaxLength(kMaxPasswordLength);
+        edit->setValidator(new CharacterLimit(edit, kMaxPasswordLength));
         edit->setMinimumWidth(160);
         passwordbox::setMasked(edit, true);
         return edit;

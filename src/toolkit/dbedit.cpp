@@ -1,5 +1,6 @@
 #include "dbedit.h"
 
+#include "characterlimit.h"
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "fieldlink.h"
@@ -10,52 +11,6 @@
 #include <QFocusEvent>
 #include <QTimer>
 #include <QValidator>
-
-// Counts characters as code points, as the table's size checks do, where QLineEdit's own
-// limit counts UTF-16 units and would cut an emoji in half. Text beyond the limit is taken
-// from the end of what was just typed or pasted, which ends at the caret.
-class CharacterLimit : public QValidator
-{
-public:
-    using QValidator::QValidator;
-    int limit = 0;
-
-    State validate(QString &input, int &pos) const override
-    {
-        if (limit <= 0)
-            return Acceptable;
-        qsizetype excess = codePoints(input) - limit;
-        qsizetype begin = pos;
-        while (excess > 0 && begin > 0) {
-            begin -= isPairEndingAt(input, begin) ? 2 : 1;
-            --excess;
-        }
-        input.remove(begin, pos - begin);
-        pos = int(begin);
-        qsizetype end = input.size();
-        while (excess > 0 && end > pos) {
-            end -= isPairEndingAt(input, end) ? 2 : 1;
-            --excess;
-        }
-        input.truncate(end);
-        return Acceptable;
-    }
-
-private:
-    static bool isPairEndingAt(const QString &text, qsizetype end)
-    {
-        return end >= 2 && text.at(end - 1).isLowSurrogate() && text.at(end - 2).isHighSurrogate();
-    }
-    static qsizetype codePoints(const QString &text)
-    {
-        qsizetype count = 0;
-        for (qsizetype i = 0; i < text.size(); ++i, ++count)
-            if (text.at(i).isHighSurrogate() && i + 1 < text.size() &&
-                text.at(i + 1).isLowSurrogate())
-                ++i;
-        return count;
-    }
-};
 
 DBEdit::DBEdit(Dataset *dataset, const QString &field, QWidget *parent)
     : QLineEdit(parent), m_link(new FieldLink(dataset, field, this, [this] { refresh(); })),
