@@ -315,7 +315,29 @@ private Q_SLOTS:
                                                    << "(312) 456 78 90";
         QTest::newRow("trunk zero, digits only") << "03124567890"
                                                  << "(312) 456 78 90";
-        // Nothing without a digit is touched: the empty-cell text stays.
+        QTest::newRow("trunk zero in brackets") << "0 (312) 222 33 44"
+                                                << "(312) 222 33 44";
+        // A number saved as text keeps its decimal part; the zeros are no digits of it.
+        QTest::newRow("number saved as text") << "3122223344.0"
+                                              << "(312) 222 33 44";
+        QTest::newRow("decimal comma and zeros") << "3122223344,00"
+                                                 << "(312) 222 33 44";
+        QTest::newRow("trunk zero saved as text") << "03122223344.0"
+                                                  << "(312) 222 33 44";
+        // The country code goes, however it is written.
+        QTest::newRow("country code with plus") << "+90 312 222 33 44"
+                                                << "(312) 222 33 44";
+        QTest::newRow("country code with plus, digits only") << "+905321234567"
+                                                             << "(532) 123 45 67";
+        QTest::newRow("country code with 00") << "0090 312 222 33 44"
+                                              << "(312) 222 33 44";
+        QTest::newRow("country code alone") << "90 532 123 45 67"
+                                            << "(532) 123 45 67";
+        QTest::newRow("country code and trunk zero") << "+90 (0312) 222 33 44"
+                                                     << "(312) 222 33 44";
+        QTest::newRow("00, country code and trunk zero") << "0090 0312 222 33 44"
+                                                         << "(312) 222 33 44";
+        // Nothing that is no phone number is touched: the empty-cell text stays.
         QTest::newRow("empty-cell text") << "-"
                                          << "-";
         QTest::newRow("a note") << "YOK"
@@ -327,22 +349,35 @@ private Q_SLOTS:
                                       << "(000) 456 78 90";
         QTest::newRow("one digit") << "5"
                                    << "(000) 000 00 05";
-        // No digit is ever dropped: longer values stay as stripped.
+        // What cannot be made into ten digits stays as it was, separators and all.
         QTest::newRow("eleven digits without trunk zero") << "31245678901"
                                                           << "31245678901";
-        QTest::newRow("country code") << "+90 312 456 78 90"
-                                      << "+903124567890";
+        QTest::newRow("twelve digits without country code") << "312 222 33 44 55"
+                                                            << "312 222 33 44 55";
+        QTest::newRow("foreign number") << "+1 212 555 0100"
+                                        << "+1 212 555 0100";
+        QTest::newRow("country code and too few digits") << "+90 312 222"
+                                                         << "+90 312 222";
         QTest::newRow("extension") << "312 456 78 90/12"
-                                   << "312456789012";
-        // Other characters stay in order and count as characters.
+                                   << "312 456 78 90/12";
+        QTest::newRow("a fraction that is not zero") << "3122223344.5"
+                                                     << "3122223344.5";
+        QTest::newRow("exponent form") << "3,122223344E+09"
+                                       << "3,122223344E+09";
         QTest::newRow("letters among ten") << "ABC 456 78 90"
-                                           << "(ABC) 456 78 90";
+                                           << "ABC 456 78 90";
+        QTest::newRow("plus inside") << "312+222 33 44"
+                                     << "312+222 33 44";
     }
     void phoneNumbers()
     {
         QFETCH(QString, value);
         QFETCH(QString, normalised);
         QCOMPARE(excelphone::normalise(value), normalised);
+        // Each ends in the stored form, or is kept as it was.
+        QCOMPARE(excelphone::isStored(normalised),
+                 normalised != value || excelphone::isStored(value));
+        QCOMPARE(excelphone::tenDigits(value).has_value(), excelphone::isStored(normalised));
     }
 
     void phonePassesOneByOne()
@@ -350,12 +385,47 @@ private Q_SLOTS:
         QCOMPARE(excelphone::strip(QStringLiteral("(312) 456-78.90")),
                  QStringLiteral("3124567890"));
         QCOMPARE(excelphone::strip(QStringLiteral("- -")), QStringLiteral("- -"));
+        QCOMPARE(excelphone::strip(QStringLiteral("3122223344.0")), QStringLiteral("3122223344"));
+        QCOMPARE(excelphone::strip(QStringLiteral("+90 312 456 78 90")),
+                 QStringLiteral("+903124567890"));
+        QCOMPARE(excelphone::strip(QStringLiteral("312 456 78 90/12")),
+                 QStringLiteral("312 456 78 90/12"));
         QCOMPARE(excelphone::pad(QStringLiteral("4567")), QStringLiteral("0000004567"));
         QCOMPARE(excelphone::pad(QStringLiteral("031245678901")), QStringLiteral("031245678901"));
+        QCOMPARE(excelphone::pad(QStringLiteral("+903124567890")), QStringLiteral("3124567890"));
+        QCOMPARE(excelphone::pad(QStringLiteral("00903124567890")), QStringLiteral("3124567890"));
+        QCOMPARE(excelphone::pad(QStringLiteral("903124567890")), QStringLiteral("3124567890"));
         QCOMPARE(excelphone::group(QStringLiteral("3124567890")),
                  QStringLiteral("(312) 456 78 90"));
-        // Grouping alone on a short value gives short groups.
-        QCOMPARE(excelphone::group(QStringLiteral("31245")), QStringLiteral("(312) 45  "));
+        // Grouping alone on a short value groups its ten digits, never fewer.
+        QCOMPARE(excelphone::group(QStringLiteral("31245")), QStringLiteral("(000) 003 12 45"));
+        QCOMPARE(excelphone::group(QStringLiteral("31245678901")), QStringLiteral("31245678901"));
+        // How a value too long for its field is staged when it is no phone number.
+        QCOMPARE(excelphone::withoutSeparators(QStringLiteral("312 456 78 90 / 12")),
+                 QStringLiteral("312456789012"));
+    }
+
+    // The values the normaliser kept as they were are counted, by their place in the list;
+    // the empty-cell text and an empty phone are not.
+    void phonesLeftAsTheyWereAreCounted()
+    {
+        excelimport::StagingTable table(db());
+        const QStringList phones = {
+            "3122223344.0",   "+90 3122223344", "YOK", "-", "", "31245678901",
+            "90 532 1234567", "+1 212 555 0100"};
+        std::vector<StagedRow> rows;
+        for (int i = 0; i < phones.size(); ++i)
+            rows.push_back(staged(i + 2, {"B", "-", "-", phones[i], "-", "-"}));
+        table.append(rows);
+        table.applyPhonePass(excelimport::PhonePass::Strip);
+        table.applyPhonePass(excelimport::PhonePass::Pad);
+        table.applyPhonePass(excelimport::PhonePass::Group);
+        QCOMPARE(select("SELECT coalesce(telefonu, '<null>') FROM veriler ORDER BY KayitNo"),
+                 QStringList({"(312) 222 33 44", "(312) 222 33 44", "YOK", "-", "<null>",
+                              "31245678901", "(532) 123 45 67", "+1 212 555 0100"}));
+        QCOMPARE(table.phonesLeftAsTheyWere(QStringLiteral("-")), QList<int>({3, 6, 8}));
+        // Another empty-cell text is a value like any other.
+        QCOMPARE(table.phonesLeftAsTheyWere(QStringLiteral("YOK")), QList<int>({4, 6, 8}));
     }
 
     // ------------------------------------------------------------------ ranges and rows
@@ -441,10 +511,15 @@ private Q_SLOTS:
                                           {2, 4, "0 (312) 456-78-90"},
                                           {7, 1, QString(101, u'Ş')},
                                           {7, 4, "+90 (312) 456 78 90"},
-                                          {7, 6, "YENİMAHALLE"}})));
+                                          {7, 6, "YENİMAHALLE"},
+                                          {8, 1, "ÇINAR"},
+                                          {8, 4, "0090 (312) 456 78 90"},
+                                          {9, 1, "DAHİLİ"},
+                                          {9, 4, "312 456 78 90 / 12"}})));
         const std::vector<StagedRow> rows =
             excelimport::rowsFromSheet(cells, {1, 9, 1, 6}, QStringLiteral("-"));
-        QCOMPARE(stagedColumn(rows, 3), QStringList({"03124567890", "+903124567890"}));
+        QCOMPARE(stagedColumn(rows, 3),
+                 QStringList({"03124567890", "+903124567890", "00903124567890", "312456789012"}));
         QCOMPARE(excelimport::overlongValues(rows),
                  QStringList({"Satır 7, Birim Adı: 101 karakter (en fazla 100)",
                               "Satır 7, İlçesi: 11 karakter (en fazla 10)"}));
