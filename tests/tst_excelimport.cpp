@@ -242,6 +242,16 @@ private Q_SLOTS:
         QTest::newRow("flipped bytes .xlsx") << book("flipped.xlsx") << damaged;
         QTest::newRow("compound document of noise") << book("olenoise.xls") << damaged;
         QTest::newRow("missing") << book("nowhere.xls") << QStringLiteral("dosyası açılamadı");
+        // Excel 2.x-4.x files are workbooks, of a format to be saved again.
+        const QString oldFormat =
+            QStringLiteral("eski bir Excel biçiminde (Excel 2.x - 4.x) kaydedilmiş; bu biçim "
+                           "okunamıyor.\nDosyayı Excel'de açıp \"Excel Çalışma Kitabı (*.xlsx)\" "
+                           "ya da \"Excel 97-2003 Çalışma Kitabı (*.xls)\" olarak yeniden "
+                           "kaydettikten sonra tekrar deneyin.");
+        QTest::newRow("Excel 2.1 worksheet") << book("excel2.xls") << oldFormat;
+        QTest::newRow("Excel 3.0 worksheet") << book("excel3.xls") << oldFormat;
+        QTest::newRow("Excel 4.0 worksheet") << book("excel4.xls") << oldFormat;
+        QTest::newRow("Excel 4.0 workbook") << book("excel4w.xls") << oldFormat;
     }
     void filesThatAreNoWorkbook()
     {

@@ -494,6 +494,12 @@ private Q_SLOTS:
             << book("html.xls") << QByteArray() << "\"html.xls\" bir Excel çalışma kitabı değil";
         QTest::newRow("random bytes")
             << book("random.xls") << QByteArray() << "bir Excel çalışma kitabı değil";
+        QTest::newRow("Excel 4.0")
+            << book("excel4.xls") << QByteArray()
+            << "\"excel4.xls\" eski bir Excel biçiminde (Excel 2.x - 4.x) kaydedilmiş; bu biçim "
+               "okunamıyor.\nDosyayı Excel'de açıp \"Excel Çalışma Kitabı (*.xlsx)\" ya da "
+               "\"Excel 97-2003 Çalışma Kitabı (*.xls)\" olarak yeniden kaydettikten sonra "
+               "tekrar deneyin.";
         QTest::newRow("truncated") << book("truncated.xlsx") << QByteArray() << "bozuk";
         QTest::newRow("cell too long")
             << book("handmade.xlsx") << QByteArray() << "Satır 1, İli: 16 karakter (en fazla 10)";

@@ -26,6 +26,7 @@ enum Exit : int {
     Encrypted = 6,   // protected by a password
     NoWorksheet = 7, // a workbook without any worksheet
     EmptyFile = 8,
+    OldFormat = 9, // an Excel 2.x-4.x worksheet or workbook, which only Excel itself reads
 };
 
 // The largest sheet either file format allows.

@@ -108,6 +108,13 @@ QString ExcelWorkbookReader::failureText(const QString &path, int exitCode) cons
                    "(*.xlsx)\" ya da \"Excel 97-2003 Çalışma Kitabı (*.xls)\" olarak "
                    "kaydettikten sonra yeniden deneyin.")
             .arg(name);
+    case xlsread::OldFormat:
+        return QStringLiteral(
+                   "\"%1\" eski bir Excel biçiminde (Excel 2.x - 4.x) kaydedilmiş; bu biçim "
+                   "okunamıyor.\nDosyayı Excel'de açıp \"Excel Çalışma Kitabı (*.xlsx)\" ya da "
+                   "\"Excel 97-2003 Çalışma Kitabı (*.xls)\" olarak yeniden kaydettikten sonra "
+                   "tekrar deneyin.")
+            .arg(name);
     case xlsread::EmptyFile:
         return QStringLiteral("\"%1\" dosyası boş.").arg(name);
     case xlsread::Encrypted:
