@@ -14,7 +14,11 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 using excelimport::StagedRow;
 
@@ -117,6 +121,42 @@ QStringList stagedColumn(const std::vector<StagedRow> &rows, int field)
         out << row.values[size_t(field)];
     return out;
 }
+
+// How a program run on its own ended: its exit code and its resident peak in KiB.
+struct MeasuredRun {
+    int exitCode = -1;
+    qint64 peakKb = -1;
+};
+
+// Runs `program` with its output dropped and waits for it, measuring that one child alone.
+MeasuredRun runMeasured(const QString &program, const QStringList &arguments)
+{
+    QList<QByteArray> words{QFile::encodeName(program)};
+    for (const QString &argument : arguments)
+        words << QFile::encodeName(argument);
+    std::vector<char *> argv;
+    for (QByteArray &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    MeasuredRun run;
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage usage{};
+        if (wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status)) {
+            run.exitCode = WEXITSTATUS(status);
+            run.peakKb = usage.ru_maxrss;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+constexpr qint64 kMiB = 1024;
 
 } // namespace
 
@@ -302,6 +342,92 @@ private Q_SLOTS:
         QVERIFY2(error.contains(message), qPrintable(error));
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(cells.size(), 0);
+    }
+
+    // ------------------------------------------------------------------ oversized workbooks
+
+    // One cell of 150 MB in a workbook of 150 KB, its text shared or inline: the reader
+    // refuses it while unpacking it, before holding it, and the program holds none of it.
+    void aHugeCellIsRefusedWhileItIsRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("shared text") << book("hugecell.xlsx");
+        QTest::newRow("inline text") << book("hugecell-inline.xlsx");
+    }
+    void aHugeCellIsRefusedWhileItIsRead()
+    {
+        QFETCH(QString, file);
+        QVERIFY(QFileInfo(file).size() < 200 * 1024);
+        const MeasuredRun run = runMeasured(QStringLiteral(MELTORA_XLSREAD),
+                                            {file, "--rows", "1", "20", "--columns", "1", "6"});
+        QCOMPARE(run.exitCode, int(xlsread::CellTooLong));
+        qInfo("the reader's peak: %lld KiB", run.peakKb);
+        QVERIFY2(run.peakKb < 48 * kMiB, qPrintable(QString::number(run.peakKb)));
+
+        ExcelWorkbookReader reader(QStringLiteral(MELTORA_XLSREAD));
+        SheetCells cells;
+        QString error;
+        bool read = true;
+        const qint64 growth = residentGrowthKb([&] {
+            read = reader.read(file, {1, 20, 1, 6}, &cells, &error);
+        });
+        QVERIFY(!read);
+        QVERIFY2(error.contains(QStringLiteral("Excel'in bir hücrede tutabileceğinden (32.767 "
+                                               "karakter) uzun bir hücre var")),
+                 qPrintable(error));
+        QCOMPARE(cells.size(), 0);
+        qInfo("the program grew by %lld KiB", growth);
+        QVERIFY2(growth >= 0 && growth < 16 * kMiB, qPrintable(QString::number(growth)));
+    }
+
+    // A reader that prints more than any workbook gives is stopped, and what it printed is
+    // dropped as it comes: the program's memory does not grow with it.
+    void outputBeyondAnyWorkbookIsRefusedAsItComes_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("message");
+        const QByteArray header = "printf 'MELTORA-XLSREAD 1\\n'; ";
+        const QByteArray huge = "head -c 157286400 /dev/zero | tr '\\0' A; ";
+        QTest::newRow("a cell of 150 MB")
+            << header + "printf 'CELL 1 1 157286400\\n'; " + huge + "printf '\\nEND 1\\n'"
+            << QStringLiteral("uzun bir hücre var");
+        QTest::newRow("150 MB without a line end") << header + huge << QStringLiteral("bozuk");
+        QTest::newRow("a cell outside the range")
+            << header + "printf 'CELL 21 1 1\\nA\\nEND 1\\n'" << QStringLiteral("bozuk");
+        QTest::newRow("a cell given twice")
+            << header + "printf 'CELL 1 1 1\\nA\\nCELL 1 1 1\\nB\\nEND 2\\n'"
+            << QStringLiteral("bozuk");
+        QTest::newRow("more cells than the reader may print")
+            << QByteArray("exec /usr/bin/python3 -c 'import sys\n"
+                          "w = sys.stdout.buffer.write\n"
+                          "w(b\"MELTORA-XLSREAD 1\\n\")\n"
+                          "for r in range(1, 3001): w(b\"CELL %d 1 30000\\n\" % r + b\"A\" * 30000 "
+                          "+ b\"\\n\")\n"
+                          "w(b\"END 3000\\n\")'")
+            << QStringLiteral("fazla büyük");
+    }
+    void outputBeyondAnyWorkbookIsRefusedAsItComes()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, message);
+        const QString path = m_books.filePath(
+            QStringLiteral("reader-%1").arg(QString::number(qHash(QTest::currentDataTag()))));
+        QVERIFY(!writeFakeReader(path, script).isEmpty());
+        ExcelWorkbookReader reader(path);
+        SheetCells cells;
+        QString error;
+        bool read = true;
+        const bool many = script.contains("python3");
+        const qint64 growth = residentGrowthKb([&] {
+            read = reader.read(book("units.xlsx"), {1, many ? 3000 : 20, 1, 6}, &cells, &error);
+        });
+        QVERIFY(!read);
+        QVERIFY2(error.contains(message), qPrintable(error));
+        QCOMPARE(cells.size(), 0);
+        // Up to the limit of the output, cells are held; beyond it nothing more.
+        const qint64 bound = many ? 160 * kMiB : 16 * kMiB;
+        qInfo("the program grew by %lld KiB", growth);
+        QVERIFY2(growth >= 0 && growth < bound, qPrintable(QString::number(growth)));
     }
 
     // ------------------------------------------------------------------ phone numbers

@@ -533,6 +533,28 @@ private Q_SLOTS:
         });
     }
 
+    // One cell of 150 MB in a workbook of 150 KB: refused in Turkish while the reader unpacks
+    // it, and the program's memory does not grow with it.
+    void aHugeCellIsRefusedWithoutTakingMemory()
+    {
+        withImport([&] {
+            Answers ok({QStringLiteral("TAMAM")});
+            const qint64 growth =
+                residentGrowthKb([&] { readWorkbook(book("hugecell.xlsx"), &ok); });
+            QCOMPARE(ok.count(), 1);
+            QCOMPARE(ok.title(), QStringLiteral("Hata"));
+            QVERIFY2(ok.text().startsWith(QStringLiteral(
+                         "\"hugecell.xlsx\" okunmadı: çalışma kitabında Excel'in bir hücrede "
+                         "tutabileceğinden (32.767 karakter) uzun bir hücre var.")),
+                     qPrintable(ok.text()));
+            QVERIFY2(ok.text().endsWith(QStringLiteral("Hiçbir kayıt alınmadı.")),
+                     qPrintable(ok.text()));
+            QCOMPARE(w->staging()->recordCount(), 0);
+            qInfo("the program grew by %lld KiB", growth);
+            QVERIFY2(growth >= 0 && growth < 24 * 1024, qPrintable(QString::number(growth)));
+        });
+    }
+
     void deleteAllStagedRows()
     {
         withImport([&] {

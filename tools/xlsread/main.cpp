@@ -150,9 +150,23 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     std::printf("%s\n", xlsread::kHeader);
     qint64 cells = 0;
-    const CellSink print = [&cells](int row, int column, const QString &text) {
+    qint64 printed = 0;
+    const CellSink print = [&cells, &printed](int row, int column, const QString &text) {
+        if (text.size() > xlsread::kMaxCellChars)
+            throw ReadFailure{xlsread::CellTooLong,
+                              QStringLiteral("cell (%1, %2) holds %3 characters")
+                                  .arg(row)
+                                  .arg(column)
+                                  .arg(text.size())};
         const QByteArray utf8 = text.toUtf8();
-        std::printf("CELL %d %d %lld\n", row, column, static_cast<long long>(utf8.size()));
+        const QByteArray head =
+            QStringLiteral("CELL %1 %2 %3\n").arg(row).arg(column).arg(utf8.size()).toLatin1();
+        printed += head.size() + utf8.size() + 1;
+        if (printed > xlsread::kMaxOutputBytes)
+            throw ReadFailure{xlsread::TooLarge,
+                              QStringLiteral("more than %1 bytes of cells in the range")
+                                  .arg(xlsread::kMaxOutputBytes)};
+        std::fwrite(head.constData(), 1, size_t(head.size()), stdout);
         std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
         std::fputc('\n', stdout);
         ++cells;
