@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 // Writes the workbooks into `dir`; false (with the script's complaint printed) on failure.
 inline bool makeWorkbooks(const QString &dir, const QStringList &extra = {})
@@ -33,4 +35,27 @@ inline QString writeFakeReader(const QString &path, const QByteArray &body)
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
+}
+
+// This process's resident memory in KiB, as the kernel counts it: now (VmRSS) or at its peak
+// (VmHWM) since the peak was last reset.
+inline qint64 residentKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression line(QStringLiteral("%1:\\s+(\\d+) kB").arg(QLatin1String(field)));
+    return line.match(QString::fromLatin1(status.readAll())).captured(1).toLongLong();
+}
+
+// How far this process's resident memory rose above where it stood while `work` ran, in KiB.
+inline qint64 residentGrowthKb(const std::function<void()> &work)
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        return -1;
+    clear.close();
+    const qint64 before = residentKb("VmRSS");
+    work();
+    return residentKb("VmHWM") - before;
 }

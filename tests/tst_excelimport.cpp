@@ -14,7 +14,11 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 using excelimport::StagedRow;
 
@@ -117,6 +121,42 @@ QStringList stagedColumn(const std::vector<StagedRow> &rows, int field)
         out << row.values[size_t(field)];
     return out;
 }
+
+// How a program run on its own ended: its exit code and its resident peak in KiB.
+struct MeasuredRun {
+    int exitCode = -1;
+    qint64 peakKb = -1;
+};
+
+// Runs `program` with its output dropped and waits for it, measuring that one child alone.
+MeasuredRun runMeasured(const QString &program, const QStringList &arguments)
+{
+    QList<QByteArray> words{QFile::encodeName(program)};
+    for (const QString &argument : arguments)
+        words << QFile::encodeName(argument);
+    std::vector<char *> argv;
+    for (QByteArray &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    MeasuredRun run;
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage usage{};
+        if (wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status)) {
+            run.exitCode = WEXITSTATUS(status);
+            run.peakKb = usage.ru_maxrss;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+constexpr qint64 kMiB = 1024;
 
 } // namespace
 
@@ -242,6 +282,16 @@ private Q_SLOTS:
         QTest::newRow("flipped bytes .xlsx") << book("flipped.xlsx") << damaged;
         QTest::newRow("compound document of noise") << book("olenoise.xls") << damaged;
         QTest::newRow("missing") << book("nowhere.xls") << QStringLiteral("dosyası açılamadı");
+        // Excel 2.x-4.x files are workbooks, of a format to be saved again.
+        const QString oldFormat =
+            QStringLiteral("eski bir Excel biçiminde (Excel 2.x - 4.x) kaydedilmiş; bu biçim "
+                           "okunamıyor.\nDosyayı Excel'de açıp \"Excel Çalışma Kitabı (*.xlsx)\" "
+                           "ya da \"Excel 97-2003 Çalışma Kitabı (*.xls)\" olarak yeniden "
+                           "kaydettikten sonra tekrar deneyin.");
+        QTest::newRow("Excel 2.1 worksheet") << book("excel2.xls") << oldFormat;
+        QTest::newRow("Excel 3.0 worksheet") << book("excel3.xls") << oldFormat;
+        QTest::newRow("Excel 4.0 worksheet") << book("excel4.xls") << oldFormat;
+        QTest::newRow("Excel 4.0 workbook") << book("excel4w.xls") << oldFormat;
     }
     void filesThatAreNoWorkbook()
     {
@@ -294,6 +344,92 @@ private Q_SLOTS:
         QCOMPARE(cells.size(), 0);
     }
 
+    // ------------------------------------------------------------------ oversized workbooks
+
+    // One cell of 150 MB in a workbook of 150 KB, its text shared or inline: the reader
+    // refuses it while unpacking it, before holding it, and the program holds none of it.
+    void aHugeCellIsRefusedWhileItIsRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("shared text") << book("hugecell.xlsx");
+        QTest::newRow("inline text") << book("hugecell-inline.xlsx");
+    }
+    void aHugeCellIsRefusedWhileItIsRead()
+    {
+        QFETCH(QString, file);
+        QVERIFY(QFileInfo(file).size() < 200 * 1024);
+        const MeasuredRun run = runMeasured(QStringLiteral(MELTORA_XLSREAD),
+                                            {file, "--rows", "1", "20", "--columns", "1", "6"});
+        QCOMPARE(run.exitCode, int(xlsread::CellTooLong));
+        qInfo("the reader's peak: %lld KiB", run.peakKb);
+        QVERIFY2(run.peakKb < 48 * kMiB, qPrintable(QString::number(run.peakKb)));
+
+        ExcelWorkbookReader reader(QStringLiteral(MELTORA_XLSREAD));
+        SheetCells cells;
+        QString error;
+        bool read = true;
+        const qint64 growth = residentGrowthKb([&] {
+            read = reader.read(file, {1, 20, 1, 6}, &cells, &error);
+        });
+        QVERIFY(!read);
+        QVERIFY2(error.contains(QStringLiteral("Excel'in bir hücrede tutabileceğinden (32.767 "
+                                               "karakter) uzun bir hücre var")),
+                 qPrintable(error));
+        QCOMPARE(cells.size(), 0);
+        qInfo("the program grew by %lld KiB", growth);
+        QVERIFY2(growth >= 0 && growth < 16 * kMiB, qPrintable(QString::number(growth)));
+    }
+
+    // A reader that prints more than any workbook gives is stopped, and what it printed is
+    // dropped as it comes: the program's memory does not grow with it.
+    void outputBeyondAnyWorkbookIsRefusedAsItComes_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("message");
+        const QByteArray header = "printf 'MELTORA-XLSREAD 1\\n'; ";
+        const QByteArray huge = "head -c 157286400 /dev/zero | tr '\\0' A; ";
+        QTest::newRow("a cell of 150 MB")
+            << header + "printf 'CELL 1 1 157286400\\n'; " + huge + "printf '\\nEND 1\\n'"
+            << QStringLiteral("uzun bir hücre var");
+        QTest::newRow("150 MB without a line end") << header + huge << QStringLiteral("bozuk");
+        QTest::newRow("a cell outside the range")
+            << header + "printf 'CELL 21 1 1\\nA\\nEND 1\\n'" << QStringLiteral("bozuk");
+        QTest::newRow("a cell given twice")
+            << header + "printf 'CELL 1 1 1\\nA\\nCELL 1 1 1\\nB\\nEND 2\\n'"
+            << QStringLiteral("bozuk");
+        QTest::newRow("more cells than the reader may print")
+            << QByteArray("exec /usr/bin/python3 -c 'import sys\n"
+                          "w = sys.stdout.buffer.write\n"
+                          "w(b\"MELTORA-XLSREAD 1\\n\")\n"
+                          "for r in range(1, 3001): w(b\"CELL %d 1 30000\\n\" % r + b\"A\" * 30000 "
+                          "+ b\"\\n\")\n"
+                          "w(b\"END 3000\\n\")'")
+            << QStringLiteral("fazla büyük");
+    }
+    void outputBeyondAnyWorkbookIsRefusedAsItComes()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, message);
+        const QString path = m_books.filePath(
+            QStringLiteral("reader-%1").arg(QString::number(qHash(QTest::currentDataTag()))));
+        QVERIFY(!writeFakeReader(path, script).isEmpty());
+        ExcelWorkbookReader reader(path);
+        SheetCells cells;
+        QString error;
+        bool read = true;
+        const bool many = script.contains("python3");
+        const qint64 growth = residentGrowthKb([&] {
+            read = reader.read(book("units.xlsx"), {1, many ? 3000 : 20, 1, 6}, &cells, &error);
+        });
+        QVERIFY(!read);
+        QVERIFY2(error.contains(message), qPrintable(error));
+        QCOMPARE(cells.size(), 0);
+        // Up to the limit of the output, cells are held; beyond it nothing more.
+        const qint64 bound = many ? 160 * kMiB : 16 * kMiB;
+        qInfo("the program grew by %lld KiB", growth);
+        QVERIFY2(growth >= 0 && growth < bound, qPrintable(QString::number(growth)));
+    }
+
     // ------------------------------------------------------------------ phone numbers
 
     void phoneNumbers_data()
@@ -315,7 +451,29 @@ private Q_SLOTS:
                                                    << "(312) 456 78 90";
         QTest::newRow("trunk zero, digits only") << "03124567890"
                                                  << "(312) 456 78 90";
-        // Nothing without a digit is touched: the empty-cell text stays.
+        QTest::newRow("trunk zero in brackets") << "0 (312) 222 33 44"
+                                                << "(312) 222 33 44";
+        // A number saved as text keeps its decimal part; the zeros are no digits of it.
+        QTest::newRow("number saved as text") << "3122223344.0"
+                                              << "(312) 222 33 44";
+        QTest::newRow("decimal comma and zeros") << "3122223344,00"
+                                                 << "(312) 222 33 44";
+        QTest::newRow("trunk zero saved as text") << "03122223344.0"
+                                                  << "(312) 222 33 44";
+        // The country code goes, however it is written.
+        QTest::newRow("country code with plus") << "+90 312 222 33 44"
+                                                << "(312) 222 33 44";
+        QTest::newRow("country code with plus, digits only") << "+905321234567"
+                                                             << "(532) 123 45 67";
+        QTest::newRow("country code with 00") << "0090 312 222 33 44"
+                                              << "(312) 222 33 44";
+        QTest::newRow("country code alone") << "90 532 123 45 67"
+                                            << "(532) 123 45 67";
+        QTest::newRow("country code and trunk zero") << "+90 (0312) 222 33 44"
+                                                     << "(312) 222 33 44";
+        QTest::newRow("00, country code and trunk zero") << "0090 0312 222 33 44"
+                                                         << "(312) 222 33 44";
+        // Nothing that is no phone number is touched: the empty-cell text stays.
         QTest::newRow("empty-cell text") << "-"
                                          << "-";
         QTest::newRow("a note") << "YOK"
@@ -327,22 +485,35 @@ private Q_SLOTS:
                                       << "(000) 456 78 90";
         QTest::newRow("one digit") << "5"
                                    << "(000) 000 00 05";
-        // No digit is ever dropped: longer values stay as stripped.
+        // What cannot be made into ten digits stays as it was, separators and all.
         QTest::newRow("eleven digits without trunk zero") << "31245678901"
                                                           << "31245678901";
-        QTest::newRow("country code") << "+90 312 456 78 90"
-                                      << "+903124567890";
+        QTest::newRow("twelve digits without country code") << "312 222 33 44 55"
+                                                            << "312 222 33 44 55";
+        QTest::newRow("foreign number") << "+1 212 555 0100"
+                                        << "+1 212 555 0100";
+        QTest::newRow("country code and too few digits") << "+90 312 222"
+                                                         << "+90 312 222";
         QTest::newRow("extension") << "312 456 78 90/12"
-                                   << "312456789012";
-        // Other characters stay in order and count as characters.
+                                   << "312 456 78 90/12";
+        QTest::newRow("a fraction that is not zero") << "3122223344.5"
+                                                     << "3122223344.5";
+        QTest::newRow("exponent form") << "3,122223344E+09"
+                                       << "3,122223344E+09";
         QTest::newRow("letters among ten") << "ABC 456 78 90"
-                                           << "(ABC) 456 78 90";
+                                           << "ABC 456 78 90";
+        QTest::newRow("plus inside") << "312+222 33 44"
+                                     << "312+222 33 44";
     }
     void phoneNumbers()
     {
         QFETCH(QString, value);
         QFETCH(QString, normalised);
         QCOMPARE(excelphone::normalise(value), normalised);
+        // Each ends in the stored form, or is kept as it was.
+        QCOMPARE(excelphone::isStored(normalised),
+                 normalised != value || excelphone::isStored(value));
+        QCOMPARE(excelphone::tenDigits(value).has_value(), excelphone::isStored(normalised));
     }
 
     void phonePassesOneByOne()
@@ -350,12 +521,47 @@ private Q_SLOTS:
         QCOMPARE(excelphone::strip(QStringLiteral("(312) 456-78.90")),
                  QStringLiteral("3124567890"));
         QCOMPARE(excelphone::strip(QStringLiteral("- -")), QStringLiteral("- -"));
+        QCOMPARE(excelphone::strip(QStringLiteral("3122223344.0")), QStringLiteral("3122223344"));
+        QCOMPARE(excelphone::strip(QStringLiteral("+90 312 456 78 90")),
+                 QStringLiteral("+903124567890"));
+        QCOMPARE(excelphone::strip(QStringLiteral("312 456 78 90/12")),
+                 QStringLiteral("312 456 78 90/12"));
         QCOMPARE(excelphone::pad(QStringLiteral("4567")), QStringLiteral("0000004567"));
         QCOMPARE(excelphone::pad(QStringLiteral("031245678901")), QStringLiteral("031245678901"));
+        QCOMPARE(excelphone::pad(QStringLiteral("+903124567890")), QStringLiteral("3124567890"));
+        QCOMPARE(excelphone::pad(QStringLiteral("00903124567890")), QStringLiteral("3124567890"));
+        QCOMPARE(excelphone::pad(QStringLiteral("903124567890")), QStringLiteral("3124567890"));
         QCOMPARE(excelphone::group(QStringLiteral("3124567890")),
                  QStringLiteral("(312) 456 78 90"));
-        // Grouping alone on a short value gives short groups.
-        QCOMPARE(excelphone::group(QStringLiteral("31245")), QStringLiteral("(312) 45  "));
+        // Grouping alone on a short value groups its ten digits, never fewer.
+        QCOMPARE(excelphone::group(QStringLiteral("31245")), QStringLiteral("(000) 003 12 45"));
+        QCOMPARE(excelphone::group(QStringLiteral("31245678901")), QStringLiteral("31245678901"));
+        // How a value too long for its field is staged when it is no phone number.
+        QCOMPARE(excelphone::withoutSeparators(QStringLiteral("312 456 78 90 / 12")),
+                 QStringLiteral("312456789012"));
+    }
+
+    // The values the normaliser kept as they were are counted, by their place in the list;
+    // the empty-cell text and an empty phone are not.
+    void phonesLeftAsTheyWereAreCounted()
+    {
+        excelimport::StagingTable table(db());
+        const QStringList phones = {
+            "3122223344.0",   "+90 3122223344", "YOK", "-", "", "31245678901",
+            "90 532 1234567", "+1 212 555 0100"};
+        std::vector<StagedRow> rows;
+        for (int i = 0; i < phones.size(); ++i)
+            rows.push_back(staged(i + 2, {"B", "-", "-", phones[i], "-", "-"}));
+        table.append(rows);
+        table.applyPhonePass(excelimport::PhonePass::Strip);
+        table.applyPhonePass(excelimport::PhonePass::Pad);
+        table.applyPhonePass(excelimport::PhonePass::Group);
+        QCOMPARE(select("SELECT coalesce(telefonu, '<null>') FROM veriler ORDER BY KayitNo"),
+                 QStringList({"(312) 222 33 44", "(312) 222 33 44", "YOK", "-", "<null>",
+                              "31245678901", "(532) 123 45 67", "+1 212 555 0100"}));
+        QCOMPARE(table.phonesLeftAsTheyWere(QStringLiteral("-")), QList<int>({3, 6, 8}));
+        // Another empty-cell text is a value like any other.
+        QCOMPARE(table.phonesLeftAsTheyWere(QStringLiteral("YOK")), QList<int>({4, 6, 8}));
     }
 
     // ------------------------------------------------------------------ ranges and rows
@@ -441,10 +647,15 @@ private Q_SLOTS:
                                           {2, 4, "0 (312) 456-78-90"},
                                           {7, 1, QString(101, u'Ş')},
                                           {7, 4, "+90 (312) 456 78 90"},
-                                          {7, 6, "YENİMAHALLE"}})));
+                                          {7, 6, "YENİMAHALLE"},
+                                          {8, 1, "ÇINAR"},
+                                          {8, 4, "0090 (312) 456 78 90"},
+                                          {9, 1, "DAHİLİ"},
+                                          {9, 4, "312 456 78 90 / 12"}})));
         const std::vector<StagedRow> rows =
             excelimport::rowsFromSheet(cells, {1, 9, 1, 6}, QStringLiteral("-"));
-        QCOMPARE(stagedColumn(rows, 3), QStringList({"03124567890", "+903124567890"}));
+        QCOMPARE(stagedColumn(rows, 3),
+                 QStringList({"03124567890", "+903124567890", "00903124567890", "312456789012"}));
         QCOMPARE(excelimport::overlongValues(rows),
                  QStringList({"Satır 7, Birim Adı: 101 karakter (en fazla 100)",
                               "Satır 7, İlçesi: 11 karakter (en fazla 10)"}));

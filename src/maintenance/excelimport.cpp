@@ -172,11 +172,14 @@ std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &
         for (QString &value : row.values)
             if (value.isEmpty())
                 value = emptyText;
-        // "0 (312) 456-78-90" does not fit the phone field; without the separators, which
-        // the normaliser removes anyway, it does, and no digit is lost.
+        // "0090 (312) 456-78-90" does not fit the phone field; as the normaliser's first pass
+        // leaves it, it does. A value that is no phone number loses only its blanks and
+        // separators: no digit is lost either way.
         QString &phone = row.values[kPhone];
         if (phone.size() > phoneSize)
             phone = excelphone::strip(phone);
+        if (phone.size() > phoneSize)
+            phone = excelphone::withoutSeparators(phone);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -248,6 +251,22 @@ void StagingTable::applyPhonePass(PhonePass pass)
         runAgain(update);
     }
     transaction.commit();
+}
+
+QList<int> StagingTable::phonesLeftAsTheyWere(const QString &emptyText)
+{
+    QList<int> places;
+    Statement select(
+        m_db.handle(),
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo").arg(fields()[kPhone], kStaging));
+    int place = 0;
+    while (select.step()) {
+        ++place;
+        const QString phone = columnValue(select.get(), 0).toString();
+        if (!phone.isEmpty() && phone != emptyText && !excelphone::isStored(phone))
+            places << place;
+    }
+    return places;
 }
 
 void StagingTable::clear()

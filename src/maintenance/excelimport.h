@@ -50,7 +50,8 @@ struct StagedRow {
 // The rows of the range in order. A row whose first cell is empty, or holds only the
 // end-of-file character of old exports, is passed over whatever its other cells hold; the
 // range's columns go to their fields, and fields left empty take `emptyText`. A phone too
-// long for its field is kept without its blanks and separators.
+// long for its field is staged as the normaliser's first pass leaves it, or else without its
+// blanks and separators.
 std::vector<StagedRow> rowsFromSheet(const SheetCells &cells, const ExcelRange &range,
                                      const QString &emptyText);
 
@@ -74,6 +75,11 @@ public:
     void applyPhonePass(PhonePass pass);
     void clear();
     int count();
+
+    // Staged rows, by their place in the list, whose phone is not in the stored form after
+    // the normaliser: values it could not make into ten digits and kept as they were. An
+    // empty phone and the empty-cell text are no phone to be made and are not counted.
+    QList<int> phonesLeftAsTheyWere(const QString &emptyText);
 
     // Staged rows, by their place in the list (1 for the first), whose unit name is longer
     // than the unit table takes.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 // What the workbook reader (the helper executable beside the program) and the import window
 // agree on. The reader prints the cells of the first worksheet on stdout:
 //
@@ -26,7 +28,16 @@ enum Exit : int {
     Encrypted = 6,   // protected by a password
     NoWorksheet = 7, // a workbook without any worksheet
     EmptyFile = 8,
+    OldFormat = 9,    // an Excel 2.x-4.x worksheet or workbook, which only Excel itself reads
+    CellTooLong = 10, // a cell, or a text in the file, longer than Excel keeps in a cell
+    TooLarge = 11,    // a worksheet, its shared texts or the output beyond the limits below
 };
+
+// Excel keeps at most this many characters in a cell; a longer one comes from no workbook.
+inline constexpr int kMaxCellChars = 32767;
+// The most that the reader prints and the program reads: far above the unit list of any
+// workplace, far below what would weigh on the machine.
+inline constexpr qint64 kMaxOutputBytes = qint64(64) << 20;
 
 // The largest sheet either file format allows.
 inline constexpr int kMaxRows = 1048576;

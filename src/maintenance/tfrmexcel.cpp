@@ -502,6 +502,27 @@ void TFrmExcel::Button3Click()
     pause();
     Button5Click();
     m_button6->setEnabled(true);
+    tellPhonesLeft();
+}
+
+void TFrmExcel::tellPhonesLeft()
+{
+    const QList<int> left = m_table.phonesLeftAsTheyWere(m_edit5->text());
+    if (left.isEmpty())
+        return;
+    QStringList places;
+    for (int place : left.mid(0, 10))
+        places << QString::number(place);
+    m_label2->setText(
+        QStringLiteral("%1 telefon numarası olduğu gibi bırakıldı.").arg(left.size()));
+    messages::information(
+        this, QStringLiteral("%1 kaydın telefon numarası 10 haneli bir numaraya getirilemediği "
+                             "için olduğu gibi bırakıldı (kayıt %2%3).\nBirim telefonu 10 "
+                             "haneden oluşur; bu kayıtları listede çift tıklayarak "
+                             "düzeltebilirsiniz.")
+                  .arg(left.size())
+                  .arg(places.join(QStringLiteral(", ")),
+                       left.size() > 10 ? QStringLiteral(", ...") : QString()));
 }
 
 void TFrmExcel::Button4Click()

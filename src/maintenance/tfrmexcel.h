@@ -64,6 +64,8 @@ private:
     bool readAndStage(const QString &path, const ExcelRange &range);
     void showStagedRow(const excelimport::StagedRow &row, int lastRow);
     void applyPhonePass(excelimport::PhonePass pass);
+    // Says how many phones the normaliser could not make into ten digits, and which.
+    void tellPhonesLeft();
     // Reopens the staged rows; `followState` says whether "Tümünü Sil" takes its state from
     // the reopening as from any other change of state of the staged rows.
     void reopenStaging(bool followState);

@@ -19,7 +19,27 @@
 namespace
 {
 
-enum class Kind { Xls, Xlsx, Encrypted, Empty, Other };
+enum class Kind { Xls, Xlsx, Encrypted, Empty, OldExcel, Other };
+
+quint16 word(const QByteArray &bytes, int at)
+{
+    return quint16(quint8(bytes[at])) | quint16(quint8(bytes[at + 1]) << 8);
+}
+
+// Excel 2.x to 4.x saved a bare record stream, not a compound document: it opens with the
+// beginning-of-file record of its version (ids 0009h, 0209h, 0409h), whose body gives the
+// kind of sheet (worksheet, chart, macro sheet or, from 4.0 on, workbook).
+bool isOldExcel(const QByteArray &head)
+{
+    if (head.size() < 8)
+        return false;
+    const quint16 id = word(head, 0);
+    const quint16 length = word(head, 2);
+    const quint16 sheetKind = word(head, 6);
+    return (id == 0x0009 || id == 0x0209 || id == 0x0409) && length >= 4 && length <= 16 &&
+           (sheetKind == 0x0010 || sheetKind == 0x0020 || sheetKind == 0x0040 ||
+            sheetKind == 0x0100);
+}
 
 Kind kindOf(QFile &file, QString *reason)
 {
@@ -34,6 +54,8 @@ Kind kindOf(QFile &file, QString *reason)
     }
     if (head.startsWith("PK\x03\x04"))
         return Kind::Xlsx;
+    if (isOldExcel(head))
+        return Kind::OldExcel;
     const QByteArray start = head.left(512).trimmed().toLower();
     if (start.contains("<html") || start.contains("<!doctype") || start.contains("<table"))
         *reason = QStringLiteral("an HTML page, not a workbook");
@@ -115,6 +137,8 @@ int main(int argc, char **argv)
         return fail(xlsread::EmptyFile, QStringLiteral("the file is empty"));
     case Kind::Encrypted:
         return fail(xlsread::Encrypted, QStringLiteral("the workbook is protected by a password"));
+    case Kind::OldExcel:
+        return fail(xlsread::OldFormat, QStringLiteral("an Excel 2.x-4.x file"));
     case Kind::Other:
         return fail(xlsread::NotWorkbook, reason);
     case Kind::Xls:
@@ -126,9 +150,23 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     std::printf("%s\n", xlsread::kHeader);
     qint64 cells = 0;
-    const CellSink print = [&cells](int row, int column, const QString &text) {
+    qint64 printed = 0;
+    const CellSink print = [&cells, &printed](int row, int column, const QString &text) {
+        if (text.size() > xlsread::kMaxCellChars)
+            throw ReadFailure{xlsread::CellTooLong,
+                              QStringLiteral("cell (%1, %2) holds %3 characters")
+                                  .arg(row)
+                                  .arg(column)
+                                  .arg(text.size())};
         const QByteArray utf8 = text.toUtf8();
-        std::printf("CELL %d %d %lld\n", row, column, static_cast<long long>(utf8.size()));
+        const QByteArray head =
+            QStringLiteral("CELL %1 %2 %3\n").arg(row).arg(column).arg(utf8.size()).toLatin1();
+        printed += head.size() + utf8.size() + 1;
+        if (printed > xlsread::kMaxOutputBytes)
+            throw ReadFailure{xlsread::TooLarge,
+                              QStringLiteral("more than %1 bytes of cells in the range")
+                                  .arg(xlsread::kMaxOutputBytes)};
+        std::fwrite(head.constData(), 1, size_t(head.size()), stdout);
         std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
         std::fputc('\n', stdout);
         ++cells;

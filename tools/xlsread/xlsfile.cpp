@@ -122,8 +122,14 @@ int readXls(const QString &path, const ExcelRange &range, const CellSink &sink, 
                 return xlsread::Damaged;
             }
             const QString text = cellText(value);
-            if (!text.isEmpty())
+            if (text.isEmpty())
+                continue;
+            try {
                 sink(row, column, text);
+            } catch (const ReadFailure &failure) {
+                *reason = failure.reason;
+                return failure.exit;
+            }
         }
     }
     return xlsread::Ok;

@@ -16,9 +16,133 @@
 namespace
 {
 
-struct Failure {
-    int exit;
-    QString reason;
+using Failure = ReadFailure;
+
+// Members larger than these, unpacked, come from no workbook of units: the first worksheet,
+// the shared texts, and every other member (relationships, the workbook, the styles).
+constexpr qint64 kMaxSheetBytes = qint64(512) << 20;
+constexpr qint64 kMaxSharedStringBytes = qint64(256) << 20;
+constexpr qint64 kMaxOtherMemberBytes = qint64(16) << 20;
+// The XML reader holds a text, a tag or a comment whole before it hands it over: one that
+// runs on longer than this is refused while it is unpacked, before it is held. The longest
+// cell Excel writes, every character escaped, stays far below.
+constexpr qint64 kMaxTokenBytes = qint64(1) << 20;
+// What the shared texts of a workbook may hold in memory all together.
+constexpr qsizetype kMaxSharedChars = qsizetype(32) << 20;
+constexpr size_t kMaxSharedStrings = size_t(4) << 20;
+
+Failure cellTooLong(const QString &member)
+{
+    return Failure{xlsread::CellTooLong, QStringLiteral("%1 holds a text longer than %2 characters")
+                                             .arg(member)
+                                             .arg(xlsread::kMaxCellChars)};
+}
+
+// A member as it is unpacked, refused once it runs beyond its size, or once one piece of its
+// XML runs beyond kMaxTokenBytes; the XML reader then meets an early end.
+class BoundedInput : public QIODevice
+{
+public:
+    BoundedInput(QIODevice *source, const QString &member, qint64 maxBytes)
+        : m_source(source), m_member(member), m_maxBytes(maxBytes)
+    {
+    }
+    bool isSequential() const override { return true; }
+    // The XML reader handed over a piece: the next one starts here.
+    void pieceRead() { m_sincePiece = 0; }
+    const std::optional<Failure> &failure() const { return m_failure; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_failure)
+            return -1;
+        const qint64 n = m_source->read(data, maxSize);
+        if (n <= 0)
+            return n;
+        m_total += n;
+        m_sincePiece += n;
+        if (m_total > m_maxBytes)
+            m_failure =
+                Failure{xlsread::TooLarge,
+                        QStringLiteral("%1 is larger than %2 bytes").arg(m_member).arg(m_maxBytes)};
+        else if (m_sincePiece > kMaxTokenBytes)
+            m_failure = cellTooLong(m_member);
+        return m_failure ? -1 : n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QIODevice *m_source;
+    QString m_member;
+    qint64 m_maxBytes;
+    qint64 m_total = 0;
+    qint64 m_sincePiece = 0;
+    std::optional<Failure> m_failure;
+};
+
+// Qt's XML reader over a bounded member: every step tells the input that a piece was handed
+// over, and the text of an element is refused once it is longer than a cell.
+class MemberXml : public QXmlStreamReader
+{
+public:
+    MemberXml(BoundedInput *input, const QString &member)
+        : QXmlStreamReader(input), m_input(input), m_member(member)
+    {
+    }
+
+    TokenType readNext()
+    {
+        const TokenType token = QXmlStreamReader::readNext();
+        m_input->pieceRead();
+        return token;
+    }
+    bool readNextStartElement()
+    {
+        while (readNext() != Invalid) {
+            if (isEndElement() || isEndDocument())
+                return false;
+            if (isStartElement())
+                return true;
+        }
+        return false;
+    }
+    void skipCurrentElement()
+    {
+        int depth = 1;
+        while (depth > 0 && readNext() != Invalid) {
+            if (isEndElement())
+                --depth;
+            else if (isStartElement())
+                ++depth;
+        }
+    }
+    // The text of the current element and of the elements inside it.
+    QString readElementText()
+    {
+        QString text;
+        int depth = 1;
+        while (depth > 0 && readNext() != Invalid) {
+            if (isStartElement()) {
+                ++depth;
+            } else if (isEndElement()) {
+                --depth;
+            } else if (isCharacters() || isEntityReference()) {
+                text += this->text();
+                refuseLongerThanACell(text);
+            }
+        }
+        return text;
+    }
+    void refuseLongerThanACell(const QString &text) const
+    {
+        if (text.size() > xlsread::kMaxCellChars)
+            throw cellTooLong(m_member);
+    }
+
+private:
+    BoundedInput *m_input;
+    QString m_member;
 };
 
 struct Relationship {
@@ -50,7 +174,7 @@ QString relationshipsOf(const QString &member)
 }
 
 // Steps through every element of a document; `start` sees each start element.
-void walk(QXmlStreamReader &xml, const std::function<void()> &start)
+void walk(MemberXml &xml, const std::function<void()> &start)
 {
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement)
@@ -75,8 +199,8 @@ public:
 
     // Runs `read` over the member's XML while it is unpacked; a missing member is no failure
     // when it is optional.
-    void parse(const QString &member, bool required,
-               const std::function<void(QXmlStreamReader &)> &read)
+    void parse(const QString &member, bool required, const std::function<void(MemberXml &)> &read,
+               qint64 maxBytes = kMaxOtherMemberBytes)
     {
         if (!has(member)) {
             if (required)
@@ -86,8 +210,12 @@ public:
         QuaZipFile file(&m_zip);
         if (!file.open(QIODevice::ReadOnly))
             throw Failure{xlsread::Damaged, QStringLiteral("%1 cannot be unpacked").arg(member)};
-        QXmlStreamReader xml(&file);
+        BoundedInput input(&file, member, maxBytes);
+        input.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        MemberXml xml(&input, member);
         read(xml);
+        if (input.failure())
+            throw *input.failure();
         if (xml.hasError())
             throw Failure{xlsread::Damaged, QStringLiteral("%1: %2 (line %3)")
                                                 .arg(member, xml.errorString())
@@ -101,7 +229,7 @@ public:
     QHash<QString, Relationship> relationships(const QString &member)
     {
         QHash<QString, Relationship> out;
-        parse(relationshipsOf(member), false, [&](QXmlStreamReader &xml) {
+        parse(relationshipsOf(member), false, [&](MemberXml &xml) {
             const QString folder = folderOf(member);
             walk(xml, [&] {
                 if (xml.name() != QLatin1String("Relationship"))
@@ -129,7 +257,7 @@ std::optional<Relationship> firstOfType(const QHash<QString, Relationship> &rels
 }
 
 // The text of an <si> or <is> element: its <t> parts, leaving out phonetic runs.
-QString richText(QXmlStreamReader &xml)
+QString richText(MemberXml &xml)
 {
     QString text;
     const QString endName = xml.name().toString();
@@ -142,7 +270,8 @@ QString richText(QXmlStreamReader &xml)
         if (xml.name() == QLatin1String("rPh"))
             xml.skipCurrentElement();
         else if (xml.name() == QLatin1String("t"))
-            text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            text += xml.readElementText();
+        xml.refuseLongerThanACell(text);
     }
     return text;
 }
@@ -165,7 +294,7 @@ Workbook locateParts(Package &package)
 
     Workbook book;
     QStringList sheetIds;
-    package.parse(workbookMember, true, [&](QXmlStreamReader &xml) {
+    package.parse(workbookMember, true, [&](MemberXml &xml) {
         walk(xml, [&] {
             if (xml.name() == QLatin1String("workbookPr")) {
                 const QStringView v = xml.attributes().value(QLatin1String("date1904"));
@@ -195,17 +324,47 @@ Workbook locateParts(Package &package)
     return book;
 }
 
-std::vector<QString> readSharedStrings(Package &package, const QString &member)
+// The shared texts of a workbook, one after another in one string.
+class SharedStrings
 {
-    std::vector<QString> strings;
+public:
+    void add(const QString &text)
+    {
+        if (m_ends.size() >= kMaxSharedStrings || m_text.size() + text.size() > kMaxSharedChars)
+            throw Failure{xlsread::TooLarge,
+                          QStringLiteral("the shared texts hold more than %1 characters or %2 "
+                                         "texts")
+                              .arg(kMaxSharedChars)
+                              .arg(kMaxSharedStrings)};
+        m_text += text;
+        m_ends.push_back(m_text.size());
+    }
+    qint64 size() const { return qint64(m_ends.size()); }
+    QString at(qint64 index) const
+    {
+        const qsizetype begin = index == 0 ? 0 : m_ends[size_t(index - 1)];
+        return m_text.mid(begin, m_ends[size_t(index)] - begin);
+    }
+
+private:
+    QString m_text;
+    std::vector<qsizetype> m_ends;
+};
+
+SharedStrings readSharedStrings(Package &package, const QString &member)
+{
+    SharedStrings strings;
     if (member.isEmpty())
         return strings;
-    package.parse(member, false, [&](QXmlStreamReader &xml) {
-        walk(xml, [&] {
-            if (xml.name() == QLatin1String("si"))
-                strings.push_back(richText(xml));
-        });
-    });
+    package.parse(
+        member, false,
+        [&](MemberXml &xml) {
+            walk(xml, [&] {
+                if (xml.name() == QLatin1String("si"))
+                    strings.add(richText(xml));
+            });
+        },
+        kMaxSharedStringBytes);
     return strings;
 }
 
@@ -266,7 +425,7 @@ std::vector<std::optional<celltext::Moment>> readStyles(Package &package, const 
     if (member.isEmpty())
         return styles;
     QHash<int, QString> codes;
-    package.parse(member, false, [&](QXmlStreamReader &xml) {
+    package.parse(member, false, [&](MemberXml &xml) {
         bool inCellXfs = false;
         while (!xml.atEnd()) {
             const QXmlStreamReader::TokenType token = xml.readNext();
@@ -312,7 +471,7 @@ bool parseReference(QStringView ref, int *row, int *column)
 class SheetReader
 {
 public:
-    SheetReader(const Workbook &book, std::vector<QString> strings,
+    SheetReader(const Workbook &book, SharedStrings strings,
                 std::vector<std::optional<celltext::Moment>> styles, const ExcelRange &range,
                 const CellSink &sink)
         : m_book(book), m_strings(std::move(strings)), m_styles(std::move(styles)), m_range(range),
@@ -320,7 +479,7 @@ public:
     {
     }
 
-    void read(QXmlStreamReader &xml)
+    void read(MemberXml &xml)
     {
         walk(xml, [&] {
             if (xml.name() == QLatin1String("row"))
@@ -331,7 +490,7 @@ public:
     }
 
 private:
-    void startRow(QXmlStreamReader &xml)
+    void startRow(MemberXml &xml)
     {
         bool ok = false;
         const int r = xml.attributes().value(QLatin1String("r")).toInt(&ok);
@@ -342,7 +501,7 @@ private:
             xml.skipCurrentElement();
     }
 
-    void readCell(QXmlStreamReader &xml)
+    void readCell(MemberXml &xml)
     {
         const QXmlStreamAttributes a = xml.attributes();
         int row = m_row;
@@ -379,10 +538,10 @@ private:
         if (type == QLatin1String("s")) {
             bool ok = false;
             const qint64 index = value.toLongLong(&ok);
-            if (!ok || index < 0 || index >= qint64(m_strings.size()))
+            if (!ok || index < 0 || index >= m_strings.size())
                 throw Failure{xlsread::Damaged,
                               QStringLiteral("shared string %1 is missing").arg(value)};
-            return m_strings[size_t(index)];
+            return m_strings.at(index);
         }
         if (type == QLatin1String("inlineStr"))
             return inlineText;
@@ -405,7 +564,7 @@ private:
     }
 
     const Workbook &m_book;
-    std::vector<QString> m_strings;
+    SharedStrings m_strings;
     std::vector<std::optional<celltext::Moment>> m_styles;
     ExcelRange m_range;
     const CellSink &m_sink;
@@ -423,7 +582,8 @@ int readXlsx(const QString &path, const ExcelRange &range, const CellSink &sink,
         const Workbook book = locateParts(package);
         SheetReader sheet(book, readSharedStrings(package, book.sharedStrings),
                           readStyles(package, book.styles), range, sink);
-        package.parse(book.sheet, true, [&](QXmlStreamReader &xml) { sheet.read(xml); });
+        package.parse(
+            book.sheet, true, [&](MemberXml &xml) { sheet.read(xml); }, kMaxSheetBytes);
         return xlsread::Ok;
     } catch (const Failure &failure) {
         *reason = failure.reason;
