@@ -13,6 +13,7 @@
 #include "maintenance/salvage.h"
 #include "testsupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -181,6 +182,8 @@ private Q_SLOTS:
 
     void salvageSavesTheReadableRows();
     void salvageOfAFileThatDoesNotOpen();
+    void rescueInPlace_data();
+    void rescueInPlace();
 
     void removeListedDeletesTheListedRowsOnce();
     void removeListedIsAllOrNothing();
@@ -718,6 +721,49 @@ void TestMaintenanceFiles::salvageOfAFileThatDoesNotOpen()
     QVERIFY(!salvage.run(dir.databasePath(), target));
     QVERIFY2(salvage.error().contains(QStringLiteral("açılamadı")), qPrintable(salvage.error()));
     QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(leftovers(dir.path()), QStringList());
+}
+
+void TestMaintenanceFiles::rescueInPlace_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("pages overwritten in the middle") << "middle";
+    QTest::newRow("cut to half its size") << "half";
+}
+
+void TestMaintenanceFiles::rescueInPlace()
+{
+    QFETCH(QString, damage);
+    TestProgramDir dir;
+    dir.exec(rows(30, 3000));
+    const QString path = dir.databasePath();
+    if (damage == QLatin1String("middle")) {
+        damagePages(path, pages(path) / 2, 3);
+    } else {
+        QFile f(path);
+        QVERIFY(f.resize(qint64(pages(path) / 2) * kPageSize));
+    }
+    const QByteArray damaged = fileBytes(path);
+    QVERIFY(!checkFile(path, Depth::Quick).sound());
+
+    Salvage salvage;
+    QVERIFY2(salvage.rescueInPlace(path), qPrintable(salvage.error()));
+    // The damaged file is kept whole under a dated name beside the new one.
+    const QString keptAs = salvage.keptAs();
+    QCOMPARE(QFileInfo(keptAs).dir(), QFileInfo(path).dir());
+    QVERIFY2(QFileInfo(keptAs).fileName().startsWith(
+                 QDateTime::currentDateTime().toString(QStringLiteral("'Data_hasarli_'yyyy-MM-dd"))),
+             qPrintable(keptAs));
+    QCOMPARE(fileBytes(keptAs), damaged);
+    // Data.dat is a sound database with what could be read, as far as the pages go.
+    QVERIFY(checkFile(path, Depth::Full).sound());
+    QVERIFY(salvage.incomplete());
+    QCOMPARE(salvage.saved(QStringLiteral("okul")), 30);
+    const qint64 staff = salvage.saved(QStringLiteral("uyeler"));
+    QVERIFY2(staff > (damage == QLatin1String("half") ? 1000 : 2500) && staff < 3000,
+             qPrintable(QString::number(staff)));
+    QCOMPARE(count(path, QStringLiteral("SELECT count(*) FROM uyeler")), staff);
+    QCOMPARE(count(path, QStringLiteral("SELECT min(KayitNo) FROM uyeler")), 1);
     QCOMPARE(leftovers(dir.path()), QStringList());
 }
 
