@@ -63,10 +63,16 @@ QString Health::errorText(const QString &path) const
 Health checkFile(const QString &path, Depth depth)
 {
     Database db;
-    QString reason;
-    if (!db.open(path, schema::kKey, &reason)) {
+    try {
+        db.open(path, schema::kKey);
+    } catch (const DbError &e) {
         Health health;
-        health.reason = reason;
+        health.reason = e.message();
+        // A file cut short fails already here, on the pages it says it has and has not.
+        if (e.kind() == DbError::Kind::Corrupt) {
+            health.state = Health::Damaged;
+            health.findings = {e.message()};
+        }
         return health;
     }
     return checkDatabase(db, depth);
