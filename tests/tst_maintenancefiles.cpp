@@ -13,11 +13,15 @@
 #include "maintenance/salvage.h"
 #include "testsupport.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,11 +94,38 @@ QList<QPair<QString, qint64>> countsOf(const QString &path)
     return rowCounts(db);
 }
 
-// Files a failed copy could have left beside its target.
+// Files a failed copy or compaction could have left beside its target.
 QStringList leftovers(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral(".*.tmp"), QStringLiteral("Yedek.dat")},
+    return QDir(folder).entryList({QStringLiteral(".*.tmp"), QStringLiteral("Yedek*")},
                                   QDir::Files | QDir::Hidden);
+}
+
+QByteArray digestOf(const QString &path)
+{
+    Database db;
+    QString error;
+    if (!db.open(path, schema::kKey, &error))
+        return {};
+    return contentDigest(db);
+}
+
+const char kCompactOnce[] = "--compact-once";
+
+// The repair's file work as the repair window runs it, in a process of its own, so that a
+// test can kill it at any moment as a power cut would.
+int compactOnce(const QString &path)
+{
+    Compaction compaction(path);
+    if (compaction.prepare() != Compaction::Outcome::Ready || !compaction.replace())
+        return 1;
+    return 0;
+}
+
+// Starts the compaction in a child process; it runs until it ends or is killed.
+void startCompaction(QProcess &child, const QString &path)
+{
+    child.start(QCoreApplication::applicationFilePath(), {QLatin1String(kCompactOnce), path});
 }
 
 FileSystem failingWrites(qint64 afterBytes, int error)
@@ -146,9 +177,13 @@ private Q_SLOTS:
     void compactionNeverLosesTheDatabase_data();
     void compactionNeverLosesTheDatabase();
     void compactionLeavesADamagedDatabaseAlone();
+    void contentDigestTellsRegistersApart();
+    void repairAfterKilledRepairsKeepsLaterWork();
 
     void salvageSavesTheReadableRows();
     void salvageOfAFileThatDoesNotOpen();
+    void rescueInPlace_data();
+    void rescueInPlace();
 
     void removeListedDeletesTheListedRowsOnce();
     void removeListedIsAllOrNothing();
@@ -415,8 +450,9 @@ void TestMaintenanceFiles::compactionShrinksAndKeepsEveryRow()
     Compaction compaction(dir.databasePath());
     QCOMPARE(compaction.prepare(), Compaction::Outcome::Ready);
     QVERIFY(QFileInfo::exists(compaction.workPath()));
-    QCOMPARE(QFileInfo(compaction.workPath()).fileName(), QStringLiteral("Yedek.dat"));
+    QVERIFY(Compaction::isWorkFileName(QFileInfo(compaction.workPath()).fileName()));
     QCOMPARE(QFileInfo(compaction.workPath()).dir(), QFileInfo(dir.databasePath()).dir());
+    const QString firstWorkPath = compaction.workPath();
     QVERIFY2(compaction.replace(), qPrintable(compaction.error()));
 
     QCOMPARE(compaction.sizeBefore(), sizeBefore);
@@ -431,8 +467,103 @@ void TestMaintenanceFiles::compactionShrinksAndKeepsEveryRow()
     // Compacting a compact database changes nothing of its size.
     Compaction again(dir.databasePath());
     QCOMPARE(again.prepare(), Compaction::Outcome::Ready);
+    // Every run works in a file of its own name, which no earlier run's journal can follow.
+    QVERIFY(again.workPath() != firstWorkPath);
     QVERIFY(again.replace());
     QCOMPARE(again.sizeAfter(), again.sizeBefore());
+}
+
+void TestMaintenanceFiles::contentDigestTellsRegistersApart()
+{
+    TestProgramDir dir;
+    dir.exec(rows(5, 50));
+    const QByteArray before = digestOf(dir.databasePath());
+    QVERIFY(!before.isEmpty());
+    // A compaction moves every row to other pages and keeps the register: the same digest.
+    dir.exec(QStringLiteral("VACUUM"));
+    QCOMPARE(digestOf(dir.databasePath()), before);
+    // The same number of rows with one value changed is another register.
+    dir.exec(QStringLiteral("UPDATE okul SET okul_muduru = 'YENİ' WHERE SiraNo = 3"));
+    const QByteArray changed = digestOf(dir.databasePath());
+    QVERIFY(changed != before);
+    dir.exec(QStringLiteral("UPDATE okul SET okul_muduru = NULL WHERE SiraNo = 3"));
+    QCOMPARE(digestOf(dir.databasePath()), before);
+    // A key handed out and taken back still counts: the next unit would get another key.
+    dir.exec({QStringLiteral("INSERT INTO okul (okul_adi) VALUES ('GEÇİCİ')"),
+              QStringLiteral("DELETE FROM okul WHERE okul_adi = 'GEÇİCİ'")});
+    QVERIFY(digestOf(dir.databasePath()) != before);
+}
+
+void TestMaintenanceFiles::repairAfterKilledRepairsKeepsLaterWork()
+{
+    TestProgramDir dir;
+    dir.exec(rows(60, 4000));
+    dir.exec(QStringLiteral("DELETE FROM uyeler WHERE KayitNo % 3 = 0"));
+    const QString path = dir.databasePath();
+    const QByteArray original = digestOf(path);
+
+    // How long one whole run takes here, so that the kills fall all over it.
+    QElapsedTimer clock;
+    clock.start();
+    {
+        QProcess child;
+        startCompaction(child, path);
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+    }
+    const int runMs = std::max(20, int(clock.elapsed()));
+    dir.exec(QStringLiteral("DELETE FROM uyeler WHERE KayitNo % 3 = 1")); // work to compact away
+
+    // 20 kills at random moments; then, unless one of them did, one while the work file has
+    // a journal beside it: the trap a killed run sets for the next one.
+    constexpr int kKills = 20;
+    const QByteArray beforeKills = digestOf(path);
+    const QDir folder(dir.path());
+    const auto journalLeft = [&folder] {
+        return !folder.entryList({QStringLiteral("Yedek*-journal")}, QDir::Files).isEmpty();
+    };
+    int leftBehind = 0;
+    int kills = 0;
+    for (; kills < kKills || (!journalLeft() && kills < kKills + 5); ++kills) {
+        QProcess child;
+        startCompaction(child, path);
+        QVERIFY(child.waitForStarted());
+        if (kills < kKills) {
+            // Spread over the run, each at a random moment of its own slice.
+            const int slice = runMs / kKills;
+            QThread::msleep(ulong(kills * slice + QRandomGenerator::global()->bounded(slice + 1)));
+        } else {
+            QElapsedTimer waited;
+            waited.start();
+            while (!journalLeft() && child.state() != QProcess::NotRunning &&
+                   waited.elapsed() < 10000)
+                QThread::usleep(200);
+        }
+        child.kill();
+        QVERIFY(child.waitForFinished(10000));
+        leftBehind += leftovers(dir.path()).isEmpty() ? 0 : 1;
+        // However far the run went, Data.dat is whole and holds the same register.
+        QVERIFY(checkFile(path, Depth::Full).sound());
+        QCOMPARE(digestOf(path), beforeKills);
+    }
+    qInfo("%d of %d killed runs left their files behind", leftBehind, kills);
+    QVERIFY(journalLeft());
+
+    // The user starts again and works: every unit gets a new head.
+    dir.exec(QStringLiteral("UPDATE okul SET okul_muduru = 'MÜDÜR ' || SiraNo"));
+    const QByteArray worked = digestOf(path);
+    QVERIFY(worked != beforeKills && worked != original);
+
+    Compaction repair(path);
+    QCOMPARE(repair.prepare(), Compaction::Outcome::Ready);
+    QVERIFY2(repair.replace(), qPrintable(repair.error()));
+    QCOMPARE(count(path, QStringLiteral("SELECT count(*) FROM okul "
+                                        "WHERE okul_muduru IS NOT 'MÜDÜR ' || SiraNo")),
+             0);
+    QCOMPARE(digestOf(path), worked);
+    QVERIFY(checkFile(path, Depth::Full).sound());
+    // What the killed runs left is gone with the next run.
+    QCOMPARE(leftovers(dir.path()), QStringList());
 }
 
 void TestMaintenanceFiles::compactionNeverLosesTheDatabase_data()
@@ -593,6 +724,49 @@ void TestMaintenanceFiles::salvageOfAFileThatDoesNotOpen()
     QCOMPARE(leftovers(dir.path()), QStringList());
 }
 
+void TestMaintenanceFiles::rescueInPlace_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("pages overwritten in the middle") << "middle";
+    QTest::newRow("cut to half its size") << "half";
+}
+
+void TestMaintenanceFiles::rescueInPlace()
+{
+    QFETCH(QString, damage);
+    TestProgramDir dir;
+    dir.exec(rows(30, 3000));
+    const QString path = dir.databasePath();
+    if (damage == QLatin1String("middle")) {
+        damagePages(path, pages(path) / 2, 3);
+    } else {
+        QFile f(path);
+        QVERIFY(f.resize(qint64(pages(path) / 2) * kPageSize));
+    }
+    const QByteArray damaged = fileBytes(path);
+    QVERIFY(!checkFile(path, Depth::Quick).sound());
+
+    Salvage salvage;
+    QVERIFY2(salvage.rescueInPlace(path), qPrintable(salvage.error()));
+    // The damaged file is kept whole under a dated name beside the new one.
+    const QString keptAs = salvage.keptAs();
+    QCOMPARE(QFileInfo(keptAs).dir(), QFileInfo(path).dir());
+    QVERIFY2(QFileInfo(keptAs).fileName().startsWith(
+                 QDateTime::currentDateTime().toString(QStringLiteral("'Data_hasarli_'yyyy-MM-dd"))),
+             qPrintable(keptAs));
+    QCOMPARE(fileBytes(keptAs), damaged);
+    // Data.dat is a sound database with what could be read, as far as the pages go.
+    QVERIFY(checkFile(path, Depth::Full).sound());
+    QVERIFY(salvage.incomplete());
+    QCOMPARE(salvage.saved(QStringLiteral("okul")), 30);
+    const qint64 staff = salvage.saved(QStringLiteral("uyeler"));
+    QVERIFY2(staff > (damage == QLatin1String("half") ? 1000 : 2500) && staff < 3000,
+             qPrintable(QString::number(staff)));
+    QCOMPARE(count(path, QStringLiteral("SELECT count(*) FROM uyeler")), staff);
+    QCOMPARE(count(path, QStringLiteral("SELECT min(KayitNo) FROM uyeler")), 1);
+    QCOMPARE(leftovers(dir.path()), QStringList());
+}
+
 void TestMaintenanceFiles::removeListedDeletesTheListedRowsOnce()
 {
     TestProgramDir dir;
@@ -650,5 +824,13 @@ void TestMaintenanceFiles::removeListedIsAllOrNothing()
     QVERIFY(staff.eof());
 }
 
-QTEST_GUILESS_MAIN(TestMaintenanceFiles)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], kCompactOnce) == 0)
+        return compactOnce(QString::fromLocal8Bit(argv[2]));
+    TestMaintenanceFiles test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_maintenancefiles.moc"

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -190,6 +191,7 @@ private Q_SLOTS:
     void bulkDeleteRefusedByTheDatabase();
     void bulkDeleteWithoutASafetyCopy();
     void bulkDeleteOfEmptyTables();
+    void bulkDeleteKeepsItsOwnSafetyCopy();
 };
 
 // ---------------------------------------------------------------- backup
@@ -844,6 +846,49 @@ void TestMaintenanceWindows::bulkDeleteOfEmptyTables()
     });
     // Nothing to delete, so nothing to keep a copy of.
     QVERIFY(!QFileInfo::exists(TFrmSil::safetyCopyFolder()));
+}
+
+void TestMaintenanceWindows::bulkDeleteKeepsItsOwnSafetyCopy()
+{
+    // Ten copies whose names sort after today's (a clock that was ahead, or copies brought
+    // from another computer), written in the reverse order of their names.
+    QDir folder(TFrmSil::safetyCopyFolder());
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const QDateTime written = QDateTime::currentDateTime().addDays(-30);
+    QStringList later;
+    for (int i = 0; i < 10; ++i) {
+        later << QStringLiteral("Data_2099-01-01_00-00-%1.dat").arg(i, 2, 10, QLatin1Char('0'));
+        QFile f(folder.filePath(later.last()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("eski kopya");
+        QVERIFY(f.flush()); // written before its time is set back
+        QVERIFY(f.setFileTime(written.addSecs(-3600 * i), QFileDevice::FileModificationTime));
+    }
+    start();
+    Answers yes({QStringLiteral("Evet")});
+    QString result;
+    whileSilOpen([&](TFrmSil *w) {
+        tick(4); // "Sabit Bilgi Kayıtlarını Sil"
+        waitIdle();
+        click(w, "BitBtn3");
+        result = resultLine(w);
+    });
+    QVERIFY(yes.answered());
+    QCOMPARE(rows("sabit"), 0);
+    // The result line names the new copy, and it is there with the data it kept.
+    const QString prefix = kDeleteDone + QStringLiteral(" Güvenlik kopyası: ");
+    QVERIFY2(result.startsWith(prefix), qPrintable(result));
+    const QString copy = QDir::fromNativeSeparators(result.mid(prefix.size()));
+    QVERIFY2(QFileInfo::exists(copy), qPrintable(copy));
+    Database db;
+    QString error;
+    QVERIFY(db.open(copy, schema::kKey, &error));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM sabit")).toInt(), 1);
+    // Ten stay: the new one and the nine written last; the one written first went.
+    QStringList expected = later.mid(0, 9);
+    expected << QFileInfo(copy).fileName();
+    expected.sort();
+    QCOMPARE(folder.entryList({QStringLiteral("Data_*.dat")}, QDir::Files, QDir::Name), expected);
 }
 
 int main(int argc, char *argv[])

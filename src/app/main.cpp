@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/stafflistarrival.h"
+#include "app/startuprescue.h"
 #include "app/tform1.h"
 #include "app/windows.h"
 #include "settings/passwordgate.h"
@@ -9,7 +10,7 @@ int main(int argc, char *argv[])
 {
     Application app(argc, argv);
     QString error, detail;
-    TForm1 *form = TForm1::create(&error, &detail);
+    TForm1 *form = startuprescue::createMainWindow(&error, &detail);
     if (!form) {
         messages::showError(error, detail);
         return 1;

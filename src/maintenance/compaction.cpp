@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
 
 namespace maintenance
@@ -19,20 +21,53 @@ const QString kOpenElsewhere = QStringLiteral(
     "veritabanı başka bir programda ya da programın başka bir kopyasında açık; onu kapatıp "
     "yeniden deneyin");
 
-QString countsText(const QList<QPair<QString, qint64>> &counts)
+void removeWithJournal(const QString &path)
 {
-    QStringList parts;
-    for (const auto &[table, rows] : counts)
-        parts << QStringLiteral("%1 %2").arg(table).arg(rows);
-    return parts.join(QStringLiteral(", "));
+    for (const QString &suffix : {QString(), QStringLiteral("-journal")})
+        if (QFileInfo::exists(path + suffix))
+            QFile::remove(path + suffix);
 }
 
 } // namespace
 
 Compaction::Compaction(const QString &databasePath, FileSystem fs)
-    : m_path(databasePath), m_workPath(QFileInfo(databasePath).dir().filePath(workFileName())),
-      m_fs(std::move(fs))
+    : m_path(databasePath), m_fs(std::move(fs))
 {
+}
+
+bool Compaction::isWorkFileName(const QString &fileName)
+{
+    // "Yedek.dat" is the name that runs used before each took one of its own.
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(Yedek(_[0-9a-f]{8})?\\.dat(-journal|-wal|-shm)?"
+        "|\\.Yedek(_[0-9a-f]{8})?\\.dat\\.[0-9a-f]{8}\\.tmp)$"));
+    return pattern.match(fileName).hasMatch();
+}
+
+void Compaction::removeLeftovers() const
+{
+    const QDir folder = QFileInfo(m_path).dir();
+    const QStringList names =
+        folder.entryList({QStringLiteral("Yedek*"), QStringLiteral(".Yedek*.tmp")},
+                         QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QString path = folder.filePath(name);
+        // A file some process still has open is not a leftover.
+        if (isWorkFileName(name) && openFilesOf(path).others == 0)
+            QFile::remove(path);
+    }
+}
+
+QString Compaction::newWorkPath() const
+{
+    const QDir folder = QFileInfo(m_path).dir();
+    for (;;) {
+        const QString path = folder.filePath(
+            QStringLiteral("Yedek_%1.dat")
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        if (!QFileInfo::exists(path) && !QFileInfo::exists(path + QStringLiteral("-journal")))
+            return path;
+    }
 }
 
 Compaction::~Compaction()
@@ -87,9 +122,12 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     }
     if (!health.sound())
         return fail(health.errorText(m_path));
-    QList<QPair<QString, qint64>> counts;
+    // Under the hold: what the copy will be compared with is what the copy is taken of.
+    removeLeftovers();
+    m_workPath = newWorkPath();
+    QByteArray digest;
     try {
-        counts = rowCounts(m_source);
+        digest = contentDigest(m_source);
     } catch (const DbError &e) {
         return fail(failureText(QStringLiteral("Veritabanı okunamadı"), m_path, e.message()));
     }
@@ -105,7 +143,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
 
     if (progress)
         progress->begin(QStringLiteral("Kopya sıkıştırılıyor"), 0);
-    if (!checkCopy(counts))
+    if (!checkCopy(digest))
         return fail(m_error);
     if (stopped(progress))
         return fail(failureText(QStringLiteral("Sıkıştırma yapılmadı"), m_path, kStopped));
@@ -114,7 +152,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     return Outcome::Ready;
 }
 
-bool Compaction::checkCopy(const QList<QPair<QString, qint64>> &counts)
+bool Compaction::checkCopy(const QByteArray &digest)
 {
     Database copy;
     QString reason;
@@ -135,18 +173,19 @@ bool Compaction::checkCopy(const QList<QPair<QString, qint64>> &counts)
                               health.reason);
         return false;
     }
-    QList<QPair<QString, qint64>> after;
+    QByteArray after;
     try {
-        after = rowCounts(copy);
+        after = contentDigest(copy);
     } catch (const DbError &e) {
         m_error =
             failureText(QStringLiteral("Sıkıştırılan kopya okunamadı"), m_workPath, e.message());
         return false;
     }
-    if (after != counts) {
-        m_error = failureText(
-            QStringLiteral("Sıkıştırılan kopyanın kayıt sayıları tutmuyor"), m_workPath,
-            QStringLiteral("önce %1; sonra %2").arg(countsText(counts), countsText(after)));
+    if (after != digest) {
+        m_error = failureText(QStringLiteral("Sıkıştırılan kopya veritabanıyla aynı değil"),
+                              m_workPath,
+                              QStringLiteral("kopyadaki kayıtlar veritabanındakilerden farklı; "
+                                             "veritabanına dokunulmadı"));
         return false;
     }
     return true;
@@ -181,8 +220,8 @@ void Compaction::abandon()
 {
     m_source.close(); // ends the hold; nothing was written through it
     // A work file is never good on its own: it is either in its place by now or unfinished.
-    if (QFileInfo::exists(m_workPath))
-        QFile::remove(m_workPath);
+    if (!m_workPath.isEmpty())
+        removeWithJournal(m_workPath);
     m_prepared = false;
 }
 

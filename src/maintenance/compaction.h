@@ -12,11 +12,16 @@ namespace maintenance
 {
 
 // Compacts Data.dat while the program's own connection is closed. The compacted copy is
-// built as Yedek.dat beside it (a consistent copy, VACUUM on the copy, which keeps the key
-// and the page size, the full check, and the row count of every table equal to the
-// original's) and only then put in the place of Data.dat by one rename. The database is held
-// from the copy until the rename, so that nobody else can change it in between. Any failure
-// leaves Data.dat exactly as it was and removes the work file.
+// built in a work file beside it (a consistent copy, VACUUM on the copy, which keeps the key
+// and the page size, the full check, and the same content as the original, row for row) and
+// only then put in the place of Data.dat by one rename. The database is held from the copy
+// until the rename, so that nobody else can change it in between. Any failure leaves
+// Data.dat exactly as it was and removes the work file.
+//
+// Each run names its work file anew ("Yedek_<random>.dat") and first removes what an
+// interrupted run left (its work file, that file's journal, half-written hidden copies): the
+// engine would take an old journal beside a new file of the same name for its own and roll
+// the new copy back to the register of that earlier run.
 class Compaction
 {
 public:
@@ -27,8 +32,11 @@ public:
     Compaction(const Compaction &) = delete;
     Compaction &operator=(const Compaction &) = delete;
 
-    static QString workFileName() { return QStringLiteral("Yedek.dat"); }
+    // Whether a file in the database's folder is one that a run of the compaction makes:
+    // a work file, its journal, or a copy of it in the making.
+    static bool isWorkFileName(const QString &fileName);
     QString databasePath() const { return m_path; }
+    // The work file of the run under way; empty before prepare().
     QString workPath() const { return m_workPath; }
 
     // Builds and checks the compacted copy. Damaged: the database fails its own check before
@@ -49,7 +57,9 @@ public:
 private:
     Outcome fail(const QString &error);
     bool buildCopy();
-    bool checkCopy(const QList<QPair<QString, qint64>> &counts);
+    bool checkCopy(const QByteArray &digest);
+    void removeLeftovers() const;
+    QString newWorkPath() const;
     bool stopped(Progress *progress);
 
     QString m_path;

@@ -3,10 +3,12 @@
 #include "data/database.h"
 #include "databasefile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 
 namespace maintenance
@@ -71,21 +73,29 @@ bool DatabaseBackup::safetyCopy(const QString &folder, QString *path, QString *e
     const QString target = freeDatedName(folder, QStringLiteral("Data_"));
     if (!copyTo(target, error))
         return false;
-    dropOldSafetyCopies(folder);
+    dropOldSafetyCopies(folder, target);
     if (path)
         *path = target;
     return true;
 }
 
-void DatabaseBackup::dropOldSafetyCopies(const QString &folder) const
+void DatabaseBackup::dropOldSafetyCopies(const QString &folder, const QString &justMade) const
 {
-    QStringList copies;
+    // Newest first by the time each file was written: names tell nothing when the clock was
+    // wrong or the copies came from another computer. The copy just made is never dropped:
+    // the result line names it, and it holds the data about to be deleted.
     const QDir dir(folder);
-    for (const QString &name : dir.entryList({kSafetyCopyPattern}, QDir::Files, QDir::Name))
-        if (isSafetyCopyName(name))
-            copies << name; // oldest first: the names sort as their date and time
-    for (int i = 0; i + kSafetyCopiesKept < copies.size(); ++i)
-        QFile::remove(dir.filePath(copies[i]));
+    QFileInfoList others;
+    for (const QFileInfo &file :
+         dir.entryInfoList({kSafetyCopyPattern}, QDir::Files, QDir::NoSort))
+        if (isSafetyCopyName(file.fileName()) && file.fileName() != QFileInfo(justMade).fileName())
+            others << file;
+    std::stable_sort(others.begin(), others.end(), [](const QFileInfo &a, const QFileInfo &b) {
+        const QDateTime ta = a.lastModified(), tb = b.lastModified();
+        return ta != tb ? ta > tb : a.fileName() > b.fileName();
+    });
+    for (qsizetype i = kSafetyCopiesKept - 1; i < others.size(); ++i)
+        QFile::remove(others[i].filePath());
 }
 
 } // namespace maintenance

@@ -28,13 +28,13 @@ public:
     bool copySettings(const QString &source, const QString &target, QString *error);
 
     // The safety copy: a checked copy named after the date and time
-    // ("Data_2024-05-31_14-05-09.dat") in `folder`, made when missing; of such copies the newest
-    // `kept` stay.
+    // ("Data_2024-05-31_14-05-09.dat") in `folder`, made when missing; of such copies the new
+    // one and the newest others by file time stay, `kSafetyCopiesKept` in all.
     bool safetyCopy(const QString &folder, QString *path, QString *error);
     static constexpr int kSafetyCopiesKept = 10;
 
 private:
-    void dropOldSafetyCopies(const QString &folder) const;
+    void dropOldSafetyCopies(const QString &folder, const QString &justMade) const;
 
     Database &m_db;
     FileSystem m_fs;

@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "data/schema.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -62,10 +63,16 @@ QString Health::errorText(const QString &path) const
 Health checkFile(const QString &path, Depth depth)
 {
     Database db;
-    QString reason;
-    if (!db.open(path, schema::kKey, &reason)) {
+    try {
+        db.open(path, schema::kKey);
+    } catch (const DbError &e) {
         Health health;
-        health.reason = reason;
+        health.reason = e.message();
+        // A file cut short fails already here, on the pages it says it has and has not.
+        if (e.kind() == DbError::Kind::Corrupt) {
+            health.state = Health::Damaged;
+            health.findings = {e.message()};
+        }
         return health;
     }
     return checkDatabase(db, depth);
@@ -80,6 +87,105 @@ QList<QPair<QString, qint64>> rowCounts(Database &db)
             {name, db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(name)).toLongLong()});
     }
     return counts;
+}
+
+namespace
+{
+
+// Each value goes in with its type and length, so that no two different rows can give the
+// same bytes ('12', 12 and 12.0 differ; so do 'ab'+'c' and 'a'+'bc').
+void addValue(QCryptographicHash &hash, sqlite3_stmt *st, int column)
+{
+    const int type = sqlite3_column_type(st, column);
+    const char tag = char('0' + type);
+    hash.addData(QByteArrayView(&tag, 1));
+    qint64 length = 0;
+    switch (type) {
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 value = sqlite3_column_int64(st, column);
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&value), sizeof value));
+        return;
+    }
+    case SQLITE_FLOAT: {
+        const double value = sqlite3_column_double(st, column);
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&value), sizeof value));
+        return;
+    }
+    case SQLITE_NULL:
+        return;
+    case SQLITE_BLOB: {
+        const void *bytes = sqlite3_column_blob(st, column);
+        length = sqlite3_column_bytes(st, column);
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&length), sizeof length));
+        hash.addData(QByteArrayView(static_cast<const char *>(bytes), length));
+        return;
+    }
+    default: {
+        const unsigned char *text = sqlite3_column_text(st, column);
+        length = sqlite3_column_bytes(st, column);
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&length), sizeof length));
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(text), length));
+        return;
+    }
+    }
+}
+
+void addRows(QCryptographicHash &hash, Database &db, const QString &sql)
+{
+    Statement st(db.handle(), sql);
+    const int columns = sqlite3_column_count(st.get());
+    while (st.step()) {
+        for (int c = 0; c < columns; ++c)
+            addValue(hash, st.get(), c);
+        hash.addData(QByteArrayView("\n", 1));
+    }
+}
+
+QStringList tableNames(Database &db)
+{
+    QStringList names;
+    Statement st(db.handle(),
+                 QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    while (st.step())
+        names << QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
+    return names;
+}
+
+QString quoted(const QString &identifier)
+{
+    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\""))
+           + QLatin1Char('"');
+}
+
+} // namespace
+
+QByteArray contentDigest(Database &db)
+{
+    // One read transaction: the digest is of one state of the file, not of several.
+    const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
+    if (ownTransaction)
+        db.exec(QStringLiteral("BEGIN"));
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    try {
+        addRows(hash, db, QStringLiteral("PRAGMA user_version"));
+        // The page numbers of the schema change with every compaction; the statements do not.
+        addRows(hash, db,
+                QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master "
+                               "ORDER BY type, name"));
+        for (const QString &table : tableNames(db)) {
+            hash.addData(table.toUtf8());
+            // The key order is kept by a compaction even where it renumbers the keys.
+            addRows(hash, db, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoted(table)));
+        }
+    } catch (const DbError &) {
+        if (ownTransaction)
+            sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    if (ownTransaction)
+        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr); // only read
+    return hash.result();
 }
 
 bool copyDatabase(Database &db, const QString &target, const FileSystem &fs, const Verify &verify,

@@ -35,6 +35,13 @@ Health checkFile(const QString &path, Depth depth);
 // The number of rows of each of the program's tables, by table name; throws DbError.
 QList<QPair<QString, qint64>> rowCounts(Database &db);
 
+// A digest of everything the database holds: its schema, its user version and every row of
+// every table (the engine's own key sequence included), in key order, read in one
+// transaction. Two files with the same digest hold the same register, whatever their pages
+// look like; equal row counts alone would not tell an old register from the current one.
+// Throws DbError.
+QByteArray contentDigest(Database &db);
+
 // Copies the file of an open database to `target` (see writeFile) while holding the database
 // so that nothing can write to it. The bytes are read through the connection's own file
 // handle: closing a second handle on the file would drop the locks the connection holds.

@@ -3,12 +3,14 @@
 #include "data/database.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "data/safefile.h"
 #include "databasefile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace maintenance
 {
@@ -59,6 +61,37 @@ bool lastKey(sqlite3 *db, const QString &table, sqlite3_int64 *key)
     return true;
 }
 
+// The damaged file opened for reading what is left of it. A file cut short still says in its
+// header how many pages it had, and the engine refuses such a file at the first read; with
+// the schema taken as writable it goes by the pages that are there instead. Nothing is
+// written through this connection.
+class DamagedFile
+{
+public:
+    ~DamagedFile() { sqlite3_close_v2(m_db); }
+    bool open(const QString &path, QString *reason)
+    {
+        int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_key(m_db, schema::kKey, int(qstrlen(schema::kKey)));
+        for (const char *sql : {"PRAGMA cipher_page_size = 4096", "PRAGMA writable_schema = ON",
+                                "SELECT count(*) FROM sqlite_master"})
+            if (rc == SQLITE_OK)
+                rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            *reason = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+            return false;
+        }
+        Database::registerTurkishFunctions(m_db);
+        return true;
+    }
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
 } // namespace
 
 QString Salvage::targetBeside(const QString &databasePath)
@@ -68,21 +101,84 @@ QString Salvage::targetBeside(const QString &databasePath)
 
 bool Salvage::run(const QString &damaged, const QString &target, Progress *progress)
 {
+    const QString temporary = temporaryNameFor(target);
+    bool ok = saveInto(damaged, temporary, target, progress) &&
+              replaceFile(temporary, target, FileSystem::real(), &m_error);
+    if (!ok) {
+        QFile::remove(temporary);
+        m_counts.clear();
+    }
+    return ok;
+}
+
+bool Salvage::rescueInPlace(const QString &databasePath, Progress *progress)
+{
+    m_keptAs.clear();
+    const QString temporary = temporaryNameFor(databasePath);
+    bool ok = saveInto(databasePath, temporary, databasePath, progress) &&
+              keepAside(databasePath) &&
+              replaceFile(temporary, databasePath, FileSystem::real(), &m_error);
+    if (!ok) {
+        QFile::remove(temporary);
+        m_counts.clear();
+    }
+    return ok;
+}
+
+bool Salvage::keepAside(const QString &databasePath)
+{
+    const QString aside =
+        freeDatedName(QFileInfo(databasePath).path(), QStringLiteral("Data_hasarli_"));
+    // A second name for the same file keeps it whole without copying; where the file system
+    // has no such names, a checked copy does.
+    if (::link(QFile::encodeName(databasePath).constData(), QFile::encodeName(aside).constData()) !=
+            0 &&
+        !copyFile(databasePath, aside, FileSystem::real(), {}, &m_error))
+        return false;
+    safefile::syncFolder(QFileInfo(aside).absolutePath());
+    // A journal left beside the damaged file belongs to it: beside the new one the engine
+    // would roll it back into the new file.
+    const QString journal = databasePath + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal) &&
+        !replaceFile(journal, aside + QStringLiteral("-journal"), FileSystem::real(), &m_error))
+        return false;
+    m_keptAs = aside;
+    return true;
+}
+
+qint64 Salvage::saved(const QString &table) const
+{
+    for (const TableCount &count : m_counts)
+        if (count.table == table)
+            return count.saved;
+    return 0;
+}
+
+bool Salvage::incomplete() const
+{
+    for (const TableCount &count : m_counts)
+        if (count.incomplete)
+            return true;
+    return false;
+}
+
+bool Salvage::saveInto(const QString &damaged, const QString &temporary, const QString &shownAs,
+                       Progress *progress)
+{
     m_counts.clear();
     m_error.clear();
     m_progress = progress;
-    Database from;
+    DamagedFile from;
     QString reason;
-    if (!from.open(damaged, schema::kKey, &reason)) {
+    if (!from.open(damaged, &reason)) {
         m_error = failureText(QStringLiteral("Hasarlı veritabanı açılamadı"), damaged, reason);
         return false;
     }
-    const QString temporary = temporaryNameFor(target);
     Database to;
     if (!Database::create(temporary, schema::kKey, &reason) ||
         !to.open(temporary, schema::kKey, &reason)) {
         QFile::remove(temporary);
-        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), target, reason);
+        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), shownAs, reason);
         return false;
     }
     bool ok = true;
@@ -96,37 +192,30 @@ bool Salvage::run(const QString &damaged, const QString &target, Progress *progr
             count.table = QString::fromLatin1(table.name);
             if (progress)
                 progress->begin(count.table, 0);
-            copyTable(from, to, count.table, columns, &count);
+            copyTable(from.handle(), to, count.table, columns, &count);
             m_counts << count;
         }
-        keepSequence(from, to);
+        keepSequence(from.handle(), to);
         to.exec(QStringLiteral("COMMIT"));
     } catch (const DbError &e) {
         ok = false;
-        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), target, e.message());
+        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), shownAs, e.message());
     }
     to.close();
     if (ok) {
         const Health health = checkFile(temporary, Depth::Quick);
         if (!health.sound()) {
             ok = false;
-            m_error = failureText(QStringLiteral("Yeni veritabanı denetimden geçmedi"), target,
+            m_error = failureText(QStringLiteral("Yeni veritabanı denetimden geçmedi"), shownAs,
                                   health.reason);
         }
-    }
-    if (ok)
-        ok = replaceFile(temporary, target, FileSystem::real(), &m_error);
-    if (!ok) {
-        QFile::remove(temporary);
-        m_counts.clear();
     }
     return ok;
 }
 
-void Salvage::copyTable(Database &from, Database &to, const QString &table,
+void Salvage::copyTable(sqlite3 *src, Database &to, const QString &table,
                         const QStringList &columns, TableCount *count)
 {
-    sqlite3 *src = from.handle();
     const int n = int(columns.size());
     QStringList marks;
     for (int i = 0; i < n; ++i)
@@ -188,11 +277,11 @@ void Salvage::copyTable(Database &from, Database &to, const QString &table,
     }
 }
 
-void Salvage::keepSequence(Database &from, Database &to)
+void Salvage::keepSequence(sqlite3 *from, Database &to)
 {
     // Unit keys handed out before stay used, so that no new unit takes the key of a lost one
     // that staff rows may still name.
-    Raw read(from.handle(), QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'okul'"));
+    Raw read(from, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'okul'"));
     if (!read || read.step() != SQLITE_ROW)
         return;
     const qint64 seq = sqlite3_column_int64(read.get(), 0);

@@ -7,6 +7,7 @@
 #include <QString>
 
 class Database;
+struct sqlite3;
 
 namespace maintenance
 {
@@ -31,17 +32,33 @@ public:
     // be saved: the damaged file does not open, or the new one cannot be written.
     bool run(const QString &damaged, const QString &target, Progress *progress = nullptr);
 
+    // The rescue of the program's own database when it is found damaged: the damaged file is
+    // kept aside under a dated name ("Data_hasarli_2024-05-31_14-05-09.dat", see keptAs()) and
+    // what can be read of it takes its place as a new database. At every moment there is a
+    // database under its own name: the damaged one until the checked new one replaces it.
+    bool rescueInPlace(const QString &databasePath, Progress *progress = nullptr);
+    QString keptAs() const { return m_keptAs; }
+
     QList<TableCount> counts() const { return m_counts; }
+    // The rows saved of one table; 0 for a table not salvaged.
+    qint64 saved(const QString &table) const;
+    // Whether some rows of any table could not be read.
+    bool incomplete() const;
     QString error() const { return m_error; }
 
 private:
-    void copyTable(Database &from, Database &to, const QString &table, const QStringList &columns,
+    // Writes the readable rows into a new, checked file at `temporary`.
+    bool saveInto(const QString &damaged, const QString &temporary, const QString &shownAs,
+                  Progress *progress);
+    bool keepAside(const QString &databasePath);
+    void copyTable(sqlite3 *from, Database &to, const QString &table, const QStringList &columns,
                    TableCount *count);
-    void keepSequence(Database &from, Database &to);
+    void keepSequence(sqlite3 *from, Database &to);
 
     Progress *m_progress = nullptr;
     QList<TableCount> m_counts;
     QString m_error;
+    QString m_keptAs;
 };
 
 } // namespace maintenance
