@@ -73,7 +73,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
         // Nobody else may read or write it until it has been replaced.
         m_source.exec(QStringLiteral("BEGIN EXCLUSIVE"));
     } catch (const DbError &e) {
-        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, e.message()));
+        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, e.describedText()));
     }
 
     if (progress)
@@ -91,7 +91,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     try {
         counts = rowCounts(m_source);
     } catch (const DbError &e) {
-        return fail(failureText(QStringLiteral("Veritabanı okunamadı"), m_path, e.message()));
+        return fail(failureText(QStringLiteral("Veritabanı okunamadı"), m_path, e.describedText()));
     }
     if (stopped(progress))
         return fail(failureText(QStringLiteral("Sıkıştırma yapılmadı"), m_path, kStopped));
@@ -126,7 +126,7 @@ bool Compaction::checkCopy(const QList<QPair<QString, qint64>> &counts)
         copy.exec(QStringLiteral("VACUUM"));
     } catch (const DbError &e) {
         m_error =
-            failureText(QStringLiteral("Veritabanı sıkıştırılamadı"), m_workPath, e.message());
+            failureText(QStringLiteral("Veritabanı sıkıştırılamadı"), m_workPath, e.describedText());
         return false;
     }
     const Health health = checkDatabase(copy, Depth::Full);
@@ -140,7 +140,7 @@ bool Compaction::checkCopy(const QList<QPair<QString, qint64>> &counts)
         after = rowCounts(copy);
     } catch (const DbError &e) {
         m_error =
-            failureText(QStringLiteral("Sıkıştırılan kopya okunamadı"), m_workPath, e.message());
+            failureText(QStringLiteral("Sıkıştırılan kopya okunamadı"), m_workPath, e.describedText());
         return false;
     }
     if (after != counts) {

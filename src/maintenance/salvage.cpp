@@ -103,7 +103,7 @@ bool Salvage::run(const QString &damaged, const QString &target, Progress *progr
         to.exec(QStringLiteral("COMMIT"));
     } catch (const DbError &e) {
         ok = false;
-        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), target, e.message());
+        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), target, e.describedText());
     }
     to.close();
     if (ok) {
