@@ -24,6 +24,8 @@
 #include <csignal>
 #include <stdexcept>
 #include <sys/fsuid.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -108,6 +110,18 @@ bool pick(QComboBox *box, const QString &text)
            box->currentIndex() == index;
 }
 
+OrdinaryUser::OrdinaryUser()
+{
+    if (geteuid() == 0)
+        m_formerFsuid = setfsuid(65534); // nobody
+}
+
+OrdinaryUser::~OrdinaryUser()
+{
+    if (m_formerFsuid >= 0)
+        setfsuid(uid_t(m_formerFsuid));
+}
+
 WriteProtectedProgramDir::WriteProtectedProgramDir(const TestProgramDir &dir)
     : m_folder(dir.path()), m_database(dir.databasePath())
 {
@@ -115,14 +129,12 @@ WriteProtectedProgramDir::WriteProtectedProgramDir(const TestProgramDir &dir)
     QFile::setPermissions(m_database, readOnly);
     QFile::setPermissions(m_folder, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
                                         QFileDevice::ExeOther);
-    if (geteuid() == 0)
-        m_formerFsuid = setfsuid(65534); // nobody
+    m_user.emplace();
 }
 
 WriteProtectedProgramDir::~WriteProtectedProgramDir()
 {
-    if (m_formerFsuid >= 0)
-        setfsuid(uid_t(m_formerFsuid));
+    m_user.reset();
     QFile::setPermissions(m_folder,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(m_database, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -144,6 +156,45 @@ FullDisk::~FullDisk()
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = rlim_t(m_formerLimit);
     setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+SmallDisk::SmallDisk(qint64 bytes)
+{
+    const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0777";
+    m_mounted = m_dir.isValid() && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(),
+                                           "tmpfs", 0, options.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+}
+
+qint64 SmallDisk::room() const
+{
+    struct statvfs disk {
+    };
+    if (::statvfs(QFile::encodeName(m_dir.path()).constData(), &disk) != 0)
+        return -1;
+    return qint64(disk.f_bavail) * qint64(disk.f_bsize);
+}
+
+void SmallDisk::leaveRoom(qint64 room)
+{
+    QFile filler(filePath(QStringLiteral("dolgu")));
+    filler.remove();
+    const qint64 size = std::max<qint64>(0, this->room() - room);
+    if (filler.open(QIODevice::WriteOnly)) {
+        filler.write(QByteArray(size, 'x'));
+        filler.close();
+    }
+}
+
+QStringList SmallDisk::names() const
+{
+    return QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System |
+                                        QDir::NoDotAndDotDot);
 }
 
 QStringList itemTexts(const QComboBox *list)

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Database;
 class Dataset;
@@ -73,6 +74,18 @@ private:
     QTemporaryDir m_dir;
 };
 
+// While it lives, this process has an ordinary user's file rights, as a user whom the
+// permissions of a file concern (the superuser's would write anyway).
+class OrdinaryUser
+{
+public:
+    OrdinaryUser();
+    ~OrdinaryUser();
+
+private:
+    int m_formerFsuid = -1;
+};
+
 // While it lives, the program folder and its Data.dat cannot be written by this process, as
 // on a write-protected share. Run as root, the process takes an ordinary user's file rights
 // meanwhile (root would write anyway).
@@ -85,7 +98,7 @@ public:
 private:
     QString m_folder;
     QString m_database;
-    int m_formerFsuid = -1;
+    std::optional<OrdinaryUser> m_user;
 };
 
 // While it lives, no file of this process can grow beyond `bytes`: a write past that fails
@@ -98,6 +111,29 @@ public:
 
 private:
     qint64 m_formerLimit = -1;
+};
+
+// While it lives, a real small disk: a tmpfs of `bytes` mounted on a folder of its own, so
+// that writes fail where a full disk makes them fail (partly written, then "no space").
+// mounted() is false where this process may not mount (tests QSKIP then).
+class SmallDisk
+{
+public:
+    explicit SmallDisk(qint64 bytes = 16 * 1024);
+    ~SmallDisk();
+    bool mounted() const { return m_mounted; }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+    // Room left for the contents of files, in bytes.
+    qint64 room() const;
+    // Takes up all but `room` bytes of the free room with a file of its own ("dolgu").
+    void leaveRoom(qint64 room);
+    // The names in the folder, hidden ones included.
+    QStringList names() const;
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
 };
 
 // Answers the modal windows that come up while it lives, with the given button texts in

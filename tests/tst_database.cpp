@@ -80,7 +80,9 @@ void TestDatabase::openMissingFileFails()
     QString error;
     QVERIFY(!db.open(path, schema::kKey, &error));
     QVERIFY(!db.isOpen());
-    QCOMPARE(error, QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)));
+    // Said in Turkish: the engine's "unable to open database file" never reaches the user.
+    QCOMPARE(error,
+             QStringLiteral("Data.dat açılamadı: dosya program klasöründe yok ya da okunamıyor."));
     QVERIFY(!QFileInfo::exists(path));
 }
 
@@ -111,7 +113,7 @@ void TestDatabase::openRefusesForeignFiles()
     error.clear();
     QVERIFY(!db.open(path, schema::kKey, &error));
     QVERIFY(!db.isOpen());
-    QCOMPARE(error, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)));
+    QCOMPARE(error, QStringLiteral("Data.dat boş veya bir Meltora veritabanı değil."));
     QCOMPARE(fileBytes(path), before);
 }
 

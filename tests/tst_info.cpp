@@ -105,6 +105,27 @@ bool withStatistics(TForm1 *form, const std::function<void(TFrmIstatistik *)> &s
     return cameUp;
 }
 
+// Answers the next file dialog with `path` and "Kaydet", as the user chooses a name.
+class FileDialogAnswer
+{
+public:
+    explicit FileDialogAnswer(const QString &path)
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, [this, path] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            m_poll.stop();
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        m_poll.start(10);
+    }
+
+private:
+    QTimer m_poll;
+};
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -299,16 +320,7 @@ private Q_SLOTS:
         QTemporaryDir out;
         const QString path = out.filePath(QStringLiteral("grafik"));
         QVERIFY(withStatistics(m_form, [&](TFrmIstatistik *w) {
-            QTimer answer;
-            QObject::connect(&answer, &QTimer::timeout, [&] {
-                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-                if (!dialog)
-                    return;
-                answer.stop();
-                dialog->selectFile(path);
-                static_cast<QDialog *>(dialog)->accept();
-            });
-            answer.start(10);
+            FileDialogAnswer answer(path);
             QTest::mouseClick(child<QPushButton>(w, QStringLiteral("BtnKaydet")), Qt::LeftButton);
 
             QString error;
@@ -325,6 +337,40 @@ private Q_SLOTS:
             for (int y = 0; y < 60 && !blue; ++y)
                 blue = saved.pixelColor(x, y) == QColor(Qt::blue);
         QVERIFY(blue);
+    }
+
+    // The picture saved onto a real full disk, with the room left varied: it is there whole
+    // or not at all, and a refusal says why in Turkish.
+    void statisticsPngOnAFullDisk()
+    {
+        SmallDisk disk;
+        if (!disk.mounted())
+            QSKIP("a small disk cannot be mounted here");
+        start(memberRows({{"EĞİTİM-SEN", 2}, {kKayitsiz, 1}}));
+        const QString path = disk.filePath(QStringLiteral("grafik.png"));
+        constexpr int kSaves = 10;
+        int refused = 0;
+        QVERIFY(withStatistics(m_form, [&](TFrmIstatistik *w) {
+            for (int save = 0; save < kSaves; ++save) {
+                QFile::remove(path);
+                disk.leaveRoom(qint64(save) * 16 * 1024 / kSaves);
+                FileDialogAnswer answer(path);
+                Answers box({QStringLiteral("TAMAM")});
+                QTest::mouseClick(child<QPushButton>(w, QStringLiteral("BtnKaydet")),
+                                  Qt::LeftButton);
+                if (box.count() == 0) {
+                    QVERIFY(!QImage(path).isNull());
+                    continue;
+                }
+                ++refused;
+                QCOMPARE(box.text(),
+                         QStringLiteral("Grafik kaydedilemedi.\n'%1' dosyası yazılamadı: diskte "
+                                        "yer kalmadı.")
+                             .arg(path));
+                QCOMPARE(disk.names(), QStringList{QStringLiteral("dolgu")});
+            }
+        }));
+        QVERIFY(refused > 0);
     }
 
     // --- the pie painter ----------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
+#include "maintenance/bulkdelete.h"
 #include "maintenance/compaction.h"
 #include "maintenance/databasebackup.h"
 #include "maintenance/databasefile.h"
@@ -187,6 +188,7 @@ private Q_SLOTS:
 
     void removeListedDeletesTheListedRowsOnce();
     void removeListedIsAllOrNothing();
+    void bulkDeleteOnAFullDiskSaysSoInTurkish();
 };
 
 void TestMaintenanceFiles::backupTargetFolder_data()
@@ -822,6 +824,31 @@ void TestMaintenanceFiles::removeListedIsAllOrNothing()
     QCOMPARE(staff.removeListed(), 30);
     QCOMPARE(staff.recordCount(), 0);
     QVERIFY(staff.eof());
+}
+
+// The engine's English ("database or disk is full") never reaches the user: the Turkish
+// description of a full disk does.
+void TestMaintenanceFiles::bulkDeleteOnAFullDiskSaysSoInTurkish()
+{
+    TestProgramDir dir;
+    dir.exec(rows(10, 2000));
+    const qint64 size = QFileInfo(dir.databasePath()).size();
+    SmallDisk disk(size + 2 * kPageSize); // no room for the journal of a large delete
+    if (!disk.mounted())
+        QSKIP("a small disk cannot be mounted here");
+    const QString path = disk.filePath(QStringLiteral("Data.dat"));
+    QVERIFY(QFile::copy(dir.databasePath(), path));
+    SharedQueries data;
+    QString error;
+    QVERIFY2(data.connect(path, &error), qPrintable(error));
+    data.openAll();
+
+    BulkDelete bulk(&data);
+    BulkDelete::Outcome outcome;
+    QVERIFY(!bulk.run(BulkDelete::Kind::Staff, nullptr, &outcome, &error));
+    QCOMPARE(error, QStringLiteral("Personel kayıtları silinemedi; bunlardan hiçbiri silinmedi.\n"
+                                   "Disk dolu: kayıt yapılamadı. Diskte yer açıp tekrar deneyin."));
+    QCOMPARE(data.connection().scalar(QStringLiteral("SELECT count(*) FROM uyeler")).toInt(), 2000);
 }
 
 int main(int argc, char *argv[])

@@ -379,6 +379,11 @@ private Q_SLOTS:
             form->close();
             QTRY_VERIFY(boxes.answered());
             QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to write to %1.").arg(dir().settingsPath()));
+            // Why, in Turkish, below it.
+            QCOMPARE(boxes.details.value(1),
+                     QStringLiteral("Ayrıntı: '%1' dosyası yazılamadı: dosya bu disk için ya da "
+                                    "izin verilen boyut için çok büyük.")
+                         .arg(dir().settingsPath()));
         }
         QCOMPARE(fileBytes(dir().settingsPath()), before);
         QCOMPARE(QDir(dir().path()).entryList(QDir::Files | QDir::Hidden).filter("PersonelKayit"),
@@ -395,6 +400,9 @@ private Q_SLOTS:
         QCOMPARE(boxes.titles.value(0), QStringLiteral(" Meltora"));
         QTRY_VERIFY(boxes.answered());
         QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to write to %1.").arg(dir().settingsPath()));
+        QCOMPARE(boxes.details.value(1),
+                 QStringLiteral("Ayrıntı: '%1' dosyası yazılamadı: aynı adla bir klasör var.")
+                     .arg(dir().settingsPath()));
         QCOMPARE(boxes.titles.value(1), QStringLiteral("Meltora"));
         QVERIFY(!form->isVisible());
     }

@@ -291,6 +291,27 @@ private:
         m_main->dir().exec(QStringLiteral("UPDATE yetkili SET ") + sets.join(QStringLiteral(", ")));
     }
 
+    // The blank union form in the preview window, for `steps` to work on while it is up.
+    void withBlankFormPreview(const std::function<void(ReportPreview *)> &steps)
+    {
+        start();
+        m_driver->setOutput(nullptr);
+        ReportPreview *preview = m_driver->preview();
+        whileOpen(
+            preview,
+            [&] {
+                QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
+                                  Qt::LeftButton);
+            },
+            [&] { steps(preview); });
+    }
+    // "PDF olarak kaydet" into `path`, typed into the file dialog.
+    static void savePdfAs(ReportPreview *preview, const QString &path)
+    {
+        FileDialogAnswer answer(path);
+        QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")), Qt::LeftButton);
+    }
+
 private Q_SLOTS:
     void initTestCase() { quietOffscreenWarnings(); }
     void init()
@@ -874,27 +895,79 @@ private Q_SLOTS:
 
     void pdfIntoAnUnwritablePlaceSaysSo()
     {
-        start();
-        m_driver->setOutput(nullptr);
-        ReportPreview *preview = m_driver->preview();
-        whileOpen(
-            preview,
-            [&] {
-                QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
-                                  Qt::LeftButton);
-            },
-            [&] {
-                FileDialogAnswer answer(QStringLiteral("/proc/meltora-deneme.pdf"));
-                Answers box({QStringLiteral("TAMAM")});
-                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")),
-                                  Qt::LeftButton);
-                QCOMPARE(box.count(), 1);
-                QCOMPARE(box.title(), QStringLiteral("Hata"));
-                QVERIFY2(box.text().startsWith(
-                             QStringLiteral("'/proc/meltora-deneme.pdf' dosyası yazılamadı")),
-                         qPrintable(box.text()));
-            });
+        withBlankFormPreview([](ReportPreview *preview) {
+            Answers box({QStringLiteral("TAMAM")});
+            savePdfAs(preview, QStringLiteral("/proc/meltora-deneme.pdf"));
+            QCOMPARE(box.count(), 1);
+            QCOMPARE(box.title(), QStringLiteral("Hata"));
+            QVERIFY2(box.text().startsWith(
+                         QStringLiteral("'/proc/meltora-deneme.pdf' dosyası yazılamadı")),
+                     qPrintable(box.text()));
+        });
         QVERIFY(!QFile::exists(QStringLiteral("/proc/meltora-deneme.pdf")));
+    }
+
+    // "PDF olarak kaydet" onto a real full disk, over and over with the room left varied so
+    // that the disk runs out at ever other points of the file: each save is a whole PDF, or a
+    // Turkish error and no file under the name chosen.
+    void pdfOnAFullDiskIsWholeOrRefused()
+    {
+        SmallDisk disk;
+        if (!disk.mounted())
+            QSKIP("a small disk cannot be mounted here");
+        const QString path = disk.filePath(QStringLiteral("tam-liste.pdf"));
+        const QString refusal = QStringLiteral("'%1' dosyası yazılamadı: diskte yer kalmadı.")
+                                    .arg(QDir::toNativeSeparators(path));
+        constexpr int kSaves = 24;
+        QStringList outcomes;
+        withBlankFormPreview([&](ReportPreview *preview) {
+            for (int save = 0; save < kSaves; ++save) {
+                QFile::remove(path);
+                disk.leaveRoom(qint64(save) * 16 * 1024 / kSaves);
+                Answers box({QStringLiteral("TAMAM")});
+                savePdfAs(preview, path);
+                const QString said = QStringLiteral("save %1 with %2 bytes free: %3")
+                                         .arg(save)
+                                         .arg(disk.room())
+                                         .arg(box.texts.join(QLatin1Char('|')));
+                if (box.count() == 0) {
+                    QVERIFY2(pdfPageCount(path) == 1, qPrintable(said));
+                    QVERIFY2(fileBytes(path).trimmed().endsWith("%%EOF"), qPrintable(said));
+                    outcomes << QStringLiteral("PDF");
+                } else {
+                    QVERIFY2(box.count() == 1 && box.title() == QStringLiteral("Hata"),
+                             qPrintable(said));
+                    QVERIFY2(box.text() == refusal, qPrintable(said));
+                    QVERIFY2(!QFile::exists(path), qPrintable(said));
+                    outcomes << QStringLiteral("hata");
+                }
+                QVERIFY2(disk.names().filter(QStringLiteral(".tmp")).isEmpty(),
+                         qPrintable(disk.names().join(QLatin1Char(' '))));
+            }
+        });
+        QCOMPARE(outcomes.size(), kSaves);
+        QVERIFY2(outcomes.contains(QStringLiteral("hata")),
+                 qPrintable(outcomes.join(QLatin1Char(' '))));
+    }
+
+    // A save stopped by the size the system allows a file says why in Turkish.
+    void pdfBeyondTheFileSizeLimitSaysWhyInTurkish()
+    {
+        const QString path = m_out.filePath(QStringLiteral("tam-liste.pdf"));
+        withBlankFormPreview([&](ReportPreview *preview) {
+            Answers box({QStringLiteral("TAMAM")});
+            {
+                FullDisk limit(4096);
+                savePdfAs(preview, path);
+            }
+            QCOMPARE(box.count(), 1);
+            QCOMPARE(box.text(), QStringLiteral("'%1' dosyası yazılamadı: dosya bu disk için ya "
+                                                "da izin verilen boyut için çok büyük.")
+                                     .arg(QDir::toNativeSeparators(path)));
+        });
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(QDir(m_out.path()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     // With the preview switch off a command goes to the printer dialog; cancelling prints

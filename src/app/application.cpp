@@ -31,7 +31,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
     } catch (const DbError &e) {
         messages::showError(e);
     } catch (const std::exception &e) {
-        messages::showError(QString::fromUtf8(e.what()));
+        messages::showError(e);
     }
     return false;
 }

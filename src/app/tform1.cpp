@@ -674,6 +674,7 @@ void TForm1::saveSettings()
 {
     m_settings.programName = m_label67->text();
     QString failed;
-    if (!SettingsFile::save(SettingsFile::defaultPath(), m_settings, &failed))
-        messages::showError(QStringLiteral("Unable to write to ") + failed);
+    QString reason;
+    if (!SettingsFile::save(SettingsFile::defaultPath(), m_settings, &failed, &reason))
+        messages::showError(QStringLiteral("Unable to write to ") + failed, reason);
 }

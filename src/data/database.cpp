@@ -197,7 +197,7 @@ bool Database::open(const QString &path, const QByteArray &key, QString *error)
         return true;
     } catch (const DbError &e) {
         if (error)
-            *error = e.message();
+            *error = e.describedText();
         return false;
     }
 }
@@ -214,17 +214,15 @@ bool Database::create(const QString &path, const QByteArray &key, QString *error
         db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     } catch (const DbError &e) {
         if (error)
-            *error = e.message();
+            *error = e.describedText();
         return false;
     }
     QString sql = QStringLiteral("BEGIN;\n") +
                   schema::createStatements().join(QStringLiteral(";\n")) +
                   QStringLiteral(";\nCOMMIT;");
-    char *msg = nullptr;
-    bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg) == SQLITE_OK;
+    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     if (!ok && error)
-        *error = QString::fromUtf8(msg);
-    sqlite3_free(msg);
+        *error = errorOf(db).describedText();
     sqlite3_close(db);
     if (!ok)
         QFile::remove(path);

@@ -42,6 +42,17 @@ public:
     QString column() const { return m_column; }
     int size() const { return m_size; }
 
+    // The error as the user reads it: what happened and what to do, in Turkish, with the
+    // engine's own words as the detail (empty for the program's own refusals).
+    struct Description {
+        QString text;
+        QString detail;
+    };
+    Description describe() const;
+    // The description as one text, for a message that tells the error among other things:
+    // the engine's words follow only where the description names no cause.
+    QString describedText() const;
+
 private:
     Kind m_kind;
     QString m_message;

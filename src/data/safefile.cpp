@@ -20,8 +20,8 @@ QByteArray native(const QString &path)
 
 } // namespace
 
-SafeFile::SafeFile(const QString &target, int permissions)
-    : m_target(target), m_permissions(permissions)
+SafeFile::SafeFile(const QString &target, int permissions, safefile::SystemCalls calls)
+    : m_target(target), m_permissions(permissions), m_calls(std::move(calls))
 {
 }
 
@@ -36,55 +36,86 @@ bool SafeFile::open(OpenMode mode)
     if (isOpen() || !(mode & QIODevice::WriteOnly))
         return false;
     m_failure = 0;
+    m_failedStep = Step::None;
+    m_checkFailure.clear();
     m_size = 0;
-    // A write-protected file stays unwritten, as if it were written in place; a file that is
-    // there keeps its permissions.
+    m_fdPosition = 0;
     struct stat existing {
     };
-    if (::stat(native(m_target).constData(), &existing) == 0) {
-        if (::access(native(m_target).constData(), W_OK) != 0) {
-            fail(errno);
+    const bool replacing = ::stat(native(m_target).constData(), &existing) == 0;
+    if (replacing) {
+        if (refusesWriting(existing))
             return false;
-        }
         m_permissions = int(existing.st_mode & 07777);
     }
     m_temporary = safefile::temporaryNameFor(m_target);
-    m_fd = ::open(native(m_temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                  mode_t(m_permissions));
+    m_fd = m_calls.create(native(m_temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          mode_t(m_permissions));
     if (m_fd < 0) {
         fail(errno);
         m_temporary.clear();
         return false;
     }
+    // The mask of new files' permissions does not apply to a file that was there already.
+    if (replacing)
+        ::fchmod(m_fd, mode_t(m_permissions));
     return QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+bool SafeFile::refusesWriting(const struct stat &existing)
+{
+    if (S_ISDIR(existing.st_mode)) {
+        fail(EISDIR);
+        return true;
+    }
+    // Asked of the system with this process's file rights as they are now (not opened: closing
+    // a file drops the process's locks on it): the permissions, access lists, a read-only mount.
+    if (::faccessat(AT_FDCWD, native(m_target).constData(), W_OK, AT_EACCESS) != 0) {
+        fail(errno);
+        return true;
+    }
+    return false;
 }
 
 qint64 SafeFile::writeData(const char *data, qint64 length)
 {
     if (m_fd < 0 || m_failure)
         return -1;
-    const qint64 asked = length;
-    qint64 offset = pos();
+    // A device may be asked to seek; the descriptor follows it.
+    if (pos() != m_fdPosition) {
+        if (::lseek(m_fd, pos(), SEEK_SET) < 0) {
+            fail(errno);
+            return -1;
+        }
+        m_fdPosition = pos();
+    }
+    if (!writeAll(data, length))
+        return -1;
+    m_size = std::max(m_size, m_fdPosition);
+    return length;
+}
+
+bool SafeFile::writeAll(const char *data, qint64 length)
+{
     while (length > 0) {
-        const ssize_t n = ::pwrite(m_fd, data, size_t(length), offset);
+        const ssize_t n = m_calls.write(m_fd, data, size_t(length));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             fail(n == 0 ? ENOSPC : errno);
-            return -1;
+            return false;
         }
         data += n;
         length -= n;
-        offset += n;
+        m_fdPosition += n;
     }
-    m_size = std::max(m_size, offset);
-    return asked;
+    return true;
 }
 
-bool SafeFile::commit()
+bool SafeFile::commit(const safefile::Check &check)
 {
     if (m_fd < 0) {
-        if (!m_failure)
+        if (!m_failure && m_failedStep == Step::None)
             fail(EBADF);
         discard();
         return false;
@@ -96,10 +127,14 @@ bool SafeFile::commit()
         fail(errno);
     m_fd = -1;
     QIODevice::close();
-    if (!m_failure &&
-        ::rename(native(m_temporary).constData(), native(m_target).constData()) != 0)
-        fail(errno);
-    if (m_failure) {
+    if (!m_failure && check && !check(m_temporary, &m_checkFailure)) {
+        m_failedStep = Step::Checking;
+        setErrorString(m_checkFailure);
+    }
+    if (m_failedStep == Step::None &&
+        m_calls.rename(native(m_temporary).constData(), native(m_target).constData()) != 0)
+        fail(errno, Step::PuttingInPlace);
+    if (m_failedStep != Step::None) {
         discard();
         return false;
     }
@@ -115,14 +150,27 @@ void SafeFile::cancel()
 
 QString SafeFile::failureText() const
 {
+    const QString shown = QDir::toNativeSeparators(m_target);
+    switch (m_failedStep) {
+    case Step::Checking:
+        return m_checkFailure;
+    case Step::PuttingInPlace:
+        return QStringLiteral("'%1' dosyası yerine konamadı: %2.")
+            .arg(shown, safefile::reasonText(m_failure));
+    case Step::None:
+    case Step::Writing:
+        break;
+    }
     return QStringLiteral("'%1' dosyası yazılamadı: %2.")
-        .arg(QDir::toNativeSeparators(m_target), safefile::reasonText(m_failure));
+        .arg(shown, safefile::reasonText(m_failure ? m_failure : EIO));
 }
 
-void SafeFile::fail(int error)
+void SafeFile::fail(int error, Step step)
 {
-    if (!m_failure)
-        m_failure = error ? error : EIO;
+    if (m_failedStep != Step::None)
+        return;
+    m_failure = error ? error : EIO;
+    m_failedStep = step;
     setErrorString(failureText());
 }
 
@@ -142,6 +190,13 @@ void SafeFile::discard()
 
 namespace safefile
 {
+
+SystemCalls SystemCalls::real()
+{
+    return {[](const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+            [](int fd, const void *data, size_t size) { return ::write(fd, data, size); },
+            [](const char *from, const char *to) { return ::rename(from, to); }};
+}
 
 bool write(const QString &target, const QByteArray &bytes, QString *error, int permissions)
 {

@@ -104,7 +104,8 @@ void SettingsFile::load(const QString &path, Settings &settings)
             ini.readInteger(kColumns, columnKey(i), settings.columnWidths[i]);
 }
 
-bool SettingsFile::save(const QString &path, const Settings &settings, QString *failedPath)
+bool SettingsFile::save(const QString &path, const Settings &settings, QString *failedPath,
+                        QString *reason)
 {
     IniFile ini;
     ini.load(path);
@@ -123,7 +124,7 @@ bool SettingsFile::save(const QString &path, const Settings &settings, QString *
     for (int i = 0; i < int(settings.columnWidths.size()); ++i)
         ini.writeInteger(kColumns, columnKey(i), settings.columnWidths[i]);
 
-    if (ini.save(path))
+    if (ini.save(path, reason))
         return true;
     if (failedPath)
         *failedPath = path;

@@ -35,6 +35,8 @@ public:
     // a value that is no number leaves the setting alone.
     static void load(const QString &path, Settings &settings);
     // Rewrites the keys in the existing file, keeping whatever else it holds. False, with
-    // the path in *failedPath, when the file cannot be written.
-    static bool save(const QString &path, const Settings &settings, QString *failedPath);
+    // the path in *failedPath and the Turkish reason in *reason, when the file cannot be
+    // written.
+    static bool save(const QString &path, const Settings &settings, QString *failedPath,
+                     QString *reason = nullptr);
 };

@@ -79,7 +79,7 @@ bool SharedQueries::connect(const QString &databasePath, QString *error)
         return true;
     } catch (const DbError &e) {
         if (error)
-            *error = e.message();
+            *error = e.describedText();
         return false;
     }
 }

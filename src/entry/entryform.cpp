@@ -190,7 +190,7 @@ bool saveOnClose(QWidget *form, Dataset *dataset, const QString &question)
         dataset->cancel();
         return true;
     } catch (const std::exception &e) {
-        messages::showError(QString::fromUtf8(e.what()));
+        messages::showError(e);
         return false;
     }
 }

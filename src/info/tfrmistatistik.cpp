@@ -3,6 +3,7 @@
 #include "data/database.h"
 #include "data/dataset.h"
 #include "data/dberror.h"
+#include "data/safefile.h"
 #include "data/sharedqueries.h"
 #include "piechartview.h"
 #include "toolkit/controls.h"
@@ -118,20 +119,19 @@ void TFrmIstatistik::BtnKaydetClick()
     lastSaveFolder = QFileInfo(path).absolutePath();
     QString error;
     if (!saveChart(path, &error))
-        messages::error(this, QStringLiteral("Grafik kaydedilemedi:\n%1\n%2").arg(path, error));
+        messages::error(this, QStringLiteral("Grafik kaydedilemedi.\n%1").arg(error));
 }
 
 bool TFrmIstatistik::saveChart(const QString &path, QString *error) const
 {
-    QImageWriter writer(path, "png");
-    if (writer.write(m_chart->render(kImageScale)))
-        return true;
-    if (error) {
-        *error =
-            writer.error() == QImageWriter::DeviceError
-                ? QStringLiteral(
-                      "Dosyaya yazılamadı; klasörün var olduğunu ve yazılabildiğini denetleyin.")
-                : writer.errorString();
+    SafeFile file(path);
+    if (file.open()) {
+        QImageWriter writer(&file, "png");
+        if (writer.write(m_chart->render(kImageScale)) && file.commit())
+            return true;
+        file.cancel();
     }
+    if (error)
+        *error = file.failureText();
     return false;
 }

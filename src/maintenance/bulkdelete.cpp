@@ -86,8 +86,8 @@ bool BulkDelete::run(Kind kind, Progress *progress, Outcome *outcome, QString *e
         outcome->kept = total - outcome->deleted;
     } catch (const DbError &e) {
         if (error)
-            *error = QStringLiteral("%1 silinemedi; bunlardan hiçbiri silinmedi.\nNeden: %2")
-                         .arg(label(kind), e.message());
+            *error = QStringLiteral("%1 silinemedi; bunlardan hiçbiri silinmedi.\n%2")
+                         .arg(label(kind), e.describedText());
         return false;
     }
     refreshListsAfter(kind);

@@ -108,7 +108,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
         // Nobody else may read or write it until it has been replaced.
         m_source.exec(QStringLiteral("BEGIN EXCLUSIVE"));
     } catch (const DbError &e) {
-        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, e.message()));
+        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, e.describedText()));
     }
 
     if (progress)
@@ -129,7 +129,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     try {
         digest = contentDigest(m_source);
     } catch (const DbError &e) {
-        return fail(failureText(QStringLiteral("Veritabanı okunamadı"), m_path, e.message()));
+        return fail(failureText(QStringLiteral("Veritabanı okunamadı"), m_path, e.describedText()));
     }
     if (stopped(progress))
         return fail(failureText(QStringLiteral("Sıkıştırma yapılmadı"), m_path, kStopped));
@@ -164,7 +164,7 @@ bool Compaction::checkCopy(const QByteArray &digest)
         copy.exec(QStringLiteral("VACUUM"));
     } catch (const DbError &e) {
         m_error =
-            failureText(QStringLiteral("Veritabanı sıkıştırılamadı"), m_workPath, e.message());
+            failureText(QStringLiteral("Veritabanı sıkıştırılamadı"), m_workPath, e.describedText());
         return false;
     }
     const Health health = checkDatabase(copy, Depth::Full);
@@ -178,7 +178,7 @@ bool Compaction::checkCopy(const QByteArray &digest)
         after = contentDigest(copy);
     } catch (const DbError &e) {
         m_error =
-            failureText(QStringLiteral("Sıkıştırılan kopya okunamadı"), m_workPath, e.message());
+            failureText(QStringLiteral("Sıkıştırılan kopya okunamadı"), m_workPath, e.describedText());
         return false;
     }
     if (after != digest) {

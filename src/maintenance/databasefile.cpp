@@ -47,6 +47,11 @@ Health checkDatabase(Database &db, Depth depth)
         health.state =
             isDamage(sqlite3_errcode(db.handle())) ? Health::Damaged : Health::Unreadable;
         health.findings = {e.message()};
+        // The engine's words stay among the findings; the reason is said in Turkish.
+        health.reason = health.state == Health::Damaged
+                            ? QStringLiteral("dosyanın bazı sayfaları bozuk")
+                            : e.describedText();
+        return health;
     }
     health.reason = health.findings.value(0);
     return health;
@@ -210,7 +215,9 @@ bool copyDatabase(Database &db, const QString &target, const FileSystem &fs, con
             if (error)
                 *error = failureText(
                     QStringLiteral("Veritabanı şu anda kopyalanamıyor"), source,
-                    QStringLiteral("başka bir program veritabanına yazıyor (%1)").arg(e.message()));
+                    e.kind() == DbError::Kind::Busy
+                        ? QStringLiteral("başka bir program veritabanına yazıyor")
+                        : e.describedText());
             return false;
         }
     }

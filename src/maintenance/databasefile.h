@@ -19,7 +19,7 @@ struct Health {
     enum State { Sound, Damaged, Unreadable };
     State state = Unreadable;
     QStringList findings; // the check's own lines, when damaged
-    QString reason;       // why it is not sound: the first finding or the engine's message
+    QString reason;       // why it is not sound: the first finding or the error as the user reads it
     bool sound() const { return state == Sound; }
     // The Turkish message for a file that is not sound, with its path and the reason.
     QString errorText(const QString &path) const;

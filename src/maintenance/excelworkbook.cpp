@@ -251,7 +251,8 @@ ExcelWorkbookReader::Run ExcelWorkbookReader::runReader(const QStringList &argum
     connect(&process, &QProcess::finished, &wait, &QEventLoop::quit);
     connect(&process, &QProcess::errorOccurred, &wait, [&](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) {
-            run.startError = process.errorString();
+            run.startError = QStringLiteral("program başlatılamadı: dosyası bozuk ya da "
+                                            "çalıştırma izni yok");
             wait.quit();
         }
     });

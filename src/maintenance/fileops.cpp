@@ -28,58 +28,38 @@ QByteArray native(const QString &path)
     return QFile::encodeName(path);
 }
 
-void syncFolder(const QString &folder)
-{
-    safefile::syncFolder(folder);
-}
-
-bool writeAll(const FileSystem &fs, int fd, const char *data, qint64 length, int *error)
-{
-    while (length > 0) {
-        const ssize_t n = fs.write(fd, data, size_t(length));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            *error = errno;
-            return false;
-        }
-        if (n == 0) {
-            *error = ENOSPC;
-            return false;
-        }
-        data += n;
-        length -= n;
-    }
-    return true;
-}
-
-// Fills a new file; 0 or the errno of the failure, `reading` telling which side failed.
-int fill(int fd, qint64 size, const ReadAt &read, const FileSystem &fs, bool *reading)
+// Fills the copy chunk by chunk; 0 or the errno of the failed read.
+int fill(SafeFile &copy, qint64 size, const ReadAt &read)
 {
     std::vector<char> buffer(size_t(std::min(size, kChunk)) + 1);
     for (qint64 offset = 0; offset < size;) {
         const qint64 length = std::min(kChunk, size - offset);
-        if (const int failure = read(buffer.data(), length, offset)) {
-            *reading = true;
+        if (const int failure = read(buffer.data(), length, offset))
             return failure;
-        }
-        int failure = 0;
-        if (!writeAll(fs, fd, buffer.data(), length, &failure))
-            return failure;
+        if (copy.write(buffer.data(), length) != length)
+            return 0; // the copy keeps its own failure
         offset += length;
     }
-    // Data written but not synced could still be lost with the power: it does not count.
-    return ::fsync(fd) == 0 ? 0 : errno;
+    return 0;
+}
+
+QString writeFailureText(const SafeFile &copy)
+{
+    switch (copy.failedStep()) {
+    case SafeFile::Step::Checking:
+        return copy.failureText();
+    case SafeFile::Step::PuttingInPlace:
+        return failureText(QStringLiteral("Dosya yerine konamadı"), copy.target(),
+                           reasonText(copy.failure()));
+    case SafeFile::Step::None:
+    case SafeFile::Step::Writing:
+        break;
+    }
+    return failureText(QStringLiteral("Dosya yazılamadı"), copy.target(),
+                       reasonText(copy.failure()));
 }
 
 } // namespace
-
-FileSystem FileSystem::real()
-{
-    return {[](const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); },
-            [](int fd, const void *data, size_t size) { return ::write(fd, data, size); },
-            [](const char *from, const char *to) { return ::rename(from, to); }};
-}
 
 QString reasonText(int error)
 {
@@ -88,7 +68,10 @@ QString reasonText(int error)
 
 QString failureText(const QString &what, const QString &path, const QString &reason)
 {
-    return QStringLiteral("%1: %2\nNeden: %3.").arg(what, QDir::toNativeSeparators(path), reason);
+    // A reason that is a sentence of its own brings its full stop.
+    const QString stop = reason.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".");
+    return QStringLiteral("%1: %2\nNeden: %3%4")
+        .arg(what, QDir::toNativeSeparators(path), reason, stop);
 }
 
 QString temporaryNameFor(const QString &target)
@@ -122,32 +105,24 @@ bool makeFolder(const QString &path, QString *error)
 bool writeFile(const QString &source, qint64 size, const ReadAt &read, const QString &target,
                int mode, const FileSystem &fs, const Verify &verify, QString *error)
 {
-    const QString temporary = temporaryNameFor(target);
-    const int fd = fs.create(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                             mode_t(mode));
-    if (fd < 0) {
+    SafeFile copy(target, mode, fs);
+    if (!copy.open()) {
         if (error)
-            *error = failureText(QStringLiteral("Dosya yazılamadı"), target, reasonText(errno));
+            *error = writeFailureText(copy);
         return false;
     }
-    bool reading = false;
-    int failure = fill(fd, size, read, fs, &reading);
-    if (::close(fd) != 0 && !failure)
-        failure = errno;
-    if (failure) {
-        ::unlink(native(temporary).constData());
+    if (const int failure = fill(copy, size, read)) {
+        copy.cancel();
         if (error)
-            *error = reading ? failureText(QStringLiteral("Kaynak dosya okunamadı"), source,
-                                           reasonText(failure))
-                             : failureText(QStringLiteral("Dosya yazılamadı"), target,
-                                           reasonText(failure));
+            *error =
+                failureText(QStringLiteral("Kaynak dosya okunamadı"), source, reasonText(failure));
         return false;
     }
-    if ((verify && !verify(temporary, error)) || !replaceFile(temporary, target, fs, error)) {
-        ::unlink(native(temporary).constData());
-        return false;
-    }
-    return true;
+    if (copy.commit(verify))
+        return true;
+    if (error)
+        *error = writeFailureText(copy);
+    return false;
 }
 
 bool copyFile(const QString &source, const QString &target, const FileSystem &fs,
@@ -178,8 +153,9 @@ bool copyFile(const QString &source, const QString &target, const FileSystem &fs
         }
         return 0;
     };
-    const bool ok =
-        writeFile(source, st.st_size, read, target, int(st.st_mode & 0777), fs, verify, error);
+    // The copy of a write-protected file can still be replaced by the next copy.
+    const bool ok = writeFile(source, st.st_size, read, target, int(st.st_mode & 0777) | S_IWUSR,
+                              fs, verify, error);
     ::close(fd);
     return ok;
 }
@@ -191,7 +167,7 @@ bool replaceFile(const QString &from, const QString &to, const FileSystem &fs, Q
             *error = failureText(QStringLiteral("Dosya yerine konamadı"), to, reasonText(errno));
         return false;
     }
-    syncFolder(QFileInfo(to).absolutePath());
+    safefile::syncFolder(QFileInfo(to).absolutePath());
     return true;
 }
 

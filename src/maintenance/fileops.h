@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/safefile.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -10,19 +12,14 @@
 namespace maintenance
 {
 
-// The system calls through which copies are created, written and put in place; tests put
-// failing ones in their place (a read-only disk, a full disk, a refused rename).
-struct FileSystem {
-    std::function<int(const char *path, int flags, mode_t mode)> create;
-    std::function<ssize_t(int fd, const void *data, size_t size)> write;
-    std::function<int(const char *from, const char *to)> rename;
-    static FileSystem real();
-};
+// The system calls through which copies are created, written and put in place: those of
+// SafeFile, which writes every copy.
+using FileSystem = safefile::SystemCalls;
 
 // Reads `length` bytes at `offset` into `buffer`; 0 or the errno of the failure.
 using ReadAt = std::function<int(char *buffer, qint64 length, qint64 offset)>;
 // Checks a finished copy, still under its temporary name, before it takes its place.
-using Verify = std::function<bool(const QString &copy, QString *error)>;
+using Verify = safefile::Check;
 
 // The reason of a failed system call, in Turkish.
 QString reasonText(int error);
@@ -39,10 +36,11 @@ QString freeDatedName(const QString &folder, const QString &prefix);
 // Creates the folder with every missing parent.
 bool makeFolder(const QString &path, QString *error);
 
-// Writes `size` bytes of `source`, read by `read`, into `target`: under a temporary name
-// beside it, synced to the disk, checked by `verify` when given, then renamed over `target`.
-// An older `target` is thus replaced only by a complete, checked copy, and a failure leaves
-// `target` as it was and nothing else behind. `mode` gives the new file's permissions.
+// Writes `size` bytes of `source`, read by `read`, into `target` through a SafeFile: under a
+// temporary name beside it, synced to the disk, checked by `verify` when given, then renamed
+// over `target`. An older `target` is thus replaced only by a complete, checked copy, and a
+// failure leaves `target` as it was and nothing else behind. `mode` gives a new file's
+// permissions; an older `target` keeps its own.
 bool writeFile(const QString &source, qint64 size, const ReadAt &read, const QString &target,
                int mode, const FileSystem &fs, const Verify &verify, QString *error);
 // The same for a copy of a file on disk, with its permissions.

@@ -199,7 +199,7 @@ bool Salvage::saveInto(const QString &damaged, const QString &temporary, const Q
         to.exec(QStringLiteral("COMMIT"));
     } catch (const DbError &e) {
         ok = false;
-        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), shownAs, e.message());
+        m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), shownAs, e.describedText());
     }
     to.close();
     if (ok) {

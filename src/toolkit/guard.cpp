@@ -13,7 +13,7 @@ bool run(const std::function<void()> &command)
     } catch (const DbError &e) {
         messages::showError(e);
     } catch (const std::exception &e) {
-        messages::showError(QString::fromUtf8(e.what()));
+        messages::showError(e);
     }
     return false;
 }

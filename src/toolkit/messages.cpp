@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <new>
 
 namespace messages {
 
@@ -160,67 +161,21 @@ void showError(const DbError &error)
     showError(d.text, d.detail);
 }
 
+void showError(const std::exception &error)
+{
+    if (const auto *db = dynamic_cast<const DbError *>(&error)) {
+        showError(*db);
+        return;
+    }
+    const bool memory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
+    showError(memory ? QStringLiteral("Bellek yetmedi; işlem tamamlanamadı")
+                     : QStringLiteral("Beklenmeyen bir hata oluştu; işlem tamamlanamadı"),
+              QString::fromLocal8Bit(error.what()));
+}
+
 Description describe(const DbError &error)
 {
-    using Kind = DbError::Kind;
-    const QString column = error.column();
-    switch (error.kind()) {
-    case Kind::Refused:
-        return {error.message(), QString()};
-    case Kind::Engine:
-        return {QStringLiteral("Veritabanı işlemi yapılamadı"), error.message()};
-    case Kind::Busy:
-        return {QStringLiteral("Veritabanı şu anda başka bir kullanıcı tarafından güncelleniyor; "
-                               "lütfen tekrar deneyin."),
-                error.message()};
-    case Kind::ReadOnly:
-        return {QStringLiteral("Veritabanı salt okunur: kayıt yapılamaz."), error.message()};
-    case Kind::DiskFull:
-        return {QStringLiteral("Disk dolu: kayıt yapılamadı. Diskte yer açıp tekrar deneyin."),
-                error.message()};
-    case Kind::NotADatabase:
-        return {QStringLiteral("Data.dat boş veya bir Meltora veritabanı değil."), error.message()};
-    case Kind::CannotOpen:
-        return {
-            QStringLiteral("Data.dat açılamadı: dosya program klasöründe yok ya da okunamıyor."),
-            error.message()};
-    case Kind::Corrupt:
-        return {
-            QStringLiteral("Veritabanı dosyası bozuk: \"Veritabanını Onar\" ile onarmayı deneyin."),
-            error.message()};
-    case Kind::TooLong:
-        return {QStringLiteral("'%1' alanına girilen değer çok uzun: en fazla %2 karakter olabilir")
-                    .arg(column)
-                    .arg(error.size()),
-                error.message()};
-    case Kind::IncompletePhone:
-        return {
-            QStringLiteral("'%1' alanındaki telefon numarası eksik: on rakamın tümünü girin ya da "
-                           "alanı boş bırakın.")
-                .arg(column),
-            QString()};
-    case Kind::IncompleteDate:
-        return {
-            QStringLiteral("'%1' alanındaki tarih eksik: gün, ay ve yıl için sekiz rakamın tümünü "
-                           "girin ya da alanı boş bırakın.")
-                .arg(column),
-            QString()};
-    case Kind::RowChanged:
-        return {QStringLiteral(
-                    "Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından değiştirildi; "
-                    "değişiklikleriniz kaydedilmedi. Kaydın yeni hali gösteriliyor, sizin "
-                    "yazdıklarınız duruyor: kaydetmek için tekrar kaydedin ya da iptal edin."),
-                QString()};
-    case Kind::RowDeleted:
-        return {QStringLiteral("Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından silindi; "
-                               "değişiklikleriniz kaydedilemedi."),
-                QString()};
-    case Kind::NoMasterRow:
-        return {QStringLiteral("Yeni personel yalnızca kayıtlı bir birime eklenebilir: önce birimi "
-                               "kaydedin ya da listeden bir birim seçin."),
-                QString()};
-    }
-    return {error.message(), QString()};
+    return error.describe();
 }
 
 } // namespace messages

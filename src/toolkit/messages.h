@@ -1,8 +1,9 @@
 #pragma once
 
+#include "data/dberror.h"
+
 #include <QString>
 
-class DbError;
 class QWidget;
 
 // The program's message dialogs: Turkish titles and buttons ("Evet", "Hayır", "TAMAM", "İptal").
@@ -38,12 +39,11 @@ void showError(const QString &message, const QString &detail = QString());
 // A database error as the user reads it: what happened and what to do, in Turkish, with
 // the engine's own words as the detail.
 void showError(const DbError &error);
+// Any other error that ended a command: said in Turkish, its own words as the detail.
+void showError(const std::exception &error);
 QString withFullStop(const QString &message);
 
-struct Description {
-    QString text;
-    QString detail; // the engine's words; empty for the program's own refusals
-};
+using Description = DbError::Description;
 Description describe(const DbError &error);
 
 } // namespace messages
