@@ -242,14 +242,21 @@ QImage XSession::capture(unsigned long window)
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(m_display, window, &attributes))
         return {};
-    XImage *image = XGetImage(m_display, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
-                              AllPlanes, ZPixmap);
+    return capture(window, QRect(0, 0, attributes.width, attributes.height));
+}
+
+QImage XSession::capture(unsigned long window, const QRect &part)
+{
+    if (part.isEmpty())
+        return {};
+    XImage *image = XGetImage(m_display, window, part.x(), part.y(), unsigned(part.width()),
+                              unsigned(part.height()), AllPlanes, ZPixmap);
     if (!image)
         return {};
-    QImage out(attributes.width, attributes.height, QImage::Format_RGB32);
-    for (int y = 0; y < attributes.height; ++y) {
+    QImage out(part.width(), part.height(), QImage::Format_RGB32);
+    for (int y = 0; y < part.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        for (int x = 0; x < attributes.width; ++x)
+        for (int x = 0; x < part.width(); ++x)
             line[x] = QRgb(XGetPixel(image, x, y)) | 0xff000000u;
     }
     XDestroyImage(image);

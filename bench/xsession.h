@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <sys/types.h>
 
@@ -37,8 +38,9 @@ public:
     bool ping(unsigned long window, int timeoutMs);
     // The window's title, as the program set it.
     QString title(unsigned long window);
-    // What the window shows now.
+    // What the window shows now, whole or in a part (window coordinates).
     QImage capture(unsigned long window);
+    QImage capture(unsigned long window, const QRect &part);
     // A left click at a point of the window, as the pointer would give it.
     void click(unsigned long window, int x, int y);
 

@@ -6,7 +6,10 @@
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 
+#include <QFile>
 #include <QObject>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -180,6 +183,38 @@ void addUnitsAndStaff(Database &db)
                 .join(QStringLiteral(";\n")));
 }
 
+// Counts the statements run on a connection that read the staff table.
+class StaffReads
+{
+public:
+    explicit StaffReads(Database &db)
+    {
+        sqlite3_trace_v2(db.handle(), SQLITE_TRACE_STMT, &StaffReads::onStatement, this);
+    }
+    int count = 0;
+
+private:
+    static int onStatement(unsigned, void *context, void *, void *sql)
+    {
+        const QString text = QString::fromUtf8(static_cast<const char *>(sql)).simplified();
+        if (text.startsWith(QLatin1String("select * from uyeler"), Qt::CaseInsensitive))
+            ++static_cast<StaffReads *>(context)->count;
+        return 0;
+    }
+};
+
+// Resident memory of this process, in kB.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
 } // namespace
 
 class TestDataset : public QObject
@@ -199,6 +234,9 @@ private Q_SLOTS:
     void failingStatementLeavesDatasetClosed_data();
     void failingStatementLeavesDatasetClosed();
     void requeryFetchesRowsWrittenElsewhere();
+    void reopenKeepsRowsWhileNothingChanged_data();
+    void reopenKeepsRowsWhileNothingChanged();
+    void droppingALargeResultGivesItsMemoryBack();
 
     // moves
     void moves_data();
@@ -335,6 +373,126 @@ void TestDataset::requeryFetchesRowsWrittenElsewhere()
     QCOMPARE(columnOf(ds, QStringLiteral("okul_adi")),
              (QStringList{QStringLiteral("Ada"), QStringLiteral("Bor"), QStringLiteral("Cide")}));
     QCOMPARE(ds.recNo(), 1);
+}
+
+void TestDataset::reopenKeepsRowsWhileNothingChanged_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<bool>("readAgain");
+    QTest::addColumn<QStringList>("names");
+    const QStringList both{QStringLiteral("ALİ ŞEN"), QStringLiteral("CEM AY")};
+    QTest::newRow("nothing") << "" << false << both;
+    QTest::newRow("another table changed here") << "unit" << false << both;
+    QTest::newRow("a row saved through the dataset")
+        << "post" << true << QStringList{QStringLiteral("ALİ KAYA"), QStringLiteral("CEM AY")};
+    QTest::newRow("a row added here")
+        << "insert" << true
+        << QStringList{QStringLiteral("ALİ ŞEN"), QStringLiteral("CEM AY"),
+                       QStringLiteral("DERYA KOÇ")};
+    QTest::newRow("the table emptied here in one statement") << "empty" << true << QStringList();
+    QTest::newRow("another connection committed")
+        << "other connection" << true << QStringList{QStringLiteral("ALİ ŞEN")};
+    QTest::newRow("another program committed")
+        << "other program" << true << QStringList{QStringLiteral("ALİ ŞEN")};
+    QTest::newRow("another statement")
+        << "statement" << true << QStringList{QStringLiteral("CEM AY"), QStringLiteral("ALİ ŞEN")};
+    QTest::newRow("another parameter value")
+        << "parameter" << true << QStringList{QStringLiteral("ALİ ŞEN")};
+}
+
+// A reopening with the same statement and parameters keeps the rows held while neither this
+// connection nor another has changed a table they come from; any such change reads them anew.
+void TestDataset::reopenKeepsRowsWhileNothingChanged()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, readAgain);
+    QFETCH(QStringList, names);
+    Connection c;
+    c.db.exec(QStringLiteral(
+        "INSERT INTO okul (okul_adi) VALUES ('GAZİ LİSESİ');"
+        "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (1, 'ALİ', 'ŞEN', 'ALİ ŞEN'), "
+        "(1, 'CEM', 'AY', 'CEM AY')"));
+    Dataset staff(&c.db, QStringLiteral("QueryPersonel"));
+    staff.setSql(QStringLiteral("select * from uyeler where adi like :ad Order By adi"));
+    staff.setParam(QStringLiteral("ad"), QStringLiteral("%"));
+    staff.open();
+    StaffReads reads(c.db);
+
+    if (meanwhile == QLatin1String("unit")) {
+        addUnits(c.db, {QStringLiteral("ATATÜRK İLKOKULU")});
+    } else if (meanwhile == QLatin1String("post")) {
+        staff.edit();
+        staff.setFieldText(QStringLiteral("soyadi"), QStringLiteral("KAYA"));
+        staff.setFieldText(QStringLiteral("Birlestir"), QStringLiteral("ALİ KAYA"));
+        staff.post();
+    } else if (meanwhile == QLatin1String("insert")) {
+        c.db.exec(QStringLiteral("INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES "
+                                 "(1, 'DERYA', 'KOÇ', 'DERYA KOÇ')"));
+    } else if (meanwhile == QLatin1String("empty")) {
+        c.db.exec(QStringLiteral("DELETE FROM uyeler")); // the engine empties the table at once
+    } else if (meanwhile == QLatin1String("other connection")) {
+        c.dir.exec(QStringLiteral("DELETE FROM uyeler WHERE adi = 'CEM'"));
+    } else if (meanwhile == QLatin1String("other program")) {
+        const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+        if (shell.isEmpty())
+            QSKIP("the sqlcipher shell is not installed");
+        QProcess other;
+        other.start(shell,
+                    {QStringLiteral("-bail"), QStringLiteral("-batch"), c.dir.databasePath()});
+        other.write(QByteArray("PRAGMA key = '") + schema::kKey +
+                    "';\nPRAGMA cipher_page_size = 4096;\nDELETE FROM uyeler WHERE KayitNo = 2;\n");
+        other.closeWriteChannel();
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+    } else if (meanwhile == QLatin1String("statement")) {
+        staff.setSql(QStringLiteral("select * from uyeler where adi like :ad Order By soyadi"));
+    } else if (meanwhile == QLatin1String("parameter")) {
+        staff.setParam(QStringLiteral("ad"), QStringLiteral("a%"));
+    }
+    // The same statement written otherwise reads the same rows.
+    if (meanwhile != QLatin1String("statement"))
+        staff.setSql(QStringLiteral("SELECT *  FROM uyeler WHERE adi LIKE :ad ORDER BY adi"));
+    staff.reopen();
+    QCOMPARE(reads.count, readAgain ? 1 : 0);
+    QVERIFY(staff.isOpen());
+    QCOMPARE(staff.state(), Dataset::State::Browse);
+    QCOMPARE(staff.recNo(), names.isEmpty() ? 0 : 1);
+    QCOMPARE(columnOf(staff, QStringLiteral("Birlestir")), names);
+
+    // Kept or read anew, the rows are kept by the next reopening while nothing changes.
+    staff.reopen();
+    QCOMPARE(reads.count, readAgain ? 1 : 0);
+    QCOMPARE(columnOf(staff, QStringLiteral("Birlestir")), names);
+}
+
+// The allocator keeps the memory of many small rows freed beneath something still in use;
+// closing a large result hands it back to the system.
+void TestDataset::droppingALargeResultGivesItsMemoryBack()
+{
+    Connection c;
+    c.db.exec(QStringLiteral(
+        "INSERT INTO okul (okul_adi) VALUES ('KALABALIK BİRİM');"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000) "
+        "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, hakkinda) "
+        "SELECT 1, 'AD' || i, 'SOYAD', 'AD' || i || ' SOYAD', substr(hex(zeroblob(1000)), 1, 1500) "
+        "FROM n"));
+    Dataset staff(&c.db, QStringLiteral("QueryPersonel"));
+    staff.setSql(QStringLiteral("select * from uyeler Order By adi"));
+    const long before = residentKb();
+    staff.open();
+    QCOMPARE(staff.recordCount(), 40000);
+    // Work goes on while the rows are held, and what it keeps lies above them.
+    const QByteArray later(200, 'x');
+    const long held = residentKb();
+    QVERIFY2(held - before > 40000, qPrintable(QString::number(held - before)));
+    staff.close();
+    const long after = residentKb();
+    QVERIFY2(after - before < (held - before) / 4,
+             qPrintable(QStringLiteral("%1 kB before, %2 kB with the rows, %3 kB after")
+                            .arg(before)
+                            .arg(held)
+                            .arg(after)));
+    QCOMPARE(later.size(), 200);
 }
 
 // ---------------------------------------------------------------- moves

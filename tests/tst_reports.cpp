@@ -8,21 +8,28 @@
 #include "app/tform1.h"
 #include "data/dataset.h"
 #include "data/sharedqueries.h"
+#include "modalsteps.h"
 #include "pdfwords.h"
 #include "reports/engine/pdfexport.h"
 #include "reports/previewpages.h"
 #include "reports/printdriver.h"
+#include "reports/printsystem.h"
 #include "reports/reportpreview.h"
 #include "testsupport.h"
 
 #include <QComboBox>
 #include <QDate>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -207,6 +214,40 @@ struct PrinterDialogAnswer {
     bool seen() const { return !dialog.seen.isEmpty(); }
     NextDialog<QPrintDialog> dialog;
 };
+
+// The program's words when a job does not reach the printer.
+QString printerUnusable(const QString &printer)
+{
+    return QStringLiteral(
+               "Yazıcı kullanılamıyor: '%1'. Yazıcının açık ve bağlı olduğunu denetleyip "
+               "yeniden deneyin.")
+        .arg(printer);
+}
+
+// Presses the printer dialog's own print button, as the user does: the dialog then hands the
+// printer picked in its list to the job.
+void pressPrint(QPrintDialog *dialog)
+{
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    for (QAbstractButton *button : buttons ? buttons->buttons() : QList<QAbstractButton *>())
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+            ModalSteps::press(button);
+            return;
+        }
+    QFAIL("the printer dialog has no print button");
+}
+
+// Runs a command of the print service's administration; its output, or a null text when it
+// is not there or failed.
+QString cupsCommand(const QString &program, const QStringList &arguments)
+{
+    QProcess command;
+    command.start(program, arguments);
+    if (!command.waitForFinished(20000) || command.exitStatus() != QProcess::NormalExit ||
+        command.exitCode() != 0)
+        return QString();
+    return QString::fromLocal8Bit(command.readAllStandardOutput()) + QLatin1Char(' ');
+}
 
 } // namespace
 
@@ -1009,6 +1050,136 @@ private Q_SLOTS:
         QCOMPARE(pdfPageCount(filled), 2);
         QCOMPARE(pdfImageCount(filled), 0); // logo3sec on, but never on paper
         QVERIFY(pdfPageText(filled, 1).remove(QLatin1Char(' ')).contains(QStringLiteral("ŞEN")));
+    }
+
+    // A job that does not reach the printer is said with the printer message: the printer was
+    // gone when "Yazdır" was pressed (nothing is sent then), or the print service did not take
+    // the job. Here from the preview's print button, the dialog answered as the user does; the
+    // print service's answers are the test's, so that no print service is needed.
+    void jobNotReachingThePrinterIsSaid_data()
+    {
+        QTest::addColumn<bool>("printerThere");
+        QTest::addColumn<bool>("jobTaken");
+        QTest::newRow("printed") << true << true;
+        QTest::newRow("printer removed while the dialog was open") << false << true;
+        QTest::newRow("job not taken by the print service") << true << false;
+    }
+
+    void jobNotReachingThePrinterIsSaid()
+    {
+        QFETCH(bool, printerThere);
+        QFETCH(bool, jobTaken);
+        QStringList asked;
+        printsystem::setProbe({[&](const QPrinter &) {
+                                   asked << QStringLiteral("printer");
+                                   return printerThere;
+                               },
+                               [&](const QPrinter &) {
+                                   asked << QStringLiteral("job");
+                                   return jobTaken;
+                               }});
+        const auto serviceAgain = qScopeGuard([] { printsystem::setProbe({}); });
+        start();
+        m_driver->setOutput(nullptr);
+        m_form->settings().preview = true;
+        ReportPreview *preview = m_driver->preview();
+        const QString path = m_out.filePath(QStringLiteral("yazici.pdf"));
+        QFile::remove(path);
+
+        const bool said = !printerThere || !jobTaken;
+        ModalSteps steps({QStringLiteral("ReportPreview")});
+        steps.then(QStringLiteral("PrintDialog"), [path](QWidget *window) {
+            auto *dialog = static_cast<QPrintDialog *>(window);
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(path);
+            dialog->done(QDialog::Accepted);
+        });
+        if (said)
+            steps.answer(QStringLiteral("TAMAM"));
+        whileOpen(
+            preview,
+            [&] {
+                QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
+                                  Qt::LeftButton);
+            },
+            [&] {
+                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolYazdir")),
+                                  Qt::LeftButton);
+                QTRY_VERIFY(steps.done());
+            });
+        QCOMPARE(steps.unexpected, QStringList());
+        // The printer is named as the dialog left it: by its file when it had no name.
+        QCOMPARE(steps.texts.size(), said ? 1 : 0);
+        if (said)
+            QVERIFY2(steps.texts.first() == printerUnusable(path) ||
+                         steps.texts.first() == printerUnusable(QPrinterInfo::defaultPrinterName()),
+                     qPrintable(steps.texts.first()));
+        QCOMPARE(asked, printerThere ? QStringList({"printer", "job"}) : QStringList({"printer"}));
+        QCOMPARE(QFile::exists(path), printerThere);
+    }
+
+    // The same on a real print service (CUPS with its PDF printer, when a scheduler runs here):
+    // a queue removed while the printer dialog is open is said; a queue that stays gets the job.
+    void removedPrintQueueIsSaid_data()
+    {
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("queue stays") << false;
+        QTest::newRow("queue removed while the dialog is open") << true;
+    }
+
+    void removedPrintQueueIsSaid()
+    {
+        QFETCH(bool, removed);
+        const QString lpadmin =
+            QStandardPaths::findExecutable(QStringLiteral("lpadmin"), {"/usr/sbin", "/usr/bin"});
+        const QString lpstat = QStandardPaths::findExecutable(QStringLiteral("lpstat"));
+        const QString ppd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
+        if (lpadmin.isEmpty() || lpstat.isEmpty() || !QFile::exists(ppd) ||
+            !cupsCommand(lpstat, {"-r"}).contains(QLatin1String("is running")))
+            QSKIP("no CUPS scheduler with its PDF printer runs here");
+        const QString queue = QStringLiteral("MeltoraDeneme");
+        if (cupsCommand(lpadmin, {"-p", queue, "-E", "-v", "cups-pdf:/", "-P", ppd}).isNull())
+            QSKIP("the PDF printer cannot be added here");
+        const auto removeQueue = qScopeGuard([&] { cupsCommand(lpadmin, {"-x", queue}); });
+        QTRY_VERIFY(QPrinterInfo::availablePrinterNames().contains(queue));
+        const int jobsBefore =
+            cupsCommand(lpstat, {"-W", "all", "-o", queue}).count(queue + QLatin1Char('-'));
+
+        start();
+        m_driver->setOutput(nullptr);
+        m_form->settings().preview = true;
+        ReportPreview *preview = m_driver->preview();
+        ModalSteps steps({QStringLiteral("ReportPreview")});
+        steps.then(QStringLiteral("PrintDialog"), [&](QWidget *window) {
+            auto *dialog = static_cast<QPrintDialog *>(window);
+            auto *printers = child<QComboBox>(dialog, QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->findText(queue));
+            QCOMPARE(printers->currentText(), queue);
+            if (removed) {
+                QVERIFY(!cupsCommand(lpadmin, {"-x", queue}).isNull());
+                QVERIFY(!QPrinterInfo::availablePrinterNames().contains(queue));
+            }
+            pressPrint(dialog);
+        });
+        if (removed)
+            steps.answer(QStringLiteral("TAMAM"));
+        whileOpen(
+            preview,
+            [&] {
+                QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
+                                  Qt::LeftButton);
+            },
+            [&] {
+                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolYazdir")),
+                                  Qt::LeftButton);
+                QTRY_VERIFY_WITH_TIMEOUT(steps.done(), 20000);
+            });
+        QCOMPARE(steps.unexpected, QStringList());
+        QCOMPARE(steps.texts, removed ? QStringList{printerUnusable(queue)} : QStringList());
+        if (!removed)
+            QTRY_COMPARE_WITH_TIMEOUT(
+                cupsCommand(lpstat, {"-W", "all", "-o", queue}).count(queue + QLatin1Char('-')),
+                jobsBefore + 1, 20000);
     }
 };
 

@@ -1,8 +1,9 @@
 // Start-up with a long staff list: the main window answers before the all-staff list has
 // been read on its second connection; until it is handed over the counts show no number and
 // the commands that work on the list wait for it with the wait cursor; the first "Personel
-// Ara" takes the rows read at start unless the table changed since; closing or repairing
-// while the list is read ends cleanly; a failed reading is said as a failed opening is.
+// Ara" takes the rows read at start unless the table changed since, and a later one keeps
+// them while it stays unchanged; closing or repairing while the list is read ends cleanly;
+// a failed reading is said as a failed opening is.
 //
 // Every list counts as long here (SharedQueries::setLongStaffList(0)), and the fixture can
 // hold the rows back once they have arrived, so that the tests decide when they come.
@@ -29,8 +30,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <limits>
 #include <memory>
@@ -137,6 +140,8 @@ private Q_SLOTS:
     void commandsWaitForTheStaffList();
     void firstPersonelAraTakesTheRowsReadAtStart_data();
     void firstPersonelAraTakesTheRowsReadAtStart();
+    void laterPersonelAraReadsOnlyAfterAChange_data();
+    void laterPersonelAraReadsOnlyAfterAChange();
     void closingWhileTheListIsReadEndsCleanly();
     void repairLetsTheReadingGo();
     void failedReadingIsSaidAsAFailedOpening();
@@ -281,9 +286,82 @@ void TestStartup::firstPersonelAraTakesTheRowsReadAtStart()
     QCOMPARE(edit3->text(), QStringLiteral("ZEY"));
     QCOMPARE(personel()->fieldText("Birlestir"), QStringLiteral("ZEYNEP AK"));
 
-    // Every later "Personel Ara" reads the table again.
+    // A later "Personel Ara" keeps them too while the table stays as it is.
+    m_main->click("BitBtn1");
     m_main->click("BitBtn2");
-    QCOMPARE(staffReads.count, reads + 1);
+    QCOMPARE(staffReads.count, reads);
+    QCOMPARE(grid->model()->rowCount(), shown);
+}
+
+void TestStartup::laterPersonelAraReadsOnlyAfterAChange_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("reads");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("nothing changed") << "" << 0 << 3;
+    QTest::newRow("a unit saved here") << "unit" << 0 << 3;
+    QTest::newRow("a member saved here") << "member" << 1 << 4;
+    QTest::newRow("another copy saved a member") << "other copy" << 1 << 4;
+    QTest::newRow("another program saved a member") << "other program" << 1 << 4;
+}
+
+// "Personel Ara" after "Birim/Personel Listesi" costs what the first one does while the staff
+// table is unchanged: the rows are kept. A change to it, by this program or another, has them
+// read anew once, and kept again from then on.
+void TestStartup::laterPersonelAraReadsOnlyAfterAChange()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(int, reads);
+    QFETCH(int, shown);
+    startHeld();
+    opening()->holdHandOver(false);
+    StaffReads staffReads;
+    staffReads.watch(m_form->data()->connection());
+    auto *grid = child<TSrDBGrid>(m_form, "SrDBGrid3");
+    for (int i = 0; i < 3; ++i) {
+        m_main->click("BitBtn2");
+        QCOMPARE(grid->model()->rowCount(), 3);
+        m_main->click("BitBtn1");
+    }
+    QCOMPARE(staffReads.count, 0);
+
+    if (meanwhile == QLatin1String("unit")) {
+        Dataset *okul = m_form->data()->QueryOkul;
+        okul->edit();
+        okul->setFieldText("telefonu", "(312) 555 12 34");
+        okul->post();
+    } else if (meanwhile == QLatin1String("member")) {
+        Dataset *uye = m_form->data()->Query_Uye;
+        uye->append();
+        uye->setFieldText("adi", "DERYA");
+        uye->setFieldText("soyadi", "KOÇ");
+        uye->post();
+    } else if (meanwhile == QLatin1String("other copy")) {
+        m_main->dir().exec("INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES "
+                           "(2, 'DERYA', 'KOÇ', 'DERYA KOÇ')");
+    } else if (meanwhile == QLatin1String("other program")) {
+        const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+        if (shell.isEmpty())
+            QSKIP("the sqlcipher shell is not installed");
+        QProcess other;
+        other.start(shell, {"-bail", "-batch", m_main->dir().databasePath()});
+        other.write(QByteArray("PRAGMA key = '") + schema::kKey +
+                    "';\nPRAGMA cipher_page_size = 4096;\n"
+                    "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) VALUES (2, 'DERYA', "
+                    "'KOÇ', 'DERYA KOÇ');\n");
+        other.closeWriteChannel();
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+    }
+    m_main->click("BitBtn2");
+    QCOMPARE(staffReads.count, reads);
+    QCOMPARE(grid->model()->rowCount(), shown);
+    QCOMPARE(m_form->labelPersonel()->text(), QString::number(shown));
+    QCOMPARE(personel()->fieldText("Birlestir"), QStringLiteral("ALİ ŞEN"));
+
+    m_main->click("BitBtn1");
+    m_main->click("BitBtn2");
+    QCOMPARE(staffReads.count, reads);
     QCOMPARE(grid->model()->rowCount(), shown);
 }
 

@@ -613,7 +613,6 @@ void MemberBrowser::runFilter(const QStringList &lines, const QString &unionName
                               const QString &bloodGroup)
 {
     Dataset *query = personel();
-    query->close();
     query->clearSql();
     for (const QString &line : lines)
         query->addSql(line);
@@ -623,7 +622,8 @@ void MemberBrowser::runFilter(const QStringList &lines, const QString &unionName
         query->setParam(kUnionParam, unionName);
     if (!bloodGroup.isNull())
         query->setParam(kBloodParam, bloodGroup);
-    query->open();
+    // All staff again ("..." picked) keeps the rows held while the table is unchanged.
+    query->reopen();
     query->first();
     if (query->isEmpty())
         messages::information(m_form, kNoMatch);

@@ -585,19 +585,13 @@ void TForm1::BitBtn2Click()
 {
     if (!waitForStaffList())
         return;
-    const QString allStaff = QStringLiteral("SELECT * FROM uyeler Order By adi");
     Dataset *personel = m_data->QueryPersonel;
-    // The list read at start, while the table is still as it was then, is taken again rather
-    // than read a second time.
-    const std::shared_ptr<Dataset::Fetched> unchanged =
-        m_data->staffListOpening()->holdsCurrentRowsOf(allStaff) ? personel->closeKeepingRows() : nullptr;
-    personel->close();
     personel->clearSql();
-    personel->addSql(allStaff);
-    if (unchanged)
-        personel->open(unchanged);
-    else
-        personel->open();
+    personel->addSql(QStringLiteral("SELECT * FROM uyeler Order By adi"));
+    personel->clearParams();
+    // The rows held stay while the table is as it was when they were read (the list read at
+    // start among them): a reading would give the same rows again.
+    personel->reopen();
     m_panelPersonel->show();
     m_panelKurum->hide();
     m_memberBrowser->shown();

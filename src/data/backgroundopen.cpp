@@ -9,11 +9,6 @@ BackgroundOpen::BackgroundOpen(Dataset *dataset, Database *connection, const QBy
                                QObject *parent)
     : QObject(parent), m_dataset(dataset), m_connection(connection), m_key(key)
 {
-    // Rows taken and let go again: closing or reopening the dataset ends what was handed over.
-    connect(dataset, &Dataset::stateChanged, this, [this](Dataset::State state) {
-        if (state == Dataset::State::Inactive)
-            m_holdsRows = false;
-    });
 }
 
 BackgroundOpen::~BackgroundOpen()
@@ -24,27 +19,14 @@ BackgroundOpen::~BackgroundOpen()
 void BackgroundOpen::start()
 {
     cancel();
+    const Dataset::Reading what = m_dataset->reading();
+    m_readAt = m_connection->markFor(what.sql);
     m_cancelled = false;
     m_rows.reset();
     m_error.reset();
     m_arrived = false;
     m_pending = true;
-    const Dataset::Reading what = m_dataset->reading();
-    m_statement = what.sql;
-    m_params = what.params;
-    m_changesAtStart = sqlite3_total_changes(m_connection->handle());
-    m_versionAtStart = dataVersion();
     m_worker = std::thread(&BackgroundOpen::work, this, m_connection->path(), what, ++m_generation);
-}
-
-qlonglong BackgroundOpen::dataVersion() const
-{
-    // Changes with every commit of another connection to the file, this program's or not.
-    try {
-        return m_connection->scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
-    } catch (const DbError &) {
-        return -1;
-    }
 }
 
 void BackgroundOpen::work(QString path, Dataset::Reading what, int generation)
@@ -133,19 +115,6 @@ void BackgroundOpen::handOver()
     }
     if (m_dataset->isOpen())
         return; // opened meanwhile by other means: those rows stand
-    m_dataset->open(rows);
-    m_holdsRows = true;
+    m_dataset->open(rows, m_readAt);
     Q_EMIT handedOver();
-}
-
-bool BackgroundOpen::holdsCurrentRowsOf(const QString &statement) const
-{
-    if (!m_holdsRows || m_pending || !m_dataset->isOpen())
-        return false;
-    const Dataset::Reading now = m_dataset->reading();
-    if (statement.simplified().compare(m_statement.simplified(), Qt::CaseInsensitive) != 0 ||
-        now.params != m_params)
-        return false;
-    return sqlite3_total_changes(m_connection->handle()) == m_changesAtStart &&
-           m_versionAtStart >= 0 && dataVersion() == m_versionAtStart;
 }

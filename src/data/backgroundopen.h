@@ -33,12 +33,6 @@ public:
     // Stops a reading under way and waits for the worker: the dataset stays closed.
     void cancel();
 
-    // Whether the dataset still holds the rows handed over, and neither this program nor
-    // another has changed the file since they were read: opening `statement` again would
-    // read the same rows. Statements that differ only in the case of their words and in
-    // blanks count as the same.
-    bool holdsCurrentRowsOf(const QString &statement) const;
-
     // For tests: while held, rows that have arrived wait; releasing hands them over.
     void holdHandOver(bool held);
     bool hasArrived() const { return m_arrived; }
@@ -54,7 +48,6 @@ private:
     void arrive(int generation);
     void handOver();
     void join();
-    qlonglong dataVersion() const;
 
     Dataset *m_dataset;
     Database *m_connection;
@@ -70,10 +63,7 @@ private:
     bool m_pending = false;
     bool m_arrived = false;
     bool m_held = false;
-    // What was read, and the state of the file when the reading began.
-    QString m_statement;
-    QHash<QString, QVariant> m_params;
-    qlonglong m_changesAtStart = -1;
-    qlonglong m_versionAtStart = -1;
-    bool m_holdsRows = false;
+    // Where the file stood when the reading began: the dataset keeps the rows on a reopening
+    // while nothing has changed since.
+    ReadMark m_readAt;
 };

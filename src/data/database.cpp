@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <sqlite3.h>
 
@@ -167,6 +170,110 @@ void Database::open(const QString &path, const QByteArray &key)
     // connection needs no lock around every call.
     m_db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
     m_path = path;
+    countChanges();
+}
+
+// ---------------------------------------------------------------- changes
+
+void Database::countChanges()
+{
+    // Every opening is another: a mark taken on an earlier one (before a repair reopened the
+    // file) never matches.
+    static std::atomic<quint64> openings{0};
+    m_connection = ++openings;
+    m_changes.clear();
+    m_heardChanges = 0;
+    sqlite3_update_hook(m_db, &Database::rowChanged, this);
+    // Set once: setting an authorizer makes the engine prepare every held statement again.
+    sqlite3_set_authorizer(m_db, &Database::authorize, this);
+}
+
+quint64 &Database::counterOf(const char *table)
+{
+    for (auto &[name, count] : m_changes)
+        if (qstricmp(name.constData(), table) == 0)
+            return count;
+    m_changes.emplace_back(QByteArray(table).toLower(), 0);
+    return m_changes.back().second;
+}
+
+quint64 Database::changesOfLowerCase(const QByteArray &table) const
+{
+    for (const auto &[name, count] : m_changes)
+        if (name == table)
+            return count;
+    return 0;
+}
+
+void Database::rowChanged(void *self, int, const char *, const char *table, long long)
+{
+    auto *db = static_cast<Database *>(self);
+    ++db->counterOf(table);
+    ++db->m_heardChanges;
+}
+
+int Database::authorize(void *self, int action, const char *first, const char *, const char *,
+                        const char *)
+{
+    auto *db = static_cast<Database *>(self);
+    if (db->m_tablesRead && action == SQLITE_READ && first) {
+        const QByteArray table = QByteArray(first).toLower();
+        if (std::find(db->m_tablesRead->begin(), db->m_tablesRead->end(), table) ==
+            db->m_tablesRead->end())
+            db->m_tablesRead->push_back(table);
+    }
+    return SQLITE_OK;
+}
+
+qlonglong Database::dataVersion()
+{
+    try {
+        return scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    } catch (const DbError &) {
+        return -1;
+    }
+}
+
+ReadMark Database::markFor(const QString &statement)
+{
+    if (!m_db)
+        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+    ReadMark mark;
+    mark.connection = m_connection;
+    {
+        // Prepared only: the engine names every column it would read.
+        m_tablesRead = &mark.tables;
+        const auto done = qScopeGuard([this] { m_tablesRead = nullptr; });
+        Statement prepared(m_db, statement);
+    }
+    // A statement that names no table's column (a count) depends on all of them.
+    if (mark.tables.empty())
+        mark.changes.push_back(m_heardChanges);
+    for (const QByteArray &table : mark.tables)
+        mark.changes.push_back(changesOfLowerCase(table));
+    mark.totalChanges = sqlite3_total_changes(m_db);
+    mark.heardChanges = m_heardChanges;
+    mark.dataVersion = dataVersion();
+    return mark;
+}
+
+bool Database::unchangedSince(const ReadMark &mark)
+{
+    if (!m_db || mark.connection != m_connection || mark.dataVersion < 0)
+        return false;
+    // Rows changed unheard (a table emptied in one go) may have been any table's.
+    if (qlonglong(m_heardChanges - mark.heardChanges) !=
+        sqlite3_total_changes(m_db) - mark.totalChanges)
+        return false;
+    if (mark.tables.empty()) {
+        if (mark.changes.front() != m_heardChanges)
+            return false;
+    } else {
+        for (size_t i = 0; i < mark.tables.size(); ++i)
+            if (changesOfLowerCase(mark.tables[i]) != mark.changes[i])
+                return false;
+    }
+    return dataVersion() == mark.dataVersion;
 }
 
 void Database::openForReading(const QString &path, const QByteArray &key)
@@ -174,6 +281,7 @@ void Database::openForReading(const QString &path, const QByteArray &key)
     close();
     m_db = openHandle(path, key, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
     m_path = path;
+    countChanges();
 }
 
 void Database::checkTables() const

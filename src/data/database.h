@@ -2,11 +2,26 @@
 
 #include "dberror.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
+
+// Where the file stood for the tables a statement reads, taken just before reading it: rows
+// read after it are still what the statement gives while Database::unchangedSince() holds.
+struct ReadMark {
+    quint64 connection = 0;     // which opening of the file
+    qlonglong dataVersion = -1; // other connections' commits, as this connection has seen them
+    // Rows this connection changed, as the engine counts them and as the hook heard of them:
+    // a change the hook does not hear of (a table emptied at once) leaves no table unchanged.
+    qlonglong totalChanges = 0;
+    quint64 heardChanges = 0;
+    std::vector<QByteArray> tables; // the tables read, in lower case; empty: every table
+    std::vector<quint64> changes;   // this connection's changes of each, or of all
+};
 
 // The one connection to Data.dat. The file is opened read-write and never created here;
 // the Turkish LIKE and the TR collation are registered on it.
@@ -55,6 +70,15 @@ public:
     bool isReadOnly() const;
     void setBusyTimeout(int milliseconds);
 
+    // Changes with every commit of another connection to the file, of this program or of
+    // another copy; -1 when it cannot be read.
+    qlonglong dataVersion();
+    // The mark of the tables `statement` reads, found by preparing it; throws DbError.
+    ReadMark markFor(const QString &statement);
+    // Whether neither this connection nor another has changed the marked tables since. A change
+    // rolled back counts as a change.
+    bool unchangedSince(const ReadMark &mark);
+
     // The engine's last error on `db`, with its kind.
     static DbError errorOf(sqlite3 *db);
 
@@ -63,8 +87,21 @@ public:
 
 private:
     static sqlite3 *openHandle(const QString &path, const QByteArray &key, int flags); // throws
+    void countChanges();
+    quint64 &counterOf(const char *table);
+    quint64 changesOfLowerCase(const QByteArray &table) const;
+    static int authorize(void *self, int action, const char *first, const char *, const char *,
+                         const char *);
+    static void rowChanged(void *self, int, const char *, const char *table, long long);
+
     sqlite3 *m_db = nullptr;
     QString m_path;
+    quint64 m_connection = 0;
+    // Rows changed per table (lower-case name), and in all.
+    std::vector<std::pair<QByteArray, quint64>> m_changes;
+    quint64 m_heardChanges = 0;
+    // While markFor() prepares a statement: the tables it reads.
+    std::vector<QByteArray> *m_tablesRead = nullptr;
 };
 
 // A prepared statement that finalises itself.

@@ -18,6 +18,10 @@
 #include <sqlite3.h>
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 // One fetched row: the end offset of each cell (bit 31 marks null), then the cells' UTF-8
 // text back to back. One allocation per row keeps 100,000 staff rows small and quick to load.
 struct Dataset::Row {
@@ -208,6 +212,43 @@ QByteArray realKey(double v)
     return key;
 }
 
+// From how many rows on a dropped result leaves enough freed memory to give back at once.
+constexpr size_t kLargeResult = 10000;
+
+void giveBackFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+// A statement as the engine understands it: its words in one case and its blanks as one,
+// quoted text left as it is.
+QString statementKey(const QString &sql)
+{
+    QString key;
+    key.reserve(sql.size());
+    QChar quote;
+    for (const QChar ch : sql) {
+        if (!quote.isNull()) {
+            key += ch;
+            if (ch == quote)
+                quote = QChar();
+        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
+            key += ch;
+            quote = ch;
+        } else if (ch.isSpace()) {
+            if (!key.isEmpty() && key.back() != QLatin1Char(' '))
+                key += QLatin1Char(' ');
+        } else {
+            key += ch.toLower();
+        }
+    }
+    if (key.endsWith(QLatin1Char(' ')))
+        key.chop(1);
+    return key;
+}
+
 // Values are compared as the table holds them: as text, a null being no text at all.
 bool sameValue(const QVariant &a, const QVariant &b)
 {
@@ -326,6 +367,7 @@ struct Dataset::Fetched {
     QString table;       // the one table all columns come from; empty when several or none
     int foldedField = -1;
     std::vector<QString> folded; // that field of every row, folded for the prefix search
+    Reading readBy;
 };
 
 void Dataset::orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,
@@ -498,6 +540,7 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
     }
 
     auto fetched = std::make_shared<Fetched>();
+    fetched->readBy = what;
     std::vector<bool> declared;
     readColumns(s, fetched.get(), &declared);
     const int fields = int(fetched->fieldNames.size());
@@ -552,39 +595,81 @@ void Dataset::open()
         return;
     if (!m_db || !m_db->isOpen())
         throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    openWith(std::move(*read(m_db->handle(), reading())));
+    const Reading what = reading();
+    const ReadMark readAt = m_db->markFor(what.sql);
+    std::shared_ptr<Fetched> fetched = read(m_db->handle(), what);
+    m_rowsRead = what;
+    m_readAt = readAt;
+    openWith(std::move(*fetched));
 }
 
-void Dataset::open(const std::shared_ptr<Fetched> &fetched)
+void Dataset::open(const std::shared_ptr<Fetched> &fetched, const ReadMark &readAt)
 {
-    if (!isOpen() && fetched)
-        openWith(std::move(*fetched));
+    if (isOpen() || !fetched)
+        return;
+    m_rowsRead = fetched->readBy;
+    m_readAt = readAt;
+    openWith(std::move(*fetched));
 }
 
-std::shared_ptr<Dataset::Fetched> Dataset::closeKeepingRows()
+bool Dataset::holdsCurrentRows()
 {
-    if (!isOpen())
-        return nullptr;
+    return isOpen() && m_readAt && sameReading(m_rowsRead, reading()) && m_db &&
+           m_db->unchangedSince(*m_readAt);
+}
+
+bool Dataset::sameReading(const Reading &a, const Reading &b)
+{
+    return a.params == b.params && a.prefixSearchField == b.prefixSearchField &&
+           statementKey(a.sql) == statementKey(b.sql);
+}
+
+void Dataset::reopen()
+{
+    if (!holdsCurrentRows()) {
+        // The memory of the rows let go is given back once the new ones are in: until then
+        // the reading reuses it rather than asking the system for more.
+        const bool large = m_rows.size() >= kLargeResult;
+        const auto giveBack = qScopeGuard([large] {
+            if (large)
+                giveBackFreedMemory();
+        });
+        closeRows(false);
+        open();
+        return;
+    }
+    const ReadMark readAt = *m_readAt;
+    Fetched kept = closeKeepingRows();
+    m_readAt = readAt;
+    openWith(std::move(kept));
+}
+
+Dataset::Fetched Dataset::closeKeepingRows()
+{
     if (isEditing())
         cancel();
-    auto kept = std::make_shared<Fetched>();
-    kept->fieldNames = m_fieldNames;
-    kept->kinds = m_kinds;
-    kept->origins = m_columns;
-    kept->table = m_table;
+    Fetched kept;
+    kept.fieldNames = m_fieldNames;
+    kept.kinds = m_kinds;
+    kept.origins = m_columns;
+    kept.table = m_table;
     const int folded = int(std::find_if(m_foldCache.begin(), m_foldCache.end(),
                                         [](const std::vector<QString> &c) { return !c.empty(); }) -
                            m_foldCache.begin());
     const bool keepFolded = folded < int(m_foldCache.size()) && m_foldCache[size_t(folded)].size() == m_rows.size();
+    kept.rows.reserve(m_rows.size());
+    if (keepFolded)
+        kept.folded.reserve(m_rows.size());
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (!m_rows[i])
             continue; // a deleted row's empty slot
-        kept->rows.push_back(std::move(m_rows[i]));
+        kept.rows.push_back(std::move(m_rows[i]));
         if (keepFolded)
-            kept->folded.push_back(std::move(m_foldCache[size_t(folded)][i]));
+            kept.folded.push_back(std::move(m_foldCache[size_t(folded)][i]));
     }
     if (keepFolded)
-        kept->foldedField = folded;
+        kept.foldedField = folded;
+    m_rows.clear(); // nothing left for close() to give back
     close();
     return kept;
 }
@@ -626,14 +711,16 @@ void Dataset::openWith(Fetched &&fetched)
 
 void Dataset::close()
 {
+    closeRows(true);
+}
+
+void Dataset::closeRows(bool giveBackMemory)
+{
     if (!isOpen())
         return;
     m_state = State::Inactive;
-    m_rows.clear();
-    m_order.clear();
-    m_view.clear();
+    dropRows(giveBackMemory);
     m_buffer.clear();
-    m_foldCache.clear();
     m_pendingRow = -1;
     m_modified = false;
     m_cursor = 0;
@@ -642,6 +729,20 @@ void Dataset::close()
     Q_EMIT stateChanged(m_state);
     Q_EMIT rowsReset();
     notifyDetails();
+}
+
+void Dataset::dropRows(bool giveBackMemory)
+{
+    const size_t dropped = m_rows.size();
+    m_rows = {};
+    m_order = {};
+    m_view = {};
+    m_foldCache = {};
+    m_readAt.reset();
+    // The allocator keeps what a large result freed, scattered between what stays; given back
+    // now, the program's memory returns to where it was before the rows came.
+    if (giveBackMemory && dropped >= kLargeResult)
+        giveBackFreedMemory();
 }
 
 void Dataset::requery()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "database.h"
+
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -10,7 +12,6 @@
 #include <optional>
 #include <vector>
 
-class Database;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -60,11 +61,15 @@ public:
     // `cancelled` was set while reading.
     static std::shared_ptr<Fetched> read(sqlite3 *db, const Reading &what,
                                          const std::atomic<bool> *cancelled = nullptr);
-    // Opens with rows read by read(), which they leave; does nothing when already open.
-    void open(const std::shared_ptr<Fetched> &fetched);
-    // Closes, giving back the rows held, so that open(Fetched) takes them again unread:
-    // for a reopening that would read nothing new.
-    std::shared_ptr<Fetched> closeKeepingRows();
+    // Opens with rows read by read(), which they leave; `readAt` is the mark of the dataset's
+    // connection taken before they were read. Does nothing when already open.
+    void open(const std::shared_ptr<Fetched> &fetched, const ReadMark &readAt);
+    // Opens the statement and parameters set now, as close() and open() would, but keeps the
+    // rows held when they are what a reading would give: read by the same statement with the
+    // same parameters, and no table they come from changed since, by this program or another.
+    void reopen();
+    // Whether reopen() would keep the rows held.
+    bool holdsCurrentRows();
     // Runs the statement again (close and open) and moves to the first row.
     void requery();
 
@@ -170,6 +175,13 @@ private:
                           bool descending);
     void take(Fetched &&fetched);
     void openWith(Fetched &&fetched);
+    // Closes, giving back the rows held for openWith().
+    Fetched closeKeepingRows();
+    // Whether two readings give the same rows from the same file.
+    static bool sameReading(const Reading &a, const Reading &b);
+    // Closes; the memory of a large result is given back at once when asked for.
+    void closeRows(bool giveBackMemory);
+    void dropRows(bool giveBackMemory);
     void rebuildView();
     void applyOrder();
     void setCursor(int row, bool alwaysNotify);
@@ -209,6 +221,10 @@ private:
     QStringList m_hiddenFields;
 
     std::vector<Row> m_rows; // fetched rows, in statement order; deleted ones leave empty slots
+    // What the rows were read by, and where the file stood then; none for rows that cannot
+    // be kept on a reopening.
+    Reading m_rowsRead;
+    std::optional<ReadMark> m_readAt;
     std::vector<int> m_order;                 // m_rows indexes in sort order
     std::vector<int> m_view;                  // m_order filtered by the master link
     int m_cursor = 0;

@@ -2,6 +2,7 @@
 
 #include "reports/engine/pagepainter.h"
 #include "reports/engine/pdfexport.h"
+#include "reports/printsystem.h"
 #include "toolkit/messages.h"
 
 #include <QPainter>
@@ -50,6 +51,14 @@ std::function<bool(int done, int total)> Progress::callback()
 namespace
 {
 
+void sayPrinterUnusable(const QPrinter &printer, QWidget *parent)
+{
+    messages::error(parent, QStringLiteral("Yazıcı kullanılamıyor: '%1'. Yazıcının açık ve bağlı "
+                                           "olduğunu denetleyip yeniden deneyin.")
+                                .arg(printer.printerName().isEmpty() ? printer.outputFileName()
+                                                                     : printer.printerName()));
+}
+
 // Prints the pages the printer's settings ask for; false after a message when it failed.
 bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
 {
@@ -61,14 +70,15 @@ bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
     }
     if (first > last)
         return false;
+    // A printer removed while the dialog was open still opens: the job would go nowhere.
+    if (!printsystem::probe().printerExists(printer)) {
+        sayPrinterUnusable(printer, parent);
+        return false;
+    }
     printer.setPageLayout(pageLayoutOf(report.pages[size_t(first - 1)]));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        messages::error(parent,
-                        QStringLiteral("Yazıcı kullanılamıyor: '%1'. Yazıcının açık ve bağlı "
-                                       "olduğunu denetleyip yeniden deneyin.")
-                            .arg(printer.printerName().isEmpty() ? printer.outputFileName()
-                                                                 : printer.printerName()));
+        sayPrinterUnusable(printer, parent);
         return false;
     }
     Progress progress(parent, QStringLiteral("Yazdırılıyor..."),
@@ -90,7 +100,12 @@ bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
         pages.paint(report, number - 1,
                     QRectF(printer.pageLayout().fullRectPixels(printer.resolution())));
     }
+    // The job is handed to the print service here.
     painter.end();
+    if (!printsystem::probe().jobAccepted(printer)) {
+        sayPrinterUnusable(printer, parent);
+        return false;
+    }
     if (printer.printerState() == QPrinter::Error) {
         messages::error(parent,
                         QStringLiteral("Yazdırma tamamlanamadı: yazıcı bir hata bildirdi."));
