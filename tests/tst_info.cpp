@@ -762,6 +762,17 @@ private Q_SLOTS:
             PieChartView *view = w->chartView();
             QCOMPARE(view->chart().slices().size(), 40);
             checkEverySliceNamed(view->chart(), QRectF(view->rect()), view->grab().toImage());
+            // A name cut short on the chart is whole in the tip of its legend line.
+            const PieChart::Layout l = view->chart().layout(QRectF(view->rect()), view);
+            int cut = 0;
+            for (const PieChart::LegendEntry &e : l.legend) {
+                if (e.text == view->chart().legendText(e.slice))
+                    continue;
+                ++cut;
+                QCOMPARE(view->fullTextAt(e.textRect.center().toPoint()),
+                         view->chart().legendText(e.slice));
+            }
+            QVERIFY(cut > 0);
         }));
     }
 
