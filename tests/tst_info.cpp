@@ -10,6 +10,9 @@
 #include "info/tfrmhakkinda.h"
 #include "info/tfrmhelp.h"
 #include "info/tfrmistatistik.h"
+#include "maintenance/tfrmexcel.h"
+#include "settings/tgetpasswdfrm.h"
+#include "toolkit/messages.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -18,6 +21,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetricsF>
+#include <QGroupBox>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QComboBox>
+#include <QAbstractButton>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -82,6 +91,237 @@ PieChart chartOf(const Slices &slices)
     for (const auto &[label, value] : slices)
         chart.add(label, value);
     return chart;
+}
+
+// Unions as a user may have typed them: short and long names (the column holds 25
+// characters), Turkish letters, counts that differ.
+Slices unions(int count, bool oneBig = false)
+{
+    const QStringList names = {QStringLiteral("EĞİTİM-SEN"), QStringLiteral("TÜRK EĞİTİM-SEN"),
+                               QStringLiteral("EĞİTİM BİR-SEN"), kKayitsiz,
+                               QStringLiteral("ÇĞİÖŞÜ SENDİKASI ŞUBE AD")};
+    Slices out;
+    for (int i = 0; i < count; ++i) {
+        const QString name = i < names.size()
+                                 ? names[i]
+                                 : names[i % names.size()].left(20) + QStringLiteral(" %1").arg(i, 2, 10, QLatin1Char('0'));
+        out << std::pair{name, qint64(oneBig ? (i == 0 ? 400 : 2) : 3 + (i * 7) % 22)};
+    }
+    return out;
+}
+
+qint64 totalOf(const Slices &slices)
+{
+    qint64 sum = 0;
+    for (const auto &s : slices)
+        sum += s.second;
+    return sum;
+}
+
+// Whether a point lies on the pie as painted: the top ellipse, the wall below its front and
+// the lower rim, widened by a margin.
+bool onPie(const PieChart::Layout &l, QPointF p, qreal margin)
+{
+    const qreal ax = l.rx + margin;
+    const qreal ay = l.ry + margin;
+    const qreal dx = (p.x() - l.centre.x()) / ax;
+    auto in = [&](qreal cy) {
+        const qreal dy = (p.y() - cy) / ay;
+        return dx * dx + dy * dy <= 1;
+    };
+    return in(l.centre.y()) || in(l.centre.y() + l.depth) ||
+           (std::abs(dx) <= 1 && p.y() >= l.centre.y() && p.y() <= l.centre.y() + l.depth);
+}
+
+// Whether a line passes over the pie, looked at every quarter pixel.
+bool passesOverPie(const PieChart::Layout &l, const QLineF &line)
+{
+    const int steps = std::max(1, int(line.length() * 4));
+    for (int i = 0; i <= steps; ++i)
+        if (onPie(l, line.pointAt(qreal(i) / steps), 0))
+            return true;
+    return false;
+}
+
+// Whether two segments share a point (collinear overlaps included).
+bool segmentsMeet(const QLineF &a, const QLineF &b)
+{
+    auto cross = [](QPointF o, QPointF p, QPointF q) {
+        return (p.x() - o.x()) * (q.y() - o.y()) - (p.y() - o.y()) * (q.x() - o.x());
+    };
+    auto within = [](QPointF o, QPointF p, QPointF q) {
+        return std::min(o.x(), p.x()) - 1e-9 <= q.x() && q.x() <= std::max(o.x(), p.x()) + 1e-9 &&
+               std::min(o.y(), p.y()) - 1e-9 <= q.y() && q.y() <= std::max(o.y(), p.y()) + 1e-9;
+    };
+    const qreal d1 = cross(b.p1(), b.p2(), a.p1());
+    const qreal d2 = cross(b.p1(), b.p2(), a.p2());
+    const qreal d3 = cross(a.p1(), a.p2(), b.p1());
+    const qreal d4 = cross(a.p1(), a.p2(), b.p2());
+    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
+        return true;
+    return (std::abs(d1) < 1e-9 && within(b.p1(), b.p2(), a.p1())) ||
+           (std::abs(d2) < 1e-9 && within(b.p1(), b.p2(), a.p2())) ||
+           (std::abs(d3) < 1e-9 && within(a.p1(), a.p2(), b.p1())) ||
+           (std::abs(d4) < 1e-9 && within(a.p1(), a.p2(), b.p2()));
+}
+
+QList<QLineF> leaderOf(const PieChart::Mark &m)
+{
+    return {QLineF(m.attach, m.elbow), QLineF(m.elbow, m.anchor)};
+}
+
+// A name as shown: whole, or its beginning followed by "…".
+bool cutAtItsEnd(const QString &shown, const QString &name)
+{
+    return shown == name ||
+           (shown.endsWith(QStringLiteral("…")) && name.startsWith(shown.chopped(1)) &&
+            shown.size() <= name.size());
+}
+
+// The union's name in a legend line "count name (%share)".
+QString nameInLegend(const PieChart &chart, const PieChart::LegendEntry &e)
+{
+    const QString before = QString::number(chart.slices()[e.slice].value) + QStringLiteral(" ");
+    const QString after = QStringLiteral(" ") + chart.shareText(e.slice);
+    if (!e.text.startsWith(before) || !e.text.endsWith(after))
+        return QString();
+    return e.text.mid(before.size(), e.text.size() - before.size() - after.size());
+}
+
+// Checks that every slice of the chart can be told by its legend line, its colour and, where
+// it has one, its mark, as the chart stands painted in `image`.
+void checkEverySliceNamed(const PieChart &chart, const QRectF &bounds, const QImage &image)
+{
+    const PieChart::Layout l = chart.layout(bounds, &image);
+    const int n = int(chart.slices().size());
+
+    // The legend: one line per slice, in the slices' order, inside the chart, none over
+    // another; the counts it shows add up to the staff.
+    QCOMPARE(l.legend.size(), n);
+    qint64 counted = 0;
+    const QFontMetricsF fm(l.legendFont, &image);
+    for (int i = 0; i < n; ++i) {
+        const PieChart::LegendEntry &e = l.legend[i];
+        QCOMPARE(e.slice, i);
+        const QString name = nameInLegend(chart, e);
+        QVERIFY2(!name.isNull(), qPrintable(e.text));
+        counted += e.text.section(QLatin1Char(' '), 0, 0).toLongLong();
+        const QString label = chart.slices()[i].label;
+        if (fm.horizontalAdvance(chart.legendText(i)) <= e.textRect.width())
+            QCOMPARE(e.text, chart.legendText(i));
+        else
+            QVERIFY2(label.isEmpty() || cutAtItsEnd(name, label), qPrintable(e.text));
+        QVERIFY2(fm.horizontalAdvance(e.text) <= e.textRect.width() + 0.5, qPrintable(e.text));
+        const QRectF whole = e.swatch.united(e.textRect);
+        QVERIFY2(bounds.contains(whole) && l.legendFrame.contains(whole), qPrintable(e.text));
+        for (int j = 0; j < i; ++j)
+            QVERIFY2(!whole.intersects(l.legend[j].swatch.united(l.legend[j].textRect)),
+                     qPrintable(e.text));
+        // Its swatch is painted in the slice's colour.
+        QCOMPARE(image.pixelColor((e.swatch.center() * image.devicePixelRatio()).toPoint()),
+                 chart.slices()[i].colour);
+    }
+    QCOMPARE(counted, chart.total());
+
+    // No two slices share a colour, nor two colours that the eye could take for one.
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < i; ++j) {
+            const QColor a = chart.slices()[i].colour;
+            const QColor b = chart.slices()[j].colour;
+            const qreal distance = std::hypot(a.red() - b.red(), a.green() - b.green(),
+                                              a.blue() - b.blue());
+            QVERIFY2(distance >= 40, qPrintable(QStringLiteral("colours of slices %1 and %2: %3, %4")
+                                                    .arg(j)
+                                                    .arg(i)
+                                                    .arg(a.name(), b.name())));
+        }
+    }
+
+    // The marks: each slice has one or is told in the number left out; a mark's name is
+    // whole or cut at its end; its leader never passes over the pie, and no two leaders meet.
+    int positive = 0;
+    for (const PieChart::Slice &s : chart.slices())
+        positive += s.value > 0;
+    QCOMPARE(l.marks.size() + l.marksLeftOut, positive);
+    for (int i = 0; i < l.marks.size(); ++i) {
+        const PieChart::Mark &m = l.marks[i];
+        const QString what = QStringLiteral("mark of slice %1").arg(m.slice);
+        QVERIFY2(cutAtItsEnd(m.text, chart.slices()[m.slice].label), qPrintable(m.text));
+        QVERIFY2(bounds.contains(m.box), qPrintable(what));
+        QVERIFY2(!m.box.intersects(l.legendFrame), qPrintable(what));
+        QVERIFY2(!onPie(l, m.elbow, 0), qPrintable(what));
+        QVERIFY2(!passesOverPie(l, QLineF(m.attach, m.elbow)), qPrintable(what));
+        QCOMPARE(m.attach.x(), m.left ? m.box.right() : m.box.left());
+        for (int j = 0; j < i; ++j)
+            for (const QLineF &a : leaderOf(m))
+                for (const QLineF &b : leaderOf(l.marks[j]))
+                    QVERIFY2(!segmentsMeet(a, b),
+                             qPrintable(what + QStringLiteral(" meets that of slice %1")
+                                                   .arg(l.marks[j].slice)));
+    }
+}
+
+// Every caption the program shows: of buttons, menu items, tabs, group boxes, labels, list
+// items and windows, in every window that exists now.
+QSet<QString> shownCaptions()
+{
+    QSet<QString> out;
+    auto note = [&out](QString text) {
+        text.remove(QLatin1Char('&'));
+        text = text.simplified();
+        if (text.endsWith(QLatin1Char(':')))
+            text = text.chopped(1).simplified();
+        if (!text.isEmpty())
+            out << text;
+    };
+    for (QWidget *w : QApplication::allWidgets()) {
+        if (w->isWindow())
+            note(w->windowTitle());
+        if (auto *button = qobject_cast<QAbstractButton *>(w))
+            note(button->text());
+        if (auto *label = qobject_cast<QLabel *>(w))
+            note(label->text());
+        if (auto *group = qobject_cast<QGroupBox *>(w))
+            note(group->title());
+        if (auto *tabs = qobject_cast<QTabBar *>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                note(tabs->tabText(i));
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            for (int i = 0; i < combo->count(); ++i)
+                note(combo->itemText(i));
+        if (auto *list = qobject_cast<QListWidget *>(w))
+            for (int i = 0; i < list->count(); ++i)
+                note(list->item(i)->text());
+        for (QAction *action : w->actions())
+            note(action->text());
+        // A button that shows only an icon is named by its hint.
+        note(w->toolTip());
+    }
+    return out;
+}
+
+// The names the help topics give in bold (<b>): each is the caption of a control. (Other
+// emphasis is <strong>.) A list of names in one bold run is split at its commas.
+QStringList boldNames(const QString &html)
+{
+    QStringList out;
+    static const QRegularExpression bold(QStringLiteral("<b>(.*?)</b>"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = bold.globalMatch(html); it.hasNext();) {
+        QString text = it.next().captured(1);
+        text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+        text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        for (QString name : text.split(QStringLiteral(", "))) {
+            name = name.simplified();
+            while (name.endsWith(QLatin1Char(':')) || name.endsWith(QLatin1Char('.')))
+                name.chop(1);
+            if (!name.isEmpty())
+                out << name;
+        }
+    }
+    return out;
 }
 
 // Opens the statistics window with its toolbar button and runs `steps` while it is up; the
@@ -491,6 +731,97 @@ private Q_SLOTS:
         QCOMPARE(chartOf({{"A", 1}, {"B", 3}}).legendText(1), QStringLiteral("3 B (%75,0)"));
     }
 
+    // Every slice is named, for any number of unions: a legend line each, colours apart,
+    // leaders that neither meet nor pass over the pie.
+    void everySliceIsNamed_data()
+    {
+        QTest::addColumn<Slices>("slices");
+        QTest::newRow("1 union") << unions(1);
+        QTest::newRow("6 unions") << unions(6);
+        QTest::newRow("6 unions, one big") << unions(6, true);
+        QTest::newRow("17 unions") << unions(17);
+        QTest::newRow("17 unions, one big") << unions(17, true);
+        QTest::newRow("40 unions") << unions(40);
+        QTest::newRow("40 unions, one big") << unions(40, true);
+        Slices equal;
+        for (int i = 1; i <= 24; ++i)
+            equal << std::pair{QStringLiteral("SENDİKA %1").arg(i), qint64(10)};
+        QTest::newRow("24 equal") << equal;
+        Slices tiny{{"BÜYÜK", 1000}, {"", 4}};
+        for (int i = 1; i <= 11; ++i)
+            tiny << std::pair{QStringLiteral("KÜÇÜK %1").arg(i), qint64(1)};
+        QTest::newRow("one big, eleven tiny, one unnamed") << tiny;
+    }
+    void everySliceIsNamed()
+    {
+        QFETCH(Slices, slices);
+        const PieChart chart = chartOf(slices);
+        // As the window shows it, and with twice the pixels, as the chart is saved.
+        for (const qreal scale : {1.0, 2.0}) {
+            QImage image(kChartRect.size().toSize() * scale, QImage::Format_ARGB32);
+            image.setDevicePixelRatio(scale);
+            image.fill(Qt::white);
+            {
+                QPainter p(&image);
+                chart.paint(&p, kChartRect);
+            }
+            checkEverySliceNamed(chart, kChartRect, image);
+        }
+    }
+
+    // A long union name is whole where there is room for it, and else cut at its end.
+    void longNameWholeWhereItFits()
+    {
+        const QString name = QStringLiteral("ÇĞİÖŞÜ SENDİKASI ŞUBE AD"); // 25 characters
+        const PieChart chart = chartOf({{name, 9}});
+        QImage image(kChartRect.size().toSize(), QImage::Format_ARGB32);
+        const PieChart::Layout l = chart.layout(kChartRect, &image);
+        QCOMPARE(l.marks.size(), 1);
+        QCOMPARE(l.marks[0].text, name);
+        QCOMPARE(l.legend.size(), 1);
+        QCOMPARE(l.legend[0].text, QStringLiteral("9 ") + name + QStringLiteral(" (%100,0)"));
+    }
+
+    // More slices than any fixed palette: every one has a colour of its own.
+    void coloursNeverRepeat()
+    {
+        PieChart chart;
+        for (int i = 0; i < 300; ++i)
+            chart.add(QStringLiteral("S%1").arg(i), 1);
+        QSet<QRgb> colours;
+        for (const PieChart::Slice &s : chart.slices())
+            colours << s.colour.rgb();
+        QCOMPARE(colours.size(), 300);
+    }
+
+    // The statistics window with forty unions: its chart names all of them.
+    void statisticsWithManyUnions()
+    {
+        Slices many = unions(40);
+        // 486 staff, as counted in the office that reported it.
+        for (auto &u : many)
+            u.second = 1 + u.second / 3;
+        many[0].second += 486 - totalOf(many);
+        QCOMPARE(totalOf(many), 486);
+        start(memberRows(many));
+        QVERIFY(withStatistics(m_form, [&](TFrmIstatistik *w) {
+            PieChartView *view = w->chartView();
+            QCOMPARE(view->chart().slices().size(), 40);
+            checkEverySliceNamed(view->chart(), QRectF(view->rect()), view->grab().toImage());
+            // A name cut short on the chart is whole in the tip of its legend line.
+            const PieChart::Layout l = view->chart().layout(QRectF(view->rect()), view);
+            int cut = 0;
+            for (const PieChart::LegendEntry &e : l.legend) {
+                if (e.text == view->chart().legendText(e.slice))
+                    continue;
+                ++cut;
+                QCOMPARE(view->fullTextAt(e.textRect.center().toPoint()),
+                         view->chart().legendText(e.slice));
+            }
+            QVERIFY(cut > 0);
+        }));
+    }
+
     // --- help ---------------------------------------------------------------------------------
 
     void helpReopensOnTheFirstTopic()
@@ -645,6 +976,52 @@ private Q_SLOTS:
                 QCOMPARE(h->currentTopic(), 1);
                 QCOMPARE(h->topicList()->currentRow(), 1);
             });
+    }
+
+    // The help names every control as the program shows it: each name in bold is the
+    // caption of a button, menu item, tab, box or window of the program.
+    void helpNamesControlsAsShown()
+    {
+        start();
+        // The windows made for each use, made for a moment so that their captions exist.
+        TFrmIstatistik statistics(m_form->data()->connection(), m_form);
+        TFrmExcel excel(m_form->data(), m_form);
+        TGetPassWdFrm password([](const QString &) { return true; }, m_form);
+        QSet<QString> shown = shownCaptions();
+        // The buttons of the program's questions.
+        {
+            Answers box({QStringLiteral("Evet")});
+            messages::confirm(m_form, QStringLiteral("?"));
+            for (const QString &button : box.buttons.value(0))
+                shown << button;
+        }
+        QVERIFY(shown.contains(QStringLiteral("Veritanı İşlemleri")));
+        const QDir shipped(QFINDTESTDATA("../resources/Yardim"));
+        int names = 0;
+        for (int topic = 0; topic < TFrmHelp::kTopics; ++topic) {
+            const QString file = QFileInfo(TFrmHelp::topicFile(topic)).fileName();
+            const QString html = QString::fromUtf8(fileBytes(shipped.filePath(file)));
+            QVERIFY2(!html.isEmpty(), qPrintable(file));
+            for (const QString &name : boldNames(html)) {
+                ++names;
+                QVERIFY2(shown.contains(name), qPrintable(file + QStringLiteral(": ") + name));
+            }
+        }
+        QVERIFY(names > 50);
+        // The topic about the program names each button of the main window's toolbar.
+        const QStringList aboutNames = boldNames(QString::fromUtf8(
+            fileBytes(shipped.filePath(QFileInfo(TFrmHelp::topicFile(0)).fileName()))));
+        const QList<QToolButton *> toolbar =
+            child<QWidget>(m_form, QStringLiteral("ToolBar1"))->findChildren<QToolButton *>();
+        int buttons = 0;
+        for (QToolButton *button : toolbar) {
+            const QString caption = button->text().simplified();
+            if (caption.isEmpty())
+                continue; // the toolbar's own arrow for buttons that do not fit
+            ++buttons;
+            QVERIFY2(aboutNames.contains(caption), qPrintable(caption));
+        }
+        QCOMPARE(buttons, 6);
     }
 
     void helpSupportGroup()

@@ -12,14 +12,20 @@
 #include "pdfwords.h"
 #include "reports/engine/pdfexport.h"
 #include "reports/previewpages.h"
+#include "reports/engine/textmetrics.h"
 #include "reports/printdriver.h"
 #include "reports/printsystem.h"
+#include "reports/reportoutput.h"
 #include "reports/reportpreview.h"
+#include "reports/templatebuilder.h"
 #include "testsupport.h"
 
 #include <QComboBox>
 #include <QDate>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -762,6 +768,126 @@ private Q_SLOTS:
         for (const QString &text : pages.texts(0))
             workplaceLabels += text == QStringLiteral("Çalıştığı Birim");
         QCOMPARE(workplaceLabels, 2);
+    }
+
+    // The full name prints whole on the record card: its box runs to the frame's right edge.
+    void recordCardPrintsALongNameWhole()
+    {
+        const QString name = QStringLiteral("AYŞEGÜL İPEKNUR ÖZÇELİKKAYAOĞLU"); // 31 characters
+        QCOMPARE(name.size(), 31);
+        m_main->dir().exec(QStringLiteral("INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir) "
+                                          "VALUES (1, 'AYŞEGÜL İPEKNUR', 'ÖZÇELİKKAYAOĞLU', '%1')")
+                               .arg(name));
+        start();
+        showMembers();
+        selectMember(QStringLiteral("AYŞEGÜL"));
+        const Pages pages = run("BitBtn7");
+        const PlacedItem *item = pages.withText(name);
+        QVERIFY(item);
+        const double needed = report::TextMetrics::of(templates::arial(10, true)).width(name);
+        QVERIFY2(item->width >= needed, qPrintable(QStringLiteral("%1 mm for %2 mm of name")
+                                                       .arg(item->width)
+                                                       .arg(needed)));
+        // Within the frame around it: 0 to 160 mm of the printable width, 25 mm from the edge.
+        QVERIFY(item->rect().left() >= 25 && item->rect().right() <= 25 + 160);
+    }
+
+    // A PDF copy of a filled form or record card is offered under the member's full name,
+    // made a valid file name; blank forms and lists are offered under their title.
+    void pdfNameCarriesTheMember_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("member"); // typed into the search of the member browser
+        QTest::addColumn<QString>("offered");
+        const QString ek1 = QStringLiteral("EK 1 - KAMU GÖREVLİLERİ SENDİKALARINA ÜYELİK FORMU");
+        const QString ek3 = QStringLiteral("EK 3 - KAMU GÖREVLİLERİ SENDİKALARI KAMU GÖREVLİSİNİN "
+                                           "ÜYELİKTEN ÇEKİLME BİLDİRİMİ FORMU");
+        const QString card = QStringLiteral("KİŞİSEL BİLGİ FORUMU");
+        QTest::newRow("membership form") << "BitBtn12" << "ALİ" << ek1 + " - ALİ ŞEN.pdf";
+        QTest::newRow("another member's") << "BitBtn12" << "ZEYNEP" << ek1 + " - ZEYNEP-ELİF ÖZ.pdf";
+        QTest::newRow("resignation form") << "BitBtn13" << "AYŞE" << ek3 + " - AYŞE KAYA.pdf";
+        QTest::newRow("record card") << "BitBtn7" << "AYŞE" << card + " - AYŞE KAYA.pdf";
+        QTest::newRow("record card, slash and tab in the name")
+            << "BitBtn7" << "ZEYNEP" << card + " - ZEYNEP-ELİF ÖZ.pdf";
+        QTest::newRow("record card from the unit's staff") << "BitBtn11" << "" << card + " - DENİZ SU.pdf";
+        QTest::newRow("blank membership form") << "BitBtn3" << "" << ek1 + ".pdf";
+        QTest::newRow("staff list") << "BitBtn6" << "" << "ÖZEL LİSTE.pdf";
+    }
+    void pdfNameCarriesTheMember()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, member);
+        QFETCH(QString, offered);
+        // A name typed with a slash, and a tab that came in with pasted text.
+        m_main->dir().exec(QStringLiteral(
+            "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, sendikasi) VALUES (1, "
+            "'ZEYNEP/ELİF', 'ÖZ', 'ZEYNEP/ELİF' || char(9) || 'ÖZ', '<<< KAYITSIZ >>>')"));
+        start();
+        m_driver->setOutput(nullptr);
+        m_form->settings().preview = true;
+        if (button == QStringLiteral("BitBtn11")) {
+            showUnits();
+            selectUnit(QStringLiteral("GAZİ"));
+            data()->Query_Uye->last();
+        } else if (!member.isEmpty()) {
+            showMembers();
+            selectMember(member);
+        } else if (button == QStringLiteral("BitBtn6")) {
+            showMembers();
+        }
+        ReportPreview *preview = m_driver->preview();
+        QString shown;
+        whileOpen(
+            preview,
+            [&] {
+                waitIdle();
+                QTest::mouseClick(child<QPushButton>(m_form, button), Qt::LeftButton);
+            },
+            [&] {
+                NextDialog<QFileDialog> dialog(
+                    [&](QFileDialog *d) {
+                        shown = d->selectedFiles().value(0);
+                        d->reject();
+                    },
+                    QStringLiteral("PdfFileDialog"));
+                QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")),
+                                  Qt::LeftButton);
+            });
+        QCOMPARE(QFileInfo(shown).fileName(), offered);
+    }
+
+    // Whatever a member's name holds, the offered name is one file name that file systems
+    // take: no folder separator, no control character, at most 255 bytes; Turkish letters stay.
+    void pdfNameIsAValidFileName_data()
+    {
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("Turkish letters") << "ÇAĞLA IŞIK ŞENÖZ" << "KİŞİSEL BİLGİ FORUMU - ÇAĞLA IŞIK ŞENÖZ.pdf";
+        QTest::newRow("slash and backslash") << "A/B\\C" << "KİŞİSEL BİLGİ FORUMU - A-B-C.pdf";
+        QTest::newRow("line break and tab") << "AYŞE\nKAYA\tX" << "KİŞİSEL BİLGİ FORUMU - AYŞE KAYA X.pdf";
+        QTest::newRow("only dots and blanks") << " . " << "KİŞİSEL BİLGİ FORUMU.pdf";
+        QTest::newRow("very long") << QStringLiteral("Ş").repeated(300) << "";
+    }
+    void pdfNameIsAValidFileName()
+    {
+        QFETCH(QString, subject);
+        QFETCH(QString, offered);
+        PreparedReport prepared;
+        prepared.name = QStringLiteral("RKisisel");
+        prepared.title = QStringLiteral("KİŞİSEL BİLGİ FORUMU");
+        const QString name = reportoutput::pdfFileName(prepared, subject);
+        if (!offered.isEmpty())
+            QCOMPARE(name, offered);
+        QVERIFY(name.endsWith(QStringLiteral(".pdf")));
+        QVERIFY(name.startsWith(prepared.title));
+        QVERIFY(!name.contains(QLatin1Char('/')));
+        QVERIFY(name.toUtf8().size() <= 255);
+        for (const QChar ch : name)
+            QVERIFY(ch.category() != QChar::Other_Control);
+        // It can be written as it stands.
+        QFile file(m_out.filePath(name));
+        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+        QCOMPARE(QFileInfo(file).dir(), QDir(m_out.path()));
     }
 
     void recordCardOfAnEmptyListShowsLabelsOnly()

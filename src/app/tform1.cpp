@@ -17,6 +17,7 @@
 #include "toolkit/hints.h"
 #include "toolkit/messages.h"
 #include "toolkit/pictures.h"
+#include "toolkit/screenfit.h"
 #include "toolkit/standardicons.h"
 
 #include <QApplication>
@@ -113,6 +114,7 @@ TForm1 *TForm1::create(QString *error, QString *detail)
     }
     form->m_idle->install();
     qApp->installEventFilter(form); // key preview: F1 anywhere in the window
+    screenfit::fitEveryWindow();
     QDate today = QDate::currentDate();
     const QString date = QLocale().toString(today, QStringLiteral("d MMMM yyyy - dddd"));
     form->m_label65->setText(date);

@@ -8,7 +8,10 @@
 #include <QPolygonF>
 #include <QtMath>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
+#include <numeric>
 
 namespace
 {
@@ -24,16 +27,27 @@ constexpr qreal kColumnGap = 20; // from the pie's edge to a column of marks; mo
 constexpr qreal kMarkSpacing = 2;
 constexpr qreal kMarkPadding = 4;
 constexpr qreal kMinMarkWidth = 12;
+// A column of marks narrower than this shows too little of a name to help; the legend names
+// the slices then.
+constexpr qreal kUsefulMarkWidth = 44;
 constexpr qreal kMinRadius = 40;
 constexpr qreal kRadiusShare = 0.17; // of the width left of the legend, kept for the pie
-constexpr qreal kLegendShare = 0.28; // of the chart's width, at most, for the legend's texts
 constexpr qreal kMarkPoints = 8;
 constexpr qreal kLegendPoints = 8;
-constexpr qreal kSmallestPoints = 6;
+constexpr qreal kSmallestPoints = 6.5;
 constexpr qreal kLegendPadding = 6;
+constexpr qreal kLegendColumnGap = 10;
 constexpr qreal kSwatch = 10;
+constexpr qreal kSwatchGap = 5;
 constexpr qreal kShadow = 2;
 constexpr qreal kLegendGap = 10; // between the marks' area and the legend
+// Of the chart's width, at most, for a legend of one column beside the marks.
+constexpr qreal kLegendShareOneColumn = 0.42;
+// The pie's radius, at least, beside a legend of several columns.
+constexpr qreal kCrowdedRadius = 75;
+// How far a leader keeps from the pie, and from another leader's elbow.
+constexpr qreal kClearance = 1.5;
+constexpr qreal kLeaderGap = 1;
 
 const QColor kPalette[] = {
     QColor(0x33, 0x66, 0xcc), QColor(0xdc, 0x39, 0x12), QColor(0xff, 0x99, 0x00),
@@ -43,6 +57,47 @@ const QColor kPalette[] = {
     QColor(0x6a, 0x3d, 0x9a), QColor(0x99, 0x66, 0x33), QColor(0x70, 0x70, 0x70),
     QColor(0xff, 0x66, 0xcc),
 };
+constexpr int kFixedColours = int(std::size(kPalette));
+
+// How unlike two colours look: the distance of their red, green and blue, weighted as the
+// eye weighs them ("redmean").
+qreal colourDistance(const QColor &a, const QColor &b)
+{
+    const qreal mean = (a.red() + b.red()) / 2.0;
+    const qreal dr = a.red() - b.red();
+    const qreal dg = a.green() - b.green();
+    const qreal db = a.blue() - b.blue();
+    return std::sqrt((2 + mean / 256) * dr * dr + 4 * dg * dg + (2 + (255 - mean) / 256) * db * db);
+}
+
+// The fixed palette followed by colours chosen one at a time from a wheel of hues in four
+// shades, each the one farthest from all chosen before it. None is pale, so that a swatch
+// stands out on the white legend.
+QList<QColor> chosenColours()
+{
+    QList<QColor> candidates;
+    const qreal shades[][2] = {{0.85, 0.90}, {0.60, 0.95}, {0.95, 0.60}, {0.45, 0.75}};
+    for (const auto &shade : shades)
+        for (int hue = 0; hue < 360; hue += 8)
+            candidates << QColor(QColor::fromHsvF(hue / 360.0, shade[0], shade[1]).rgb());
+    QList<QColor> chosen(std::begin(kPalette), std::end(kPalette));
+    QList<qreal> nearest(candidates.size(), std::numeric_limits<qreal>::max());
+    auto note = [&](const QColor &colour) {
+        for (int i = 0; i < candidates.size(); ++i)
+            nearest[i] = std::min(nearest[i], colourDistance(candidates[i], colour));
+    };
+    for (const QColor &colour : chosen)
+        note(colour);
+    for (int round = 0; round < candidates.size(); ++round) {
+        const auto farthest = std::max_element(nearest.begin(), nearest.end());
+        if (*farthest <= 0)
+            break;
+        const QColor colour = candidates[int(farthest - nearest.begin())];
+        chosen << colour;
+        note(colour);
+    }
+    return chosen;
+}
 
 QFont chartFont(qreal points, bool bold = false)
 {
@@ -74,59 +129,276 @@ QList<qreal> arcSteps(qreal from, qreal to)
     return out;
 }
 
-// Places boxes, in the order given, as near their wanted centres as they can be without
-// overlapping and within [top, bottom]: crowded boxes gather into a block centred on their
-// wishes. Returns each box's top.
-QList<qreal> spread(const QList<qreal> &wantedCentres, const QList<qreal> &heights, qreal top,
-                    qreal bottom, qreal gap)
+// Whether the segment from a to b comes inside the ellipse around (cx, cy): the smallest
+// value of (x-cx)²/ax² + (y-cy)²/ay² along it is below 1.
+bool segmentEntersEllipse(QPointF a, QPointF b, qreal cx, qreal cy, qreal ax, qreal ay)
 {
-    struct Block {
-        int first;
-        int count;
-        qreal top;
-        qreal height;
-        qreal wishSum; // sum over the members of the block top that each would like
-    };
-    auto settle = [&](Block &b) {
-        b.top = std::clamp(b.wishSum / b.count, top, std::max(top, bottom - b.height));
-    };
-    QList<Block> blocks;
-    for (int i = 0; i < wantedCentres.size(); ++i) {
-        const qreal wish = wantedCentres[i] - heights[i] / 2;
-        Block b{i, 1, wish, heights[i], wish};
-        settle(b);
-        blocks << b;
-        while (blocks.size() > 1) {
-            Block &prev = blocks[blocks.size() - 2];
-            const Block last = blocks.last();
-            if (prev.top + prev.height + gap <= last.top)
-                break;
-            const qreal shift = prev.height + gap;
-            prev.wishSum += last.wishSum - last.count * shift;
-            prev.count += last.count;
-            prev.height += gap + last.height;
-            settle(prev);
-            blocks.removeLast();
-        }
-    }
-    QList<qreal> tops(wantedCentres.size());
-    for (const Block &b : blocks) {
-        qreal y = b.top;
-        for (int i = b.first; i < b.first + b.count; ++i) {
-            tops[i] = y;
-            y += heights[i] + gap;
-        }
-    }
-    return tops;
+    const qreal ux = (a.x() - cx) / ax, uy = (a.y() - cy) / ay;
+    const qreal dx = (b.x() - a.x()) / ax, dy = (b.y() - a.y()) / ay;
+    const qreal qa = dx * dx + dy * dy;
+    const qreal qb = 2 * (ux * dx + uy * dy);
+    const qreal qc = ux * ux + uy * uy - 1;
+    const qreal s = qa > 0 ? std::clamp(-qb / (2 * qa), 0.0, 1.0) : 0.0;
+    return qa * s * s + qb * s + qc < 0;
 }
 
-struct PendingMark {
+// Whether the segment from a to b comes inside the open rectangle.
+bool segmentEntersRect(QPointF a, QPointF b, const QRectF &rect)
+{
+    qreal t0 = 0;
+    qreal t1 = 1;
+    const qreal d[2] = {b.x() - a.x(), b.y() - a.y()};
+    const qreal lo[2] = {rect.left() - a.x(), rect.top() - a.y()};
+    const qreal hi[2] = {rect.right() - a.x(), rect.bottom() - a.y()};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (std::abs(d[axis]) < 1e-12) {
+            if (lo[axis] >= 0 || hi[axis] <= 0)
+                return false;
+            continue;
+        }
+        qreal enter = lo[axis] / d[axis];
+        qreal leave = hi[axis] / d[axis];
+        if (enter > leave)
+            std::swap(enter, leave);
+        t0 = std::max(t0, enter);
+        t1 = std::min(t1, leave);
+        if (t0 >= t1)
+            return false;
+    }
+    return true;
+}
+
+// A slice's mark before it has its place.
+struct Candidate {
     int slice;
     qreal angle; // middle of the slice, degrees
     qint64 value;
     bool left;
     qreal width = 0;
+    QPointF anchor;
+    QPointF elbow;
+    // The box centres, top to bottom, from which a straight line to the elbow keeps clear of
+    // the pie.
+    qreal clearTop = 0;
+    qreal clearBottom = 0;
 };
+
+// The arrow of a slice at the back points at the rim; of one at the front, at the wall:
+// at its middle, or lower where that leaves the arrow's tail still on the pie.
+void placeArrow(const PieChart::Layout &l, Candidate &c)
+{
+    const qreal r = qDegreesToRadians(c.angle);
+    QPointF out(l.rx * std::cos(r), -l.ry * std::sin(r));
+    const qreal length = std::hypot(out.x(), out.y());
+    out = length > 0 ? out / length : QPointF(0, 1);
+    auto elbowAt = [&](qreal drop) { return onRim(l, c.angle, drop) + out * PieChart::kArrowLength; };
+    qreal drop = 0;
+    if (std::sin(r) < 0) {
+        drop = l.depth / 2 * std::clamp(-std::sin(r) * 4, 0.0, 1.0);
+        if (l.onPie(elbowAt(drop), kClearance)) {
+            qreal low = drop;
+            qreal high = l.depth;
+            for (int i = 0; i < 24; ++i) {
+                const qreal mid = (low + high) / 2;
+                (l.onPie(elbowAt(mid), kClearance) ? low : high) = mid;
+            }
+            drop = high;
+        }
+    }
+    c.anchor = onRim(l, c.angle, drop);
+    c.elbow = elbowAt(drop);
+}
+
+// The box centres between top and bottom whose line to the elbow, ending on the column's
+// edge at x, stays clear of the pie: an interval around the elbow's own height, since a
+// level line outwards never meets the pie. Empty (clearTop > clearBottom) when not even that
+// is clear.
+void findClearRange(const PieChart::Layout &l, Candidate &c, qreal x, qreal top, qreal bottom)
+{
+    auto clear = [&](qreal y) { return !l.crossesPie(QLineF(QPointF(x, y), c.elbow), kClearance); };
+    const qreal level = std::clamp(c.elbow.y(), top, bottom);
+    if (!clear(level)) {
+        c.clearTop = 1;
+        c.clearBottom = 0;
+        return;
+    }
+    auto reach = [&](qreal far) {
+        if (clear(far))
+            return far;
+        qreal good = level;
+        qreal bad = far;
+        for (int i = 0; i < 24; ++i) {
+            const qreal mid = (good + bad) / 2;
+            (clear(mid) ? good : bad) = mid;
+        }
+        return good;
+    };
+    c.clearTop = reach(top);
+    c.clearBottom = reach(bottom);
+}
+
+// The centres of the boxes of one column, top to bottom, in the order of their elbows, so
+// that no two leaders cross: a box above another stays above that one's elbow where the
+// other's elbow lies farther out, and the lower box below the upper's elbow otherwise. Each
+// box stays within its clear range and as near its elbow's height as the others let it.
+// Marks that cannot be placed so are dropped, those of the smallest slices first.
+QList<qreal> placeColumn(QList<Candidate> &marks, qreal pieCentreX, qreal boxHeight, qreal top,
+                         qreal bottom, int *dropped)
+{
+    const qreal step = boxHeight + kMarkSpacing;
+    for (;;) {
+        const int n = int(marks.size());
+        QList<qreal> lo(n);
+        QList<qreal> hi(n);
+        for (int i = 0; i < n; ++i) {
+            lo[i] = std::max(top + boxHeight / 2, marks[i].clearTop);
+            hi[i] = std::min(bottom - boxHeight / 2, marks[i].clearBottom);
+        }
+        for (int a = 0; a < n; ++a) {
+            for (int b = a + 1; b < n; ++b) {
+                const qreal outA = std::abs(marks[a].elbow.x() - pieCentreX);
+                const qreal outB = std::abs(marks[b].elbow.x() - pieCentreX);
+                if (outB >= outA)
+                    hi[a] = std::min(hi[a], marks[b].elbow.y() - kLeaderGap);
+                else
+                    lo[b] = std::max(lo[b], marks[a].elbow.y() + kLeaderGap);
+            }
+        }
+        // The highest centres the bounds allow; the first that cannot keep under its upper
+        // bound shows which marks do not fit.
+        QList<qreal> highest(n);
+        int stuck = -1;
+        for (int i = 0; i < n && stuck < 0; ++i) {
+            highest[i] = i == 0 ? lo[i] : std::max(lo[i], highest[i - 1] + step);
+            if (highest[i] > hi[i])
+                stuck = i;
+        }
+        if (stuck < 0) {
+            QList<qreal> centres(n);
+            for (int i = n - 1; i >= 0; --i) {
+                const qreal lowest = i == n - 1 ? hi[i] : std::min(hi[i], centres[i + 1] - step);
+                centres[i] = std::clamp(marks[i].elbow.y(), highest[i], lowest);
+            }
+            return centres;
+        }
+        int drop = stuck;
+        if (lo[stuck] <= hi[stuck]) {
+            for (int i = 0; i <= stuck; ++i)
+                if (marks[i].value <= marks[drop].value)
+                    drop = i;
+        }
+        marks.removeAt(drop);
+        ++*dropped;
+    }
+}
+
+// The legend's line for a slice within `width`: the count and the share stay whole, a long
+// union name gives way at its end.
+QString legendLine(const PieChart &chart, int slice, const QFontMetricsF &fm, qreal width)
+{
+    const QString full = chart.legendText(slice);
+    if (fm.horizontalAdvance(full) <= width)
+        return full;
+    const QString label = chart.slices()[slice].label;
+    const QString before = QString::number(chart.slices()[slice].value) + QStringLiteral(" ");
+    const QString after = QStringLiteral(" ") + chart.shareText(slice);
+    const qreal room = width - fm.horizontalAdvance(before) - fm.horizontalAdvance(after);
+    if (label.isEmpty() || room < fm.horizontalAdvance(QStringLiteral("W…")))
+        return fm.elidedText(full, Qt::ElideRight, width);
+    return before + fm.elidedText(label, Qt::ElideRight, room) + after;
+}
+
+// The widest any column may be so that all of them together take at most `budget`: the
+// narrow ones keep their width, the wide ones share what is left.
+qreal widthCap(QList<qreal> widths, qreal budget)
+{
+    std::sort(widths.begin(), widths.end());
+    qreal used = 0;
+    for (int i = 0; i < widths.size(); ++i) {
+        const int rest = int(widths.size()) - i;
+        if (used + widths[i] * rest > budget)
+            return std::max<qreal>(0, (budget - used) / rest);
+        used += widths[i];
+    }
+    return widths.isEmpty() ? 0 : widths.last();
+}
+
+// The legend's font and its number of columns: as few columns as the height allows, in the
+// font that shows the most lines whole (the largest of those).
+struct LegendShape {
+    qreal points = kLegendPoints;
+    int columns = 1;
+    int rows = 1;
+};
+
+LegendShape legendShape(const PieChart &chart, const QRectF &plot, qreal maxWidth,
+                        const QPaintDevice *device)
+{
+    const int n = int(chart.slices().size());
+    const qreal usable = plot.height() - 2 * kLegendPadding - kShadow;
+    LegendShape best;
+    best.columns = std::numeric_limits<int>::max();
+    int bestWhole = -1;
+    for (qreal p = kLegendPoints; p >= kSmallestPoints - 1e-9; p -= 0.5) {
+        const QFontMetricsF fm = metricsOf(chartFont(p), device);
+        const qreal height = std::max(fm.height(), kSwatch) + 2;
+        const int rows = std::max(1, int(usable / height));
+        const int columns = (n + rows - 1) / rows;
+        if (columns > best.columns)
+            continue;
+        const qreal perColumn = (maxWidth - 2 * kLegendPadding - kShadow) / columns -
+                                kSwatch - kSwatchGap - kLegendColumnGap;
+        int whole = 0;
+        for (int i = 0; i < n; ++i)
+            whole += fm.horizontalAdvance(chart.legendText(i)) + 1 <= perColumn;
+        if (columns < best.columns || whole > bestWhole) {
+            best = {p, columns, (n + columns - 1) / columns};
+            bestWhole = whole;
+        }
+    }
+    return best;
+}
+
+void layoutLegend(const PieChart &chart, PieChart::Layout &l, const QRectF &plot,
+                  const LegendShape &shape, qreal maxWidth, const QPaintDevice *device)
+{
+    const int n = int(chart.slices().size());
+    l.legendFont = chartFont(shape.points);
+    const QFontMetricsF fm = metricsOf(l.legendFont, device);
+    const qreal entryHeight = std::max(fm.height(), kSwatch) + 2;
+    const int rows = shape.rows;
+    const int columns = (n + rows - 1) / rows;
+    l.legendColumns = columns;
+
+    QList<qreal> natural(columns, 0);
+    for (int i = 0; i < n; ++i)
+        natural[i / rows] =
+            std::max(natural[i / rows], std::ceil(fm.horizontalAdvance(chart.legendText(i))) + 1);
+    const qreal fixed = 2 * kLegendPadding + columns * (kSwatch + kSwatchGap) +
+                        (columns - 1) * kLegendColumnGap;
+    const qreal cap = widthCap(natural, maxWidth - kShadow - fixed);
+    QList<qreal> textWidth(columns);
+    for (int c = 0; c < columns; ++c)
+        textWidth[c] = std::min(natural[c], std::floor(cap));
+
+    const qreal width = fixed + std::accumulate(textWidth.begin(), textWidth.end(), qreal(0));
+    const qreal height = rows * entryHeight + 2 * kLegendPadding;
+    l.legendFrame = QRectF(plot.right() - kShadow - width,
+                           plot.top() + (plot.height() - kShadow - height) / 2, width, height);
+    qreal x = l.legendFrame.left() + kLegendPadding;
+    for (int c = 0; c < columns; ++c) {
+        for (int r = 0; r < rows && c * rows + r < n; ++r) {
+            const qreal y = l.legendFrame.top() + kLegendPadding + r * entryHeight;
+            PieChart::LegendEntry e;
+            e.slice = c * rows + r;
+            e.swatch = QRectF(x, y + (entryHeight - kSwatch) / 2, kSwatch, kSwatch);
+            e.textRect = QRectF(x + kSwatch + kSwatchGap, y, textWidth[c], entryHeight);
+            e.text = legendLine(chart, e.slice, fm, textWidth[c]);
+            l.legend << e;
+        }
+        x += kSwatch + kSwatchGap + textWidth[c] + kLegendColumnGap;
+    }
+}
 
 // How many boxes of this height a column of the given height holds.
 int columnCapacity(qreal columnHeight, qreal boxHeight)
@@ -134,107 +406,66 @@ int columnCapacity(qreal columnHeight, qreal boxHeight)
     return std::max(0, int(std::floor((columnHeight + kMarkSpacing) / (boxHeight + kMarkSpacing))));
 }
 
-// The marks go to the side of the pie their slice faces. A side that holds too many sends
-// the marks nearest the top or bottom of the pie (whose leaders are shortest across) to the
-// other; when both sides are full, the marks of the smallest slices are left out.
-QList<PendingMark> chooseSides(QList<PendingMark> marks, int capacity, int *leftOut)
+// The segments of a mark's leader: from the box to the elbow, and the arrow.
+std::array<QLineF, 2> leaderOf(const PieChart::Mark &m)
 {
-    *leftOut = 0;
-    if (marks.size() > 2 * capacity) {
-        std::stable_sort(
-            marks.begin(), marks.end(),
-            [](const PendingMark &a, const PendingMark &b) { return a.value > b.value; });
-        *leftOut = int(marks.size()) - 2 * capacity;
-        marks.resize(2 * capacity);
-        std::stable_sort(
-            marks.begin(), marks.end(),
-            [](const PendingMark &a, const PendingMark &b) { return a.slice < b.slice; });
-    }
-    auto countSide = [&](bool left) {
-        return int(std::count_if(marks.begin(), marks.end(),
-                                 [left](const PendingMark &m) { return m.left == left; }));
-    };
-    for (bool crowded : {true, false}) {
-        while (countSide(crowded) > capacity) {
-            auto nearestMiddle = marks.end();
-            for (auto it = marks.begin(); it != marks.end(); ++it) {
-                if (it->left != crowded)
-                    continue;
-                const qreal c = std::abs(std::cos(qDegreesToRadians(it->angle)));
-                if (nearestMiddle == marks.end() ||
-                    c < std::abs(std::cos(qDegreesToRadians(nearestMiddle->angle))))
-                    nearestMiddle = it;
-            }
-            nearestMiddle->left = !crowded;
-        }
-    }
-    return marks;
+    return {QLineF(m.attach, m.elbow), QLineF(m.elbow, m.anchor)};
 }
 
-void layoutLegend(const PieChart &chart, PieChart::Layout &l, const QRectF &plot,
-                  const QPaintDevice *device)
+bool leadersCross(const PieChart::Mark &a, const PieChart::Mark &b)
 {
-    const int n = int(chart.slices().size());
-    qreal points = kLegendPoints;
-    qreal entryHeight = 0;
-    for (;; points -= 0.5) {
-        l.legendFont = chartFont(points);
-        entryHeight = std::max(metricsOf(l.legendFont, device).height(), kSwatch) + 2;
-        if (n * entryHeight + 2 * kLegendPadding + kShadow <= plot.height() ||
-            points <= kSmallestPoints)
-            break;
-    }
-    const QFontMetricsF fm = metricsOf(l.legendFont, device);
-    const int room = std::max(1, int((plot.height() - 2 * kLegendPadding - kShadow) / entryHeight));
-    const int shown = n <= room ? n : room - 1;
-    qreal textWidth = 0;
-    for (int i = 0; i < shown; ++i)
-        textWidth = std::max(textWidth, fm.horizontalAdvance(chart.legendText(i)));
-    textWidth = std::min(std::ceil(textWidth) + 1, plot.width() * kLegendShare);
-
-    QStringList texts;
-    QList<int> slices;
-    for (int i = 0; i < shown; ++i) {
-        QString text = chart.legendText(i);
-        if (fm.horizontalAdvance(text) > textWidth) {
-            // A long union name gives way; the count and the share stay whole.
-            const QString label = chart.slices()[i].label;
-            const QString before = QString::number(chart.slices()[i].value) + QLatin1Char(' ');
-            const QString after = text.mid(before.size() + label.size());
-            const qreal room =
-                textWidth - fm.horizontalAdvance(before) - fm.horizontalAdvance(after);
-            text = before + fm.elidedText(label, Qt::ElideMiddle, std::max<qreal>(0, room)) + after;
-        }
-        texts << text;
-        slices << i;
-    }
-    if (shown < n) {
-        texts << QStringLiteral("ve %1 dilim daha").arg(n - shown);
-        slices << -1;
-    }
-
-    const qreal width = kLegendPadding + kSwatch + 5 + textWidth + kLegendPadding;
-    const qreal height = texts.size() * entryHeight + 2 * kLegendPadding;
-    l.legendFrame = QRectF(plot.right() - kShadow - width,
-                           plot.top() + (plot.height() - kShadow - height) / 2, width, height);
-    qreal y = l.legendFrame.top() + kLegendPadding;
-    for (int i = 0; i < texts.size(); ++i) {
-        PieChart::LegendEntry e;
-        e.slice = slices[i];
-        e.swatch = QRectF(l.legendFrame.left() + kLegendPadding, y + (entryHeight - kSwatch) / 2,
-                          kSwatch, kSwatch);
-        e.textRect = QRectF(e.swatch.right() + 5, y, textWidth, entryHeight);
-        e.text = fm.elidedText(texts[i], Qt::ElideRight, textWidth);
-        l.legend << e;
-        y += entryHeight;
-    }
+    for (const QLineF &s : leaderOf(a))
+        for (const QLineF &t : leaderOf(b))
+            if (s.intersects(t) == QLineF::BoundedIntersection)
+                return true;
+    return false;
 }
 
 } // namespace
 
+bool PieChart::Layout::onPie(const QPointF &point, qreal clearance) const
+{
+    if (rx <= 0)
+        return false;
+    const qreal ax = rx + clearance;
+    const qreal ay = ry + clearance;
+    const qreal dx = (point.x() - centre.x()) / ax;
+    auto within = [&](qreal cy) {
+        const qreal dy = (point.y() - cy) / ay;
+        return dx * dx + dy * dy < 1;
+    };
+    const bool onWall = std::abs(dx) < 1 && point.y() >= centre.y() && point.y() <= centre.y() + depth;
+    return onWall || within(centre.y()) || within(centre.y() + depth);
+}
+
+bool PieChart::Layout::crossesPie(const QLineF &line, qreal clearance) const
+{
+    if (rx <= 0)
+        return false;
+    const qreal ax = rx + clearance;
+    const qreal ay = ry + clearance;
+    const QRectF wall(centre.x() - ax, centre.y(), 2 * ax, depth);
+    return segmentEntersEllipse(line.p1(), line.p2(), centre.x(), centre.y(), ax, ay) ||
+           segmentEntersEllipse(line.p1(), line.p2(), centre.x(), centre.y() + depth, ax, ay) ||
+           segmentEntersRect(line.p1(), line.p2(), wall);
+}
+
+void PieChart::clear()
+{
+    m_slices.clear();
+    m_total = 0;
+    m_nextColour = 0;
+    m_coloursTaken.clear();
+}
+
 void PieChart::add(const QString &label, qint64 value)
 {
-    m_slices.append({label, value, paletteColour(int(m_slices.size()))});
+    QColor colour;
+    do
+        colour = paletteColour(m_nextColour++);
+    while (m_coloursTaken.contains(colour.rgb()));
+    m_coloursTaken.insert(colour.rgb());
+    m_slices.append({label, value, colour});
     m_total += std::max<qint64>(0, value);
 }
 
@@ -244,14 +475,19 @@ double PieChart::share(int slice) const
     return all > 0 ? 100.0 * std::max<qint64>(0, m_slices[slice].value) / all : 0.0;
 }
 
-QString PieChart::legendText(int slice) const
+QString PieChart::shareText(int slice) const
 {
     const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+    return QStringLiteral("(%") + turkish.toString(share(slice), 'f', 1) + QStringLiteral(")");
+}
+
+QString PieChart::legendText(int slice) const
+{
     QStringList parts{QString::number(m_slices[slice].value)};
     if (!m_slices[slice].label.isEmpty())
         parts << m_slices[slice].label;
-    parts << QStringLiteral("(%") + turkish.toString(share(slice), 'f', 1) + QLatin1Char(')');
-    return parts.join(QLatin1Char(' '));
+    parts << shareText(slice);
+    return parts.join(QStringLiteral(" "));
 }
 
 qreal PieChart::startAngle(int slice) const
@@ -269,7 +505,15 @@ qreal PieChart::sweepAngle(int slice) const
 
 QColor PieChart::paletteColour(int index)
 {
-    return kPalette[index % int(std::size(kPalette))];
+    static const QList<QColor> chosen = chosenColours();
+    if (index < chosen.size())
+        return chosen[index];
+    // Beyond the chosen ones: hues a golden angle apart in turning shades; add() passes over
+    // any that a chart has taken already.
+    const int k = index - int(chosen.size());
+    const qreal shades[][2] = {{0.75, 0.85}, {0.50, 0.90}, {0.90, 0.55}};
+    const auto &shade = shades[k % 3];
+    return QColor(QColor::fromHsvF(std::fmod(k * 0.618033988749895, 1.0), shade[0], shade[1]).rgb());
 }
 
 PieChart::Layout PieChart::layout(const QRectF &bounds, const QPaintDevice *device) const
@@ -277,6 +521,7 @@ PieChart::Layout PieChart::layout(const QRectF &bounds, const QPaintDevice *devi
     Layout l;
     l.bounds = bounds;
     l.titleFont = chartFont(12, true);
+    l.markFont = chartFont(kMarkPoints);
     l.titleRect = QRectF(bounds.left() + kMargin, bounds.top() + kMargin,
                          bounds.width() - 2 * kMargin, metricsOf(l.titleFont, device).height());
     const qreal plotTop = l.titleRect.bottom() + kTitleGap;
@@ -285,31 +530,40 @@ PieChart::Layout PieChart::layout(const QRectF &bounds, const QPaintDevice *devi
     if (total() <= 0 || plot.width() <= 0 || plot.height() <= 0)
         return l;
 
-    layoutLegend(*this, l, plot, device);
+    // A legend of one column leaves room for the marks; one of several columns (many slices)
+    // takes all the width that a pie without marks leaves, and names the slices alone.
+    const qreal crowdedWidth = plot.width() - kLegendGap - 2 * (kCrowdedRadius + kArrowLength + kMargin);
+    LegendShape shape = legendShape(*this, plot, crowdedWidth, device);
+    const bool crowded = shape.columns > 1;
+    if (!crowded)
+        shape = legendShape(*this, plot, plot.width() * kLegendShareOneColumn, device);
+    layoutLegend(*this, l, plot, shape,
+                 crowded ? crowdedWidth : plot.width() * kLegendShareOneColumn, device);
 
-    QList<PendingMark> pending;
+    QList<Candidate> pending;
     for (int i = 0; i < m_slices.size(); ++i) {
         if (m_slices[i].value <= 0)
             continue;
         const qreal mid = startAngle(i) + sweepAngle(i) / 2;
-        pending << PendingMark{i, mid, m_slices[i].value, std::cos(qDegreesToRadians(mid)) < -1e-9};
+        pending << Candidate{i, mid, m_slices[i].value, std::cos(qDegreesToRadians(mid)) < -1e-9};
+    }
+    if (crowded) {
+        l.marksLeftOut = int(pending.size());
+        pending.clear();
     }
 
-    // The largest font at which every mark finds a place in its column.
-    qreal points = kMarkPoints;
+    // The largest font at which the marks could find a place in their columns.
     qreal boxHeight = 0;
-    for (;; points -= 0.5) {
+    for (qreal points = kMarkPoints;; points -= 0.5) {
         l.markFont = chartFont(points);
         boxHeight = metricsOf(l.markFont, device).height() + 4;
         if (pending.size() <= 2 * columnCapacity(plot.height(), boxHeight) ||
             points <= kSmallestPoints)
             break;
     }
-    pending = chooseSides(pending, columnCapacity(plot.height(), boxHeight), &l.marksLeftOut);
-
     const QFontMetricsF fm = metricsOf(l.markFont, device);
     qreal columnWidth[2] = {0, 0}; // right, left
-    for (PendingMark &m : pending) {
+    for (Candidate &m : pending) {
         m.width = std::max(kMinMarkWidth, std::ceil(fm.horizontalAdvance(m_slices[m.slice].label)) +
                                               2 * kMarkPadding);
         columnWidth[m.left] = std::max(columnWidth[m.left], m.width);
@@ -328,14 +582,24 @@ PieChart::Layout PieChart::layout(const QRectF &bounds, const QPaintDevice *devi
     const qreal wantedRadius =
         std::min(std::max(kMinRadius, areaWidth * kRadiusShare), radiusByHeight);
     if (rx < wantedRadius) {
-        // Long labels: shorten them so that the pie keeps a readable size.
+        // Long labels: shorten them so that the pie keeps a readable size; when that leaves
+        // too little of a name to help, the legend alone names the slices.
         const qreal forColumns = std::max<qreal>(0, areaWidth - 2 * wantedRadius - 2 * kColumnGap);
-        const int columns = (columnWidth[0] > 0) + (columnWidth[1] > 0);
-        const qreal limit = std::max(kMinMarkWidth, forColumns / std::max(1, columns));
-        for (qreal &w : columnWidth)
-            w = std::min(w, limit);
-        for (PendingMark &m : pending)
-            m.width = std::min(m.width, limit);
+        QList<qreal> used;
+        for (qreal w : columnWidth)
+            if (w > 0)
+                used << w;
+        const qreal limit = widthCap(used, forColumns);
+        if (limit < kUsefulMarkWidth) {
+            l.marksLeftOut = int(pending.size());
+            pending.clear();
+            columnWidth[0] = columnWidth[1] = 0;
+        } else {
+            for (qreal &w : columnWidth)
+                w = std::min(w, limit);
+            for (Candidate &m : pending)
+                m.width = std::min(m.width, limit);
+        }
         rx = (areaWidth - side(0) - side(1)) / 2;
     }
     l.rx = std::max<qreal>(0, std::min(rx, radiusByHeight));
@@ -346,42 +610,55 @@ PieChart::Layout PieChart::layout(const QRectF &bounds, const QPaintDevice *devi
     const qreal cy = plot.top() + (plot.height() - (2 * l.ry + l.depth)) / 2 + l.ry;
     l.centre = QPointF(cx, cy);
 
+    // Each column in turn; a column whose leaders still meet after placing loses the mark of
+    // the smaller slice of the two and is placed again.
+    QList<Candidate> columns[2];
+    for (Candidate &m : pending) {
+        placeArrow(l, m);
+        const qreal edge = m.left ? cx - l.rx - kColumnGap : cx + l.rx + kColumnGap;
+        findClearRange(l, m, edge, plot.top(), plot.bottom());
+        columns[m.left] << m;
+    }
+    QList<Mark> placed[2];
     for (int column : {1, 0}) {
-        QList<Mark> marks;
-        QList<qreal> wanted;
-        QList<qreal> heights;
-        for (const PendingMark &m : pending) {
-            if (m.left != bool(column))
-                continue;
-            const qreal r = qDegreesToRadians(m.angle);
-            // On the front half the arrow points at the middle of the wall.
-            const qreal drop = l.depth / 2 * std::clamp(-std::sin(r) * 4, 0.0, 1.0);
-            Mark mark;
-            mark.slice = m.slice;
-            mark.left = m.left;
-            mark.anchor = onRim(l, m.angle, drop);
-            QPointF out(l.rx * std::cos(r), -l.ry * std::sin(r));
-            const qreal length = std::hypot(out.x(), out.y());
-            out = length > 0 ? out / length : QPointF(0, 1);
-            mark.elbow = mark.anchor + out * kArrowLength;
-            mark.text =
-                fm.elidedText(m_slices[m.slice].label, Qt::ElideMiddle, m.width - 2 * kMarkPadding);
-            const qreal x = m.left ? cx - l.rx - kColumnGap - m.width : cx + l.rx + kColumnGap;
-            mark.box = QRectF(x, 0, m.width, boxHeight);
-            marks << mark;
-        }
-        std::stable_sort(marks.begin(), marks.end(),
-                         [](const Mark &a, const Mark &b) { return a.elbow.y() < b.elbow.y(); });
-        for (const Mark &m : marks) {
-            wanted << m.elbow.y();
-            heights << m.box.height();
-        }
-        const QList<qreal> tops = spread(wanted, heights, plot.top(), plot.bottom(), kMarkSpacing);
-        for (int i = 0; i < marks.size(); ++i) {
-            marks[i].box.moveTop(tops[i]);
-            l.marks << marks[i];
+        QList<Candidate> &marks = columns[column];
+        std::stable_sort(marks.begin(), marks.end(), [](const Candidate &a, const Candidate &b) {
+            return a.elbow.y() < b.elbow.y();
+        });
+        for (;;) {
+            const QList<qreal> centres =
+                placeColumn(marks, cx, boxHeight, plot.top(), plot.bottom(), &l.marksLeftOut);
+            placed[column].clear();
+            for (int i = 0; i < marks.size(); ++i) {
+                const Candidate &c = marks[i];
+                Mark mark;
+                mark.slice = c.slice;
+                mark.left = c.left;
+                mark.anchor = c.anchor;
+                mark.elbow = c.elbow;
+                mark.text = fm.elidedText(m_slices[c.slice].label, Qt::ElideRight,
+                                          c.width - 2 * kMarkPadding);
+                const qreal x = c.left ? cx - l.rx - kColumnGap - c.width : cx + l.rx + kColumnGap;
+                mark.box = QRectF(x, centres[i] - boxHeight / 2, c.width, boxHeight);
+                mark.attach = QPointF(c.left ? mark.box.right() : mark.box.left(), centres[i]);
+                placed[column] << mark;
+            }
+            int loser = -1;
+            for (int a = 0; a < marks.size() && loser < 0; ++a) {
+                for (int b = a + 1; b < marks.size() && loser < 0; ++b) {
+                    if (leadersCross(placed[column][a], placed[column][b]))
+                        loser = marks[a].value < marks[b].value ? a : b;
+                }
+                if (loser < 0 && l.crossesPie(leaderOf(placed[column][a])[0], 0))
+                    loser = a;
+            }
+            if (loser < 0)
+                break;
+            marks.removeAt(loser);
+            ++l.marksLeftOut;
         }
     }
+    l.marks = placed[1] + placed[0];
     return l;
 }
 
@@ -443,10 +720,9 @@ void PieChart::paint(QPainter *painter, const QRectF &bounds) const
     painter->setFont(l.markFont);
     const QColor ink(64, 64, 64);
     for (const Mark &m : l.marks) {
-        const QPointF attach(m.left ? m.box.right() : m.box.left(), m.box.center().y());
         painter->setPen(QPen(ink, 1));
         painter->setBrush(Qt::NoBrush);
-        painter->drawPolyline(QPolygonF{attach, m.elbow, m.anchor});
+        painter->drawPolyline(QPolygonF{m.attach, m.elbow, m.anchor});
         QPointF along = m.anchor - m.elbow;
         along /= std::max<qreal>(1e-6, std::hypot(along.x(), along.y()));
         const QPointF across(-along.y(), along.x());
@@ -469,11 +745,9 @@ void PieChart::paint(QPainter *painter, const QRectF &bounds) const
         painter->drawRect(l.legendFrame.adjusted(0.5, 0.5, -0.5, -0.5));
         painter->setFont(l.legendFont);
         for (const LegendEntry &e : l.legend) {
-            if (e.slice >= 0) {
-                painter->setPen(QPen(m_slices[e.slice].colour.darker(160), 1));
-                painter->setBrush(m_slices[e.slice].colour);
-                painter->drawRect(e.swatch.adjusted(0.5, 0.5, -0.5, -0.5));
-            }
+            painter->setPen(QPen(m_slices[e.slice].colour.darker(160), 1));
+            painter->setBrush(m_slices[e.slice].colour);
+            painter->drawRect(e.swatch.adjusted(0.5, 0.5, -0.5, -0.5));
             painter->setPen(Qt::black);
             painter->drawText(e.textRect, Qt::AlignLeft | Qt::AlignVCenter, e.text);
         }

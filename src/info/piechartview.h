@@ -17,8 +17,12 @@ public:
     const PieChart &chart() const { return m_chart; }
     // The chart as the window shows it, at `scale` times its size in pixels.
     QImage render(qreal scale) const;
+    // What the chart says in full at a point: the legend line or mark there, whose union
+    // name may be cut short on the chart; empty elsewhere.
+    QString fullTextAt(const QPoint &point) const;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -284,7 +284,8 @@ ReportTemplate recordCard(bool ofUnitStaff)
              {date(134, 159), title(160, 5, QStringLiteral("KİŞİSEL BİLGİ FORUMU"), 12),
               rectangle(0, 160, 16, 6),
               Text(5, 27, 16, 6, QStringLiteral("Adı Soyadı :")).font(arial(10, true)).middle(),
-              Text(27, 70, 16, 6, field(source, QStringLiteral("Birlestir")))
+              // The name may run to the frame's right edge: a long full name prints whole.
+              Text(27, 159, 16, 6, field(source, QStringLiteral("Birlestir")))
                   .font(arial(10, true))
                   .middle()}),
         band(BandKind::Summary, 158, std::move(summary)),

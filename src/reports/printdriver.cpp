@@ -132,14 +132,14 @@ void PrintDriver::BitBtn14Click()
 
 void PrintDriver::BitBtn7Click()
 {
-    runReport(RKisisel);
+    runReport(RKisisel, m_data->QueryPersonel);
 }
 
 void PrintDriver::BitBtn12Click()
 {
     putLogo(RUye, QStringLiteral("logo3sec"));
     putTicks(RUye);
-    runReport(RUye);
+    runReport(RUye, m_data->QueryPersonel);
 }
 
 void PrintDriver::BitBtn13Click()
@@ -147,7 +147,7 @@ void PrintDriver::BitBtn13Click()
     putLogo(RUyeIstifa, QStringLiteral("logo4sec"));
     putTicks(RUyeIstifa);
     putToday(RUyeIstifa);
-    runReport(RUyeIstifa);
+    runReport(RUyeIstifa, m_data->QueryPersonel);
 }
 
 void PrintDriver::BitBtn8Click()
@@ -162,7 +162,7 @@ void PrintDriver::BitBtn9Click()
 
 void PrintDriver::BitBtn11Click()
 {
-    runReport(RKisiselUye);
+    runReport(RKisiselUye, m_data->Query_Uye);
 }
 
 // ---------------------------------------------------------------- what the commands put in
@@ -220,14 +220,17 @@ std::shared_ptr<const PreparedReport> PrintDriver::prepare(const ReportTemplate 
     return std::make_shared<const PreparedReport>(std::move(*prepared));
 }
 
-void PrintDriver::runReport(const ReportTemplate &report)
+void PrintDriver::runReport(const ReportTemplate &report, const Dataset *member)
 {
     if (m_settings.preview && !m_output) {
+        // A copy saved as PDF is offered under the member's name, so that the forms of
+        // several members can be saved side by side.
+        const QString subject = member ? textOf(member, QStringLiteral("Birlestir")) : QString();
         // The preview opens on its first page; the rest is laid out while it is on screen.
         auto preparation = std::make_shared<Preparation>(report, m_sources);
         preparation->prepareUntil(0);
         preparation->leaveSourcesOnLastRow();
-        m_preview->execute(std::move(preparation));
+        m_preview->execute(std::move(preparation), subject);
         return;
     }
     std::shared_ptr<const PreparedReport> prepared = prepare(report);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class Dataset;
 class ReportPreview;
 class SharedQueries;
 class QWidget;
@@ -71,7 +72,8 @@ public:
     ReportPreview *preview() const { return m_preview; }
 
 private:
-    void runReport(const report::ReportTemplate &report);
+    // `member` is the query whose current member the report is about, if it is about one.
+    void runReport(const report::ReportTemplate &report, const Dataset *member = nullptr);
     void putLogo(report::ReportTemplate &report, const QString &flag);
     void putFixedValues(report::ReportTemplate &report);
     void putTicks(report::ReportTemplate &report);

@@ -150,16 +150,47 @@ bool savePdf(const PreparedReport &report, const QString &path, QWidget *parent)
     return result.written;
 }
 
-QString pdfFileName(const PreparedReport &report)
+namespace
 {
-    QString name = report.title.simplified();
+
+// Text made fit to stand in a file name here or on a Windows share: characters that no file
+// name may hold, and control characters (a line break or tab typed into a name), give way;
+// Turkish letters stay. Dots and blanks at either end go: a leading dot would hide the file.
+QString fileNamePart(QString text)
+{
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    for (QChar &ch : name)
+    for (QChar &ch : text) {
         if (forbidden.contains(ch))
             ch = QLatin1Char('-');
+        else if (ch.category() == QChar::Other_Control || ch.category() == QChar::Other_Format)
+            ch = QLatin1Char(' ');
+    }
+    text = text.simplified();
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && (text.at(first) == QLatin1Char('.') || text.at(first) == QLatin1Char(' ')))
+        ++first;
+    while (last > first && (text.at(last - 1) == QLatin1Char('.') || text.at(last - 1) == QLatin1Char(' ')))
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+QString pdfFileName(const PreparedReport &report, const QString &subject)
+{
+    QString name = fileNamePart(report.title);
     if (name.isEmpty())
         name = report.name;
-    return name + QStringLiteral(".pdf");
+    const QString about = fileNamePart(subject);
+    if (!about.isEmpty())
+        name += QStringLiteral(" - ") + about;
+    // No longer than file systems take (255 bytes), cut between characters.
+    const QString suffix = QStringLiteral(".pdf");
+    while (name.toUtf8().size() + suffix.size() > 255)
+        name.chop(name.size() >= 2 && name.at(name.size() - 1).isLowSurrogate() ? 2 : 1);
+    name = fileNamePart(name);
+    return (name.isEmpty() ? report.name : name) + suffix;
 }
 
 } // namespace reportoutput

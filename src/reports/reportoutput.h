@@ -36,8 +36,9 @@ private:
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
-// The name offered for a saved copy: the report's title, without characters that file names
-// may not hold.
-QString pdfFileName(const report::PreparedReport &report);
+// The name offered for a saved copy: the report's title, followed by what the copy is about
+// when it is about one thing (the member on a filled form), without characters that file
+// names may not hold.
+QString pdfFileName(const report::PreparedReport &report, const QString &subject = QString());
 
 } // namespace reportoutput

@@ -51,7 +51,8 @@ ReportPreview::ReportPreview(QWidget *parent) : QDialog(parent)
     connect(m_pages, &PreviewPages::zoomChanged, this, &ReportPreview::showZoom);
 
     const QRect screen = (parent ? parent->screen() : QWidget::screen())->availableGeometry();
-    resize(std::max(800, screen.width() * 4 / 5), std::max(600, screen.height() * 9 / 10));
+    resize(QSize(std::max(800, screen.width() * 4 / 5), std::max(600, screen.height() * 9 / 10))
+               .boundedTo(screen.size()));
 }
 
 QToolButton *ReportPreview::toolButton(const QString &name, const QString &caption,
@@ -145,9 +146,11 @@ void ReportPreview::buildToolBar(QWidget *bar)
             run(&ReportPreview::savePdf));
 }
 
-void ReportPreview::execute(std::shared_ptr<report::Preparation> preparation)
+void ReportPreview::execute(std::shared_ptr<report::Preparation> preparation,
+                            const QString &subject)
 {
     m_preparation = std::move(preparation);
+    m_subject = subject;
     const int count = m_preparation->pageCount();
     setWindowTitle(QStringLiteral("Baskı Önizleme - ") + m_preparation->report().title);
     m_pageCount->setText(QStringLiteral("/ %1").arg(count));
@@ -286,7 +289,7 @@ QString ReportPreview::askPdfPath()
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     // Qt's own dialog speaks Turkish like the rest of the program.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.selectFile(QDir(folder).filePath(reportoutput::pdfFileName(*report())));
+    dialog.selectFile(QDir(folder).filePath(reportoutput::pdfFileName(*report(), m_subject)));
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.selectedFiles().value(0);

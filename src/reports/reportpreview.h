@@ -25,8 +25,11 @@ public:
     explicit ReportPreview(QWidget *parent = nullptr);
 
     // Shows the report and waits until the window is closed. Pages not yet laid out are
-    // prepared while the first ones are on screen.
-    void execute(std::shared_ptr<report::Preparation> preparation);
+    // prepared while the first ones are on screen. `subject` is what the report is about when
+    // it is about one thing (the member on a filled form): the name offered for a PDF copy
+    // carries it.
+    void execute(std::shared_ptr<report::Preparation> preparation,
+                 const QString &subject = QString());
 
     // The report shown, complete or not; null while the window is closed.
     const report::PreparedReport *report() const;
@@ -67,4 +70,5 @@ private:
     QToolButton *m_pdf = nullptr;
     QToolButton *m_close = nullptr;
     QString m_pdfFolder; // where the last copy was saved
+    QString m_subject;
 };

@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include "screenfit.h"
+
 #include <QRect>
 #include <QWidget>
 
@@ -20,6 +22,8 @@ void centreOn(QWidget *dialog, QWidget *over)
     QRect frame = dialog->frameGeometry();
     frame.moveCenter(over->frameGeometry().center());
     dialog->move(frame.topLeft());
+    // Over a window that reaches beyond the screen's edge, or near it, the centre is no place.
+    screenfit::fit(dialog);
 }
 
 } // namespace dialogs

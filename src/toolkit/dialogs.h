@@ -11,7 +11,8 @@ void setTitle(QWidget *dialog, const QString &objectName, const QString &title);
 
 // Brings the dialog to the size its layout asks for and centres its frame on the frame of
 // `over`, wherever that stands now: a dialog created once and shown again and again would
-// otherwise come up where it was last, however far the main window has moved since.
+// otherwise come up where it was last, however far the main window has moved since. The
+// dialog always lies wholly on the screen, within its available area.
 void centreOn(QWidget *dialog, QWidget *over);
 
 } // namespace dialogs
