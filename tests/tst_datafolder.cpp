@@ -5,9 +5,11 @@
 #include "app/commandline.h"
 #include "data/database.h"
 #include "data/datafolder.h"
+#include "data/programdir.h"
 #include "data/schema.h"
 #include "testsupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -133,6 +135,9 @@ private Q_SLOTS:
     void namedFolderMustExist();
     void userFolderThatCannotBeMade();
 
+    void programFilesFoundWhereInstalled_data();
+    void programFilesFoundWhereInstalled();
+
     void commandLine_data();
     void commandLine();
     void helpAndVersionWithoutADisplay_data();
@@ -250,6 +255,42 @@ void TestDataFolder::userFolderThatCannotBeMade()
     QVERIFY(!datafolder::prepare({at("dosya/Meltora"), datafolder::Kind::UserFolder}, &error));
     QVERIFY2(error.startsWith(QStringLiteral("Veri klasörü oluşturulamadı: ") + at("dosya/Meltora")),
              qPrintable(error));
+}
+
+void TestDataFolder::programFilesFoundWhereInstalled_data()
+{
+    QTest::addColumn<QString>("installedIn"); // beside the executable's folder
+    QTest::addColumn<bool>("helper");
+    QTest::newRow("help topics in share/meltora") << "../share/meltora" << false;
+    QTest::newRow("workbook reader in libexec/meltora") << "../libexec/meltora" << true;
+}
+
+void TestDataFolder::programFilesFoundWhereInstalled()
+{
+    QFETCH(QString, installedIn);
+    QFETCH(bool, helper);
+    const auto find = [helper](const QString &name) {
+        return helper ? ProgramDir::helperProgram(name) : ProgramDir::sharedFile(name);
+    };
+    // The installed layout around this test program: <prefix>/tests and <prefix>/share/...
+    const QDir installed(QDir::cleanPath(
+        QDir(QCoreApplication::applicationDirPath()).filePath(installedIn)));
+    const QString name = QStringLiteral("kurulu-%1").arg(QCoreApplication::applicationPid());
+    const bool madeFolder = !installed.exists();
+    QVERIFY(QDir().mkpath(installed.path()));
+    touch(installed.filePath(name));
+    makeFolder(at("calisma"));
+    ProgramDir::setPath(at("calisma"));
+    const QString found = find(name);
+    // A copy in the folder the program works in comes first (a portable folder).
+    touch(at("calisma/") + name);
+    const QString foundInFolder = find(name);
+    ProgramDir::setPath(QString());
+    QFile::remove(installed.filePath(name));
+    if (madeFolder)
+        QDir().rmpath(installed.path());
+    QCOMPARE(found, installed.filePath(name));
+    QCOMPARE(foundInFolder, at("calisma/") + name);
 }
 
 void TestDataFolder::commandLine_data()
