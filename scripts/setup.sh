@@ -10,6 +10,7 @@ packages=(
   fonts-liberation
   xvfb xauth libx11-dev poppler-utils
   python3 python3-xlwt python3-openpyxl
+  dpkg-dev file lintian desktop-file-utils appstream x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

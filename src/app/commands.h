@@ -14,6 +14,7 @@ class QAction;
 enum class Command {
     // the database menu PopupVt
     Backup,
+    Restore,
     Repair,
     BulkDelete,
     ExcelImport,

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/commandline.h"
 #include "app/stafflistarrival.h"
 #include "app/startuprescue.h"
 #include "app/tform1.h"
@@ -8,7 +9,11 @@
 
 int main(int argc, char *argv[])
 {
+    if (const int code = commandline::answerWithoutWindow(argc, argv); code >= 0)
+        return code;
     Application app(argc, argv);
+    if (const int code = commandline::useDataFolder(app.arguments().mid(1)); code >= 0)
+        return code;
     QString error, detail;
     TForm1 *form = startuprescue::createMainWindow(&error, &detail);
     if (!form) {

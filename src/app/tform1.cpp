@@ -213,6 +213,7 @@ void TForm1::buildToolBar()
         m_commands.bind(command, action);
     };
     vtItem(QStringLiteral("Veritabanını Yedekle"), QStringLiteral("VeritabannYedekle1"), Command::Backup);
+    vtItem(QStringLiteral("Yedekten Geri Yükle"), QStringLiteral("YedektenGeriYukle1"), Command::Restore);
     vtItem(QStringLiteral("Veritabanını Onar"), QStringLiteral("VeritabannOnar1"), Command::Repair);
     m_popupVt->addSeparator();
     vtItem(QStringLiteral("Veritabanını Temizle"), QStringLiteral("VeritabannTemizle1"), Command::BulkDelete);

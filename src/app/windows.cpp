@@ -17,6 +17,7 @@
 #include "settings/tayarfrm.h"
 #include "settings/tpasswdfrm.h"
 #include "maintenance/tfrmexcel.h"
+#include "maintenance/tfrmgeriyukle.h"
 #include "data/sharedqueries.h"
 #include "maintenance/tfrmsil.h"
 #include "maintenance/tfrmtamir.h"
@@ -51,6 +52,16 @@ void createWindows(TForm1 *form)
     // The database menu: backup, repair and compact, bulk delete.
     auto *frmYedek = new TFrmYedek(form->data(), form);
     form->setCommand(Command::Backup, [frmYedek] { frmYedek->execute(); });
+    auto *geriYukle = new TFrmGeriYukle(form->data(), form);
+    // The register is read whole before it is let go; once the backup is open in its place,
+    // the lists, the caption and the logo show what it holds.
+    geriYukle->setBeforeRestore([form] { return form->waitForStaffList(); });
+    geriYukle->setAfterRestore([form] {
+        form->rebuildUnionLists();
+        form->updateCaption();
+        form->loadLogo();
+    });
+    form->setCommand(Command::Restore, [geriYukle] { geriYukle->execute(); });
     auto *frmTamir = new TFrmTamir(form);
     frmTamir->setExitRequest([form] {
         if (!form->close())

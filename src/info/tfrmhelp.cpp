@@ -46,7 +46,7 @@ const QString kHelpFolder = QStringLiteral("Yardim");
 
 QString helpFolder()
 {
-    return ProgramDir::file(kHelpFolder);
+    return ProgramDir::sharedFile(kHelpFolder);
 }
 
 // A banner: white bold text on a dark blue band.

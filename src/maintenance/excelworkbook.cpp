@@ -146,14 +146,7 @@ bool SheetOutputParser::takeEnd(const QByteArray &line)
 
 QString ExcelWorkbookReader::defaultProgram()
 {
-    const QString name = QString::fromLatin1(xlsread::kProgramName);
-    const QString inProgramFolder = ProgramDir::file(name);
-    if (QFileInfo(inProgramFolder).isFile())
-        return inProgramFolder;
-    // Where the program works on a folder of its own, the reader is still the one installed
-    // beside the program.
-    const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    return QFileInfo(besideProgram).isFile() ? besideProgram : inProgramFolder;
+    return ProgramDir::helperProgram(QString::fromLatin1(xlsread::kProgramName));
 }
 
 ExcelWorkbookReader::ExcelWorkbookReader(const QString &program, QObject *parent)

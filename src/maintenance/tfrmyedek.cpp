@@ -186,7 +186,7 @@ QList<TFrmYedek::Place> TFrmYedek::places()
         list.append({shown, root});
     }
     list.append(
-        {QStringLiteral("Program Klasörü (%1)").arg(QDir::toNativeSeparators(ProgramDir::path())),
+        {QStringLiteral("%1 (%2)").arg(ProgramDir::caption(), QDir::toNativeSeparators(ProgramDir::path())),
          ProgramDir::path()});
     return list;
 }
