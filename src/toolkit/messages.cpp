@@ -156,6 +156,8 @@ void showError(const QString &message, const QString &detail)
 
 void showError(const DbError &error)
 {
+    if (error.kind() == DbError::Kind::Declined)
+        return; // the user has just been asked and said no
     const Description d = describe(error);
     showError(d.text, d.detail);
 }
@@ -215,6 +217,8 @@ Description describe(const DbError &error)
         return {QStringLiteral("Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından silindi; "
                                "değişiklikleriniz kaydedilemedi."),
                 QString()};
+    case Kind::Declined:
+        return {QString(), QString()};
     case Kind::NoMasterRow:
         return {QStringLiteral("Yeni personel yalnızca kayıtlı bir birime eklenebilir: önce birimi "
                                "kaydedin ya da listeden bir birim seçin."),
