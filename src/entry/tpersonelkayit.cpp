@@ -607,7 +607,10 @@ QString TPersonelKayit::identityWarning(bool lookUpHolders) const
 
 void TPersonelKayit::showIdentityWarning()
 {
-    const QString warning = isVisible() ? identityWarning(true) : QString();
+    // Each lookup reads the staff table: while a number is being typed, only a whole one is
+    // looked up; saving looks up any number.
+    const QString number = m_edits.value(QStringLiteral("tc_kimlik"))->text().trimmed();
+    const QString warning = isVisible() ? identityWarning(number.size() >= 11) : QString();
     if (m_tcWarning->text() != warning)
         m_tcWarning->setText(warning);
     m_tcWarning->setVisible(!warning.isEmpty());
