@@ -25,7 +25,7 @@ bash "$root/scripts/setup.sh"
 # the tree does not stop it. The default build type of the project is Release.
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target meltora bench_startup bench_emptywindow bench_data bench_gui bench_excel \
-  bench_maintenance bench_reports meltora-db meltora-xlsread
+  bench_maintenance bench_reports bench_export meltora-db meltora-xlsread
 
 # make_demo DIR BIG: made aside and moved into place whole, so that an interrupted run never
 # leaves a half-filled database behind to be reused.
@@ -64,3 +64,5 @@ echo
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_maintenance" "$data" "$@"
 echo
 QT_QPA_PLATFORM=offscreen "$build/bin/bench_reports" "$data" "$@"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bin/bench_export" "$data" "$@"

@@ -9,13 +9,14 @@ cd "$root/src"
 declare -A allowed=(
     [data]=""
     [reports/engine]="data"
+    [reports/export]="data"
     [toolkit]="data"
     [entry]="data toolkit"
-    [reports]="data reports/engine toolkit"
+    [reports]="data reports/engine reports/export toolkit"
     [maintenance]="data toolkit"
     [settings]="data toolkit"
     [info]="data toolkit"
-    [app]="data reports/engine toolkit entry reports maintenance settings info"
+    [app]="data reports/engine reports/export toolkit entry reports maintenance settings info"
 )
 
 failed=0
@@ -47,7 +48,7 @@ if ! grep -rnE '^\s*#\s*include "[^"]+/[^"]+"' --include='*.cpp' --include='*.h'
 fi
 # The layers without widgets are built without Qt Widgets, so <QWidget> cannot be found
 # there; a header named through its module's folder would still be, so it is refused here.
-if grep -rnE '^\s*#\s*include <Qt(Widgets|PrintSupport|Multimedia)/' data reports/engine >&2; then
+if grep -rnE '^\s*#\s*include <Qt(Widgets|PrintSupport|Multimedia)/' data reports/engine reports/export >&2; then
     echo "the widget-free layers may not include Qt Widgets, PrintSupport or Multimedia (above)" >&2
     failed=1
 fi

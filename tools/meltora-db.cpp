@@ -7,6 +7,7 @@
 // --big-unit K puts the first K staff into the first unit, so that one unit is large.
 
 #include "data/database.h"
+#include "data/identitynumber.h"
 #include "data/memberlists.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
@@ -76,6 +77,19 @@ public:
         for (int i = 0; i < n; ++i)
             s += QChar(u'0' + (i == 0 ? number(1, 9) : number(0, 9)));
         return s;
+    }
+    // Identity numbers as registers hold them: most pass their check, one in fifty was
+    // mistyped, and one in five hundred repeats the number of the staff member before.
+    // Drawn as eleven digits always, so that the rest of the demo stays what it was.
+    QString identityNumber(int i)
+    {
+        QString n = digits(11);
+        if (i % 500 == 499 && !m_lastIdentity.isEmpty())
+            n = m_lastIdentity;
+        else if (i % 50 != 49)
+            n = n.left(9) + identitynumber::checkDigits(n.left(9));
+        m_lastIdentity = n;
+        return n;
     }
     QString phone() { return QStringLiteral("(%1) %2 %3 %4").arg(digits(3), digits(3), digits(2), digits(2)); }
     QString date(int fromYear, int toYear)
@@ -178,7 +192,7 @@ public:
                    "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                    {QString::number(unitIndex + 1), first, last,
                     SharedQueries::fullName(first, last), pick(kFirstNames).left(10),
-                    pick(kFirstNames).left(10), digits(11), pick(kProvinces).left(10),
+                    pick(kFirstNames).left(10), identityNumber(i), pick(kProvinces).left(10),
                     date(1960, 2000), memberlists::sexes().at(woman ? 1 : 0),
                     QStringLiteral("%1 SOK. NO:%2 %3").arg(pick(kSurnames)).arg(number(1, 99)).arg(u.district).left(50),
                     phone(), phone(), u.name, u.address, u.phone, kTitles[title], kTitleCodes[title],
@@ -198,6 +212,7 @@ public:
 private:
     sqlite3 *m_db;
     QRandomGenerator m_random;
+    QString m_lastIdentity;
 };
 
 int usage()

@@ -5,6 +5,8 @@
 #include "data/memberlists.h"
 #include "data/sharedqueries.h"
 #include "toolkit/idlerefresh.h"
+#include "reports/tfrmkimlikdenetimi.h"
+#include "reports/listexportcommand.h"
 #include "tform1.h"
 #include "toolkit/guard.h"
 #include "toolkit/controls.h"
@@ -21,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -171,6 +174,7 @@ MemberBrowser::MemberBrowser(TForm1 *form, QWidget *panel)
     body->addLayout(right, 1);
     layout->addLayout(body, 1);
 
+    buildMenu();
     connectQuery();
     addIdleRules();
     refreshDetails();
@@ -501,7 +505,10 @@ QWidget *MemberBrowser::buildButtons()
                                QStringLiteral("|Aktif üye için üyelik formu..."), row);
     m_bitBtn13 = commandButton(QStringLiteral("BitBtn13"), QStringLiteral("İstifa Formu"),
                                QStringLiteral("|Aktif üye için üyelik iptali formu..."), row);
-    for (QPushButton *button : {m_bitBtn6, m_bitBtn14, m_bitBtn7, m_bitBtn12, m_bitBtn13})
+    m_btnDisaAktar = commandButton(QStringLiteral("BtnDisaAktar"), QStringLiteral("Listeyi Dışa Aktar"),
+                                   QStringLiteral("|Aktif listeyi Excel ya da CSV dosyasına aktar..."), row);
+    connect(m_btnDisaAktar, &QPushButton::clicked, this, [this] { guard::run([this] { exportList(); }); });
+    for (QPushButton *button : {m_bitBtn6, m_bitBtn14, m_bitBtn7, m_bitBtn12, m_bitBtn13, m_btnDisaAktar})
         layout->addWidget(button);
     CommandRegistry &commands = m_form->commands();
     commands.bind(Command::StaffList, m_bitBtn6, false);
@@ -528,6 +535,23 @@ QWidget *MemberBrowser::buildNotes()
     layout->addWidget(m_notesText);
     m_notes->hide(); // until a person with notes is current
     return m_notes;
+}
+
+void MemberBrowser::buildMenu()
+{
+    m_popupPersonel = new QMenu(m_srDBGrid3);
+    m_popupPersonel->setObjectName(QStringLiteral("PopupPersonel"));
+    QAction *exportItem = m_popupPersonel->addAction(QStringLiteral("Listeyi Dışa Aktar"), this,
+                                                     [this] { guard::run([this] { exportList(); }); });
+    exportItem->setObjectName(QStringLiteral("PersonelDisaAktar1"));
+    m_popupPersonel->addSeparator();
+    QAction *audit = m_popupPersonel->addAction(QStringLiteral("Kimlik Numarası Denetimi"), this,
+                                                [this] { guard::run([this] { auditIdentityNumbers(); }); });
+    audit->setObjectName(QStringLiteral("KimlikNumarasiDenetimi1"));
+    m_srDBGrid3->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_srDBGrid3, &QWidget::customContextMenuRequested, m_popupPersonel, [this](const QPoint &at) {
+        m_popupPersonel->popup(m_srDBGrid3->viewport()->mapToGlobal(at));
+    });
 }
 
 // ---------------------------------------------------------------- the current person
@@ -573,7 +597,8 @@ void MemberBrowser::addIdleRules()
         const bool anyStaff = !m_form->staffList()->isPending() && personel->isOpen() &&
                               personel->recordCount() > 0;
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn6), static_cast<QWidget *>(m_bitBtn7),
-                           static_cast<QWidget *>(m_bitBtn14), static_cast<QWidget *>(m_edit3)})
+                           static_cast<QWidget *>(m_bitBtn14), static_cast<QWidget *>(m_edit3),
+                           static_cast<QWidget *>(m_btnDisaAktar)})
             IdleRefresh::setEnabled(w, anyStaff);
         IdleRefresh::setShown(m_districtSeparator,
                               !currentText(QStringLiteral("ilcesi")).isEmpty());
@@ -597,6 +622,17 @@ void MemberBrowser::shown()
 void MemberBrowser::TabSet1Change(int index)
 {
     m_notebook1->setCurrentIndex(index);
+}
+
+void MemberBrowser::exportList()
+{
+    if (m_form->waitForStaffList())
+        listexportcommand::run(m_srDBGrid3, QStringLiteral("Personel Listesi"), m_form);
+}
+
+void MemberBrowser::auditIdentityNumbers()
+{
+    TFrmKimlikDenetimi::execute(m_form->data(), m_form);
 }
 
 void MemberBrowser::Edit3Change()

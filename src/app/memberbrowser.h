@@ -11,6 +11,7 @@ class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
@@ -37,6 +38,10 @@ public:
     void CbAraChange(int index);
     void CbKanChange(int index);
     void TabSet1Change(int index);
+    // "Listeyi Dışa Aktar": the list as shown, to a workbook or a CSV file.
+    void exportList();
+    // "Kimlik Numarası Denetimi": the members whose identity number fails or is shared.
+    void auditIdentityNumbers();
 
     static const QStringList &bloodGroups();
 
@@ -55,6 +60,7 @@ private:
     QWidget *buildFamilyPage();
     QWidget *buildButtons();
     QWidget *buildNotes();
+    void buildMenu();
     // One "caption : value" row of a detail page; returns the value.
     QLabel *addDetailRow(QGridLayout *grid, const QString &caption, const QString &field,
                          const QString &objectName = QString());
@@ -85,6 +91,8 @@ private:
     QPushButton *m_bitBtn7 = nullptr;
     QPushButton *m_bitBtn12 = nullptr;
     QPushButton *m_bitBtn13 = nullptr;
+    QPushButton *m_btnDisaAktar = nullptr;
+    QMenu *m_popupPersonel = nullptr;
     QGroupBox *m_notes = nullptr;
     QPlainTextEdit *m_notesText = nullptr;
     QLabel *m_unionValue = nullptr;

@@ -2,6 +2,7 @@
 
 #include "data/sharedqueries.h"
 #include "toolkit/idlerefresh.h"
+#include "reports/listexportcommand.h"
 #include "tform1.h"
 #include "toolkit/tsrdbgrid.h"
 #include "toolkit/unioncolours.h"
@@ -245,6 +246,11 @@ QWidget *UnitBrowser::buildStaffPage()
                               QStringLiteral("|Seçili birim için yeni personel kaydı..."), page);
     m_bitBtn11 = commandButton(QStringLiteral("BitBtn11"), QStringLiteral("Kişisel Detaylar"),
                                QStringLiteral("|Seçili Üye detayları..."), page);
+    m_btnPersonelDisaAktar = commandButton(
+        QStringLiteral("BtnPersonelDisaAktar"), QStringLiteral("Listeyi Dışa Aktar"),
+        QStringLiteral("|Seçili birimin personel listesini Excel ya da CSV dosyasına aktar..."), page);
+    connect(m_btnPersonelDisaAktar, &QPushButton::clicked, this,
+            [this] { guard::run([this] { exportList(m_srDBGrid1); }); });
     m_bitBtn5->setEnabled(false); // until the member form is there
     m_form->commands().bind(Command::UnitStaffCard, m_bitBtn11, false);
     row->addWidget(m_edit2, 1);
@@ -253,6 +259,7 @@ QWidget *UnitBrowser::buildStaffPage()
     row->addStretch();
     row->addWidget(m_bitBtn5);
     row->addWidget(m_bitBtn11);
+    row->addWidget(m_btnPersonelDisaAktar);
     body->addLayout(row);
 
     m_srDBGrid1 = new TSrDBGrid(page);
@@ -309,6 +316,9 @@ void UnitBrowser::buildMenus()
     CommandRegistry &commands = m_form->commands();
     commands.bind(Command::UnitList, m_popupKurum->addAction(QStringLiteral("Birim Listesi")), false);
     commands.bind(Command::UnitStaffList, m_popupKurum->addAction(QStringLiteral("Birim Personel Listesi")), false);
+    m_popupKurum->addAction(QStringLiteral("Listeyi Dışa Aktar"), this, [this] {
+        guard::run([this] { exportList(m_srDBGrid2); });
+    })->setObjectName(QStringLiteral("KurumDisaAktar1"));
     m_popupKurum->addSeparator();
     m_showUnit = m_popupKurum->addAction(QStringLiteral("Detayları Göster"), this, &UnitBrowser::showUnit);
     m_newUnit = m_popupKurum->addAction(QStringLiteral("Yeni Birim Kaydı"), this,
@@ -320,6 +330,9 @@ void UnitBrowser::buildMenus()
     m_popupKisisel->setObjectName(QStringLiteral("PopupKisisel"));
     commands.bind(Command::UnitStaffCard, m_popupKisisel->addAction(QStringLiteral("Kişisel Detayları Yazdır")),
                   false);
+    m_popupKisisel->addAction(QStringLiteral("Listeyi Dışa Aktar"), this, [this] {
+        guard::run([this] { exportList(m_srDBGrid1); });
+    })->setObjectName(QStringLiteral("KisiselDisaAktar1"));
     m_popupKisisel->addSeparator();
     m_showMember = m_popupKisisel->addAction(QStringLiteral("Detayları Göster"), this, &UnitBrowser::showMember);
     m_newMember = m_popupKisisel->addAction(QStringLiteral("Yeni Personel Kaydı"), this,
@@ -355,7 +368,7 @@ void UnitBrowser::connectQueries()
     connect(data->Query_Uye, &Dataset::afterScroll, this, [this](Dataset *uye) {
         const bool any = uye->recordCount() > 0;
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn11), static_cast<QWidget *>(m_comboBox2),
-                           static_cast<QWidget *>(m_edit2)})
+                           static_cast<QWidget *>(m_edit2), static_cast<QWidget *>(m_btnPersonelDisaAktar)})
             w->setEnabled(any);
     });
 }
@@ -460,6 +473,13 @@ void UnitBrowser::titleClick(TSrDBGrid *grid, int column)
     const QString sort = query->sort();
     const bool descending = sort.startsWith(field) && !sort.contains(QLatin1String(" DESC"));
     query->setSort(field + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC")));
+}
+
+void UnitBrowser::exportList(TSrDBGrid *grid)
+{
+    const bool units = grid == m_srDBGrid2;
+    listexportcommand::run(grid, units ? QStringLiteral("Birim Listesi") : QStringLiteral("Birim Personel Listesi"),
+                           m_form);
 }
 
 void UnitBrowser::shown()

@@ -40,6 +40,8 @@ public:
     void Edit2Change();
     void ComboBox2Change();
     void titleClick(TSrDBGrid *grid, int column);
+    // "Listeyi Dışa Aktar": the list of the grid as shown, to a workbook or a CSV file.
+    void exportList(TSrDBGrid *grid);
     void addIdleRules();
 
     static const QStringList &staffFields();
@@ -72,6 +74,7 @@ private:
     QPushButton *m_bitBtn8 = nullptr;
     QPushButton *m_bitBtn9 = nullptr;
     QPushButton *m_bitBtn11 = nullptr;
+    QPushButton *m_btnPersonelDisaAktar = nullptr;
     TSrDBGrid *m_srDBGrid2 = nullptr;
     TSrDBGrid *m_srDBGrid1 = nullptr;
     QMenu *m_popupKurum = nullptr;

@@ -1208,6 +1208,8 @@ void Dataset::post()
 {
     if (!isEditing())
         return;
+    if (m_postCheck && !m_postCheck(this))
+        throw DbError(DbError::Kind::Declined, QStringLiteral("%1: not saved").arg(objectName()));
     Q_EMIT beforePost(this);
     const bool inserting = m_state == State::Insert;
     writeBack();

@@ -109,6 +109,10 @@ public:
     void append();
     void edit();
     void post();
+    // Asked at the start of every post whether to go on. False leaves the row being edited
+    // and ends the post, and the command that posted (a move, a close), with
+    // DbError::Kind::Declined, which is shown to nobody.
+    void setPostCheck(std::function<bool(Dataset *)> check) { m_postCheck = std::move(check); }
     void cancel();
     void remove();
     // Deletes every row the dataset lists from its table in one transaction: all of them
@@ -239,6 +243,7 @@ private:
 
     QString m_sortText;
     QString m_prefixSearchField;
+    std::function<bool(Dataset *)> m_postCheck;
     int findPrefix(int field, const QString &prefix, bool least);
     bool moveToPrefix(const QString &fieldName, const QString &prefix, bool least);
     std::vector<std::vector<QString>> m_foldCache;

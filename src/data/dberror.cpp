@@ -53,6 +53,8 @@ DbError::Description DbError::describe() const
         return {QStringLiteral("Bu kayıt, siz düzenlerken başka bir kullanıcı tarafından silindi; "
                                "değişiklikleriniz kaydedilemedi."),
                 QString()};
+    case Kind::Declined:
+        return {QString(), QString()};
     case Kind::NoMasterRow:
         return {QStringLiteral("Yeni personel yalnızca kayıtlı bir birime eklenebilir: önce birimi "
                                "kaydedin ya da listeden bir birim seçin."),

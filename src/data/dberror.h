@@ -26,6 +26,7 @@ public:
         RowChanged,      // another user changed the row while it was being edited here
         RowDeleted,      // another user deleted the row while it was being edited here
         NoMasterRow,     // a staff row needs a stored unit to belong to
+        Declined,        // the user chose not to go on when asked; there is nothing to tell
     };
 
     // A refusal by the program's own rules, with the text the user reads.

@@ -3,6 +3,7 @@
 #include "toolkit/idlerefresh.h"
 #include "toolkit/workspace.h"
 #include "data/dataset.h"
+#include "data/identitynumber.h"
 #include "data/memberlists.h"
 #include "data/sharedqueries.h"
 #include "entryform.h"
@@ -23,7 +24,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -131,6 +134,13 @@ TPersonelKayit::TPersonelKayit(Workspace *workspace)
     entryform::onF1(this, entryform::KeyScope::FormAndPopups, [this] { SpeedButton1Click(); });
     entryform::keepOpenOnEscape(this);
     entryform::showHintsInStatusBar(this, workspace->parentWindow());
+
+    // The identity number is checked as it is typed and as the rows change, and once more
+    // before every save made here.
+    connect(m_edits.value(QStringLiteral("tc_kimlik")), &QLineEdit::textChanged, this,
+            [this] { guard::run([this] { showIdentityWarning(); }); });
+    connect(m_uye, &Dataset::currentMoved, this, [this] { guard::run([this] { showIdentityWarning(); }); });
+    m_uye->setPostCheck([this](Dataset *) { return confirmIdentityNumber(); });
 
     workspace->idleRefresh()->addRule([this] {
         IdleRefresh::setEnabled(m_btnMail, !m_edits.value(QStringLiteral("emaili"))->text().isEmpty());
@@ -371,7 +381,10 @@ QWidget *TPersonelKayit::buildOtherPage()
     int r = 0;
     for (const Cell &c : leftColumn) {
         grid->addWidget(fieldLabel(c.caption, c.box, page), r, 0);
-        grid->addWidget(c.box, r, 1, c.box == birthDate.box ? Qt::AlignLeft : Qt::Alignment());
+        if (c.box == tc.box)
+            grid->addWidget(identityBoxWithMark(page, c.box), r, 1);
+        else
+            grid->addWidget(c.box, r, 1, c.box == birthDate.box ? Qt::AlignLeft : Qt::Alignment());
         ++r;
     }
     r = 0;
@@ -380,8 +393,41 @@ QWidget *TPersonelKayit::buildOtherPage()
         grid->addWidget(c.box, r, 4);
         ++r;
     }
-    grid->setRowStretch(int(std::size(leftColumn)), 1);
+    // What is wrong with the identity number, across the page under the boxes.
+    m_tcWarning = new QLabel(page);
+    m_tcWarning->setObjectName(QStringLiteral("LabelTcUyari"));
+    m_tcWarning->setAccessibleName(QStringLiteral("TC Kimlik No uyarısı"));
+    m_tcWarning->setTextFormat(Qt::PlainText);
+    m_tcWarning->setWordWrap(true);
+    m_tcWarning->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QPalette red = m_tcWarning->palette();
+    red.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    m_tcWarning->setPalette(red);
+    m_tcWarning->hide();
+    grid->addWidget(m_tcWarning, int(std::size(leftColumn)), 0, 1, 5);
+    grid->setRowStretch(int(std::size(leftColumn)) + 1, 1);
+    m_otherPage = page;
     return page;
+}
+
+QWidget *TPersonelKayit::identityBoxWithMark(QWidget *page, QWidget *box)
+{
+    auto *cell = new QWidget(page);
+    auto *row = new QHBoxLayout(cell);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    row->addWidget(box, 1);
+    m_tcMark = new QLabel(cell);
+    m_tcMark->setObjectName(QStringLiteral("LabelTcIsaret"));
+    m_tcMark->setAccessibleName(QStringLiteral("TC Kimlik No uyarısı"));
+    m_tcMark->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+    // The mark keeps its room while hidden, so that the box does not change its width.
+    QSizePolicy keep = m_tcMark->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_tcMark->setSizePolicy(keep);
+    m_tcMark->hide();
+    row->addWidget(m_tcMark);
+    return cell;
 }
 
 QWidget *TPersonelKayit::buildMaritalPage()
@@ -446,6 +492,8 @@ void TPersonelKayit::showModal()
     // The union lists may have been rebuilt since the last opening.
     m_dbComboBox1->refresh();
     dialogs::centreOn(this, m_form->parentWindow());
+    // The warning is made once the form shows: while it is hidden no lookup is made.
+    QTimer::singleShot(0, this, [this] { guard::run([this] { showIdentityWarning(); }); });
     exec();
 }
 
@@ -525,4 +573,62 @@ void TPersonelKayit::SpeedButton1Click()
 {
     if (m_titleCodes)
         m_titleCodes->showModal();
+}
+
+// ---------------------------------------------------------------- the identity number
+
+namespace {
+// Holders named in a warning; more would make it a list.
+constexpr int kNamedHolders = 3;
+} // namespace
+
+QString TPersonelKayit::identityWarning(bool lookUpHolders) const
+{
+    const QString number = m_edits.value(QStringLiteral("tc_kimlik"))->text().trimmed();
+    QStringList lines;
+    const QString problem = identitynumber::problemText(identitynumber::check(number));
+    if (!problem.isEmpty())
+        lines << problem;
+    if (lookUpHolders && !number.isEmpty() && m_uye->isOpen()) {
+        const QVariant key = m_uye->isEmpty() || m_uye->state() == Dataset::State::Insert
+                                 ? QVariant()
+                                 : m_uye->value(QStringLiteral("KayitNo"));
+        const QList<identitynumber::Holder> holders =
+            identitynumber::otherHolders(m_form->data()->connection(), number, key);
+        if (!holders.isEmpty()) {
+            QString names = identitynumber::holdersText(holders.mid(0, kNamedHolders));
+            if (holders.size() > kNamedHolders)
+                names += QStringLiteral(" ve %1 kişi daha").arg(holders.size() - kNamedHolders);
+            lines << QStringLiteral("Bu TC kimlik numarası başka bir personelde de kayıtlı: %1.").arg(names);
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TPersonelKayit::showIdentityWarning()
+{
+    // Each lookup reads the staff table: while a number is being typed, only a whole one is
+    // looked up; saving looks up any number.
+    const QString number = m_edits.value(QStringLiteral("tc_kimlik"))->text().trimmed();
+    const QString warning = isVisible() ? identityWarning(number.size() >= 11) : QString();
+    if (m_tcWarning->text() != warning)
+        m_tcWarning->setText(warning);
+    m_tcWarning->setVisible(!warning.isEmpty());
+    m_tcMark->setToolTip(warning);
+    m_tcMark->setVisible(!warning.isEmpty());
+}
+
+bool TPersonelKayit::confirmIdentityNumber()
+{
+    if (!isVisible())
+        return true;
+    const QString warning = identityWarning(true);
+    if (warning.isEmpty())
+        return true;
+    if (messages::warningQuestion(this, warning + QStringLiteral("\n\nYine de kaydedilsin mi?")))
+        return true;
+    // The user goes on at the number.
+    m_pages->setCurrentWidget(m_otherPage);
+    m_edits.value(QStringLiteral("tc_kimlik"))->setFocus();
+    return false;
 }

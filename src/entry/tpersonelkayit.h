@@ -8,6 +8,7 @@ class DBEdit;
 class DBMemo;
 class Dataset;
 class QComboBox;
+class QLabel;
 class QTabWidget;
 class QToolButton;
 class RecordActions;
@@ -50,6 +51,11 @@ public:
     // The save question of every close; false while the form has to stay open.
     bool FormClose();
 
+    // What is wrong with the identity number in the box: it fails its check, or other members
+    // hold it too (named with their units); empty when nothing is. Other holders are looked up
+    // only when `lookUpHolders` is set: each lookup reads the staff table.
+    QString identityWarning(bool lookUpHolders) const;
+
 protected:
     void done(int result) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -65,6 +71,12 @@ private:
     DBEdit *makeEdit(QWidget *page, const QString &column, const QString &caption, KeyFilter filter);
     DBComboBox *makeList(QWidget *page, const QString &column, const QString &caption,
                          const QStringList &items, KeyFilter filter);
+    QWidget *identityBoxWithMark(QWidget *page, QWidget *box);
+    // The warning beside the identity number box follows the box and the current row.
+    void showIdentityWarning();
+    // Asked before each save made here: a number with a warning is saved only when the user
+    // says so ("Yine de kaydedilsin mi?").
+    bool confirmIdentityNumber();
 
     Workspace *m_form;
     Dataset *m_uye;
@@ -78,4 +90,7 @@ private:
     QToolButton *m_btnMail = nullptr;
     RecordActions *m_actions = nullptr;
     DBMemo *m_notes = nullptr;
+    QWidget *m_otherPage = nullptr;
+    QLabel *m_tcMark = nullptr;
+    QLabel *m_tcWarning = nullptr;
 };

@@ -157,6 +157,8 @@ void showError(const QString &message, const QString &detail)
 
 void showError(const DbError &error)
 {
+    if (error.kind() == DbError::Kind::Declined)
+        return; // the user has just been asked and said no
     const Description d = describe(error);
     showError(d.text, d.detail);
 }
