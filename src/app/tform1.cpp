@@ -155,7 +155,7 @@ TForm1::TForm1(SharedQueries *data) : m_data(data), m_idle(new IdleRefresh(this)
     m_unitBrowser = new UnitBrowser(this, m_panelKurum);
     m_memberBrowser = new MemberBrowser(this, m_panelPersonel);
     m_gorunum = new TFrmGorunum(this);
-    m_unitBrowser->setVisibleFieldsDialog([this] { m_gorunum->AlanGsterimleri1Click(); });
+    m_unitBrowser->setVisibleFieldsDialog([this] { m_gorunum->chooseVisibleFields(); });
 
     connectCounts();
     addIdleRules();

@@ -99,7 +99,7 @@ TFrmGorunum::TFrmGorunum(TForm1 *form)
             [this] { guard::run([this] { BitBtn3Click(); }); });
 }
 
-void TFrmGorunum::AlanGsterimleri1Click()
+void TFrmGorunum::chooseVisibleFields()
 {
     const auto &flags = m_form->settings().fieldFlags;
     for (size_t n = 1; n < m_boxes.size(); ++n)

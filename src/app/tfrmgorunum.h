@@ -16,7 +16,9 @@ class TFrmGorunum : public QDialog
 public:
     explicit TFrmGorunum(TForm1 *form);
     // Loads boxes 2..23 from the field flags and shows the dialog modally.
-    void AlanGsterimleri1Click();
+    void chooseVisibleFields();
+    // The handler of the context-menu item "Alan Gösterimleri" (AlanGsterimleri1).
+    void AlanGsterimleri1Click() { chooseVisibleFields(); }
 
     QCheckBox *checkBox(int n) const { return m_boxes[size_t(n - 1)]; }
 

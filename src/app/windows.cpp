@@ -94,8 +94,8 @@ void createWindows(TForm1 *form)
     // The print commands.
     auto *driver = new PrintDriver(
         form->data(), form->settings(), [form] { return form->logoPicture(); }, form);
-    form->setCommand(Command::BlankMembershipForm, [driver] { driver->BitBtn3Click(); });
-    form->setCommand(Command::BlankResignationForm, [driver] { driver->BitBtn10Click(); });
+    form->setCommand(Command::BlankMembershipForm, [driver] { driver->printBlankMembershipForm(); });
+    form->setCommand(Command::BlankResignationForm, [driver] { driver->printBlankResignationForm(); });
     // The prints of the member browser read the all-staff list.
     auto onStaffList = [form, driver](void (PrintDriver::*print)()) {
         return [form, driver, print] {
@@ -103,12 +103,12 @@ void createWindows(TForm1 *form)
                 (driver->*print)();
         };
     };
-    form->setCommand(Command::StaffList, onStaffList(&PrintDriver::BitBtn6Click));
-    form->setCommand(Command::BloodGroupList, onStaffList(&PrintDriver::BitBtn14Click));
-    form->setCommand(Command::StaffCard, onStaffList(&PrintDriver::BitBtn7Click));
-    form->setCommand(Command::MembershipForm, onStaffList(&PrintDriver::BitBtn12Click));
-    form->setCommand(Command::ResignationForm, onStaffList(&PrintDriver::BitBtn13Click));
-    form->setCommand(Command::UnitList, [driver] { driver->BitBtn8Click(); });
-    form->setCommand(Command::UnitStaffList, [driver] { driver->BitBtn9Click(); });
-    form->setCommand(Command::UnitStaffCard, [driver] { driver->BitBtn11Click(); });
+    form->setCommand(Command::StaffList, onStaffList(&PrintDriver::printStaffList));
+    form->setCommand(Command::BloodGroupList, onStaffList(&PrintDriver::printBloodGroupList));
+    form->setCommand(Command::StaffCard, onStaffList(&PrintDriver::printStaffCard));
+    form->setCommand(Command::MembershipForm, onStaffList(&PrintDriver::printMembershipForm));
+    form->setCommand(Command::ResignationForm, onStaffList(&PrintDriver::printResignationForm));
+    form->setCommand(Command::UnitList, [driver] { driver->printUnitList(); });
+    form->setCommand(Command::UnitStaffList, [driver] { driver->printUnitWithStaff(); });
+    form->setCommand(Command::UnitStaffCard, [driver] { driver->printUnitStaffCard(); });
 }

@@ -1,5 +1,7 @@
 #include "dataset.h"
 
+#include "transaction.h"
+
 #include "database.h"
 #include "dberror.h"
 #include "schema.h"
@@ -1343,8 +1345,8 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
         sqlite3_exec(m_db->handle(), pragma.constData(), nullptr, nullptr, nullptr);
     });
     m_db->exec(QStringLiteral("PRAGMA cache_size = -262144"));
-    m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
-    try {
+    Transaction transaction(*m_db);
+    {
         // Listing every row of the table, the dataset empties it: the engine then frees its
         // pages whole instead of taking the rows out one by one.
         const bool wholeTable =
@@ -1372,11 +1374,8 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
             if (progress)
                 progress(int(i + 1));
         }
-        m_db->exec(QStringLiteral("COMMIT"));
-    } catch (...) {
-        sqlite3_exec(m_db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
     }
+    transaction.commit();
     if (deleted == 0)
         return 0;
 

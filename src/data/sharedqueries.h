@@ -44,6 +44,15 @@ public:
     Dataset *QSendika;
     Dataset *ADOQuery1;
 
+    // The same queries by what they hold, as the code that uses them reads.
+    Dataset *units() const { return QueryOkul; }
+    Dataset *unitStaff() const { return Query_Uye; }
+    Dataset *fixedInformation() const { return QuerySabit; }
+    Dataset *staff() const { return QueryPersonel; }
+    Dataset *authority() const { return QYetkili; }
+    Dataset *unions() const { return QSendika; }
+    Dataset *stagedWorkbookRows() const { return ADOQuery1; }
+
     QList<Dataset *> all() const;
 
     // Staff rows stored for a unit, counted in the table itself: the staff list may show

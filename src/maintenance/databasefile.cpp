@@ -1,11 +1,13 @@
 #include "databasefile.h"
 
+#include "data/transaction.h"
 #include "data/database.h"
 #include "data/dberror.h"
 #include "data/schema.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <optional>
 #include <QFileInfo>
 #include <cerrno>
 #include <sqlite3.h>
@@ -168,11 +170,11 @@ QString quoted(const QString &identifier)
 QByteArray contentDigest(Database &db)
 {
     // One read transaction: the digest is of one state of the file, not of several.
-    const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
-    if (ownTransaction)
-        db.exec(QStringLiteral("BEGIN"));
+    std::optional<Transaction> reading;
+    if (sqlite3_get_autocommit(db.handle()) != 0)
+        reading.emplace(db, Transaction::Lock::Deferred); // rolled back at the end: only read
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    try {
+    {
         addRows(hash, db, QStringLiteral("PRAGMA user_version"));
         // The page numbers of the schema change with every compaction; the statements do not.
         addRows(hash, db,
@@ -183,13 +185,7 @@ QByteArray contentDigest(Database &db)
             // The key order is kept by a compaction even where it renumbers the keys.
             addRows(hash, db, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoted(table)));
         }
-    } catch (const DbError &) {
-        if (ownTransaction)
-            sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
     }
-    if (ownTransaction)
-        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr); // only read
     return hash.result();
 }
 
@@ -207,10 +203,11 @@ bool copyDatabase(Database &db, const QString &target, const FileSystem &fs, con
         return false;
     }
     // A write lock of our own: others may read meanwhile, nobody can change the file.
-    const bool ownHold = sqlite3_get_autocommit(db.handle()) != 0;
-    if (ownHold) {
+    // Rolled back at the end: nothing is written under it.
+    std::optional<Transaction> hold;
+    if (sqlite3_get_autocommit(db.handle()) != 0) {
         try {
-            db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            hold.emplace(db, Transaction::Lock::Immediate);
         } catch (const DbError &e) {
             if (error)
                 *error = failureText(
@@ -235,8 +232,6 @@ bool copyDatabase(Database &db, const QString &target, const FileSystem &fs, con
             failureText(QStringLiteral("Veritabanı dosyası okunamadı"), source, reasonText(EIO));
     if (ok)
         ok = writeFile(source, size, read, target, mode, fs, verify, error);
-    if (ownHold)
-        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr); // nothing was written
     return ok;
 }
 

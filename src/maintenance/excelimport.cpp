@@ -1,5 +1,6 @@
 #include "excelimport.h"
 
+#include "data/transaction.h"
 #include "data/database.h"
 #include "data/dataset.h"
 #include "data/schema.h"
@@ -19,27 +20,6 @@ const QString kStaging = QStringLiteral("veriler");
 const QString kUnits = QStringLiteral("okul");
 constexpr QChar kEndOfFile = QChar(26);
 constexpr size_t kPhone = 3; // telefonu among the fields
-
-// Rolls back unless committed, so that an error at any row leaves the tables as they were.
-class Transaction
-{
-public:
-    explicit Transaction(Database &db) : m_db(db) { m_db.exec(QStringLiteral("BEGIN IMMEDIATE")); }
-    ~Transaction()
-    {
-        if (m_open)
-            sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    void commit()
-    {
-        m_db.exec(QStringLiteral("COMMIT"));
-        m_open = false;
-    }
-
-private:
-    Database &m_db;
-    bool m_open = true;
-};
 
 // A statement run once for each row: bound again and reset after each run.
 void runAgain(Statement &statement)

@@ -1,5 +1,6 @@
 #include "salvage.h"
 
+#include "data/transaction.h"
 #include "data/database.h"
 #include "data/dberror.h"
 #include "data/schema.h"
@@ -183,7 +184,7 @@ bool Salvage::saveInto(const QString &damaged, const QString &temporary, const Q
     }
     bool ok = true;
     try {
-        to.exec(QStringLiteral("BEGIN"));
+        Transaction transaction(to, Transaction::Lock::Deferred);
         for (const schema::Table &table : schema::tables()) {
             QStringList columns;
             for (const schema::Column &column : table.columns)
@@ -196,7 +197,7 @@ bool Salvage::saveInto(const QString &damaged, const QString &temporary, const Q
             m_counts << count;
         }
         keepSequence(from.handle(), to);
-        to.exec(QStringLiteral("COMMIT"));
+        transaction.commit();
     } catch (const DbError &e) {
         ok = false;
         m_error = failureText(QStringLiteral("Yeni veritabanı yazılamadı"), shownAs, e.describedText());

@@ -106,43 +106,43 @@ PrintDriver::~PrintDriver() = default;
 
 // ---------------------------------------------------------------- commands
 
-void PrintDriver::BitBtn3Click()
+void PrintDriver::printBlankMembershipForm()
 {
     putLogo(RSendikaKayit, QStringLiteral("logo1sec"));
     putFixedValues(RSendikaKayit);
     runReport(RSendikaKayit);
 }
 
-void PrintDriver::BitBtn10Click()
+void PrintDriver::printBlankResignationForm()
 {
     putLogo(RIstifa, QStringLiteral("logo2sec"));
     putFixedValues(RIstifa);
     runReport(RIstifa);
 }
 
-void PrintDriver::BitBtn6Click()
+void PrintDriver::printStaffList()
 {
     runReport(RPersonelListe);
 }
 
-void PrintDriver::BitBtn14Click()
+void PrintDriver::printBloodGroupList()
 {
     runReport(RKan);
 }
 
-void PrintDriver::BitBtn7Click()
+void PrintDriver::printStaffCard()
 {
     runReport(RKisisel, m_data->QueryPersonel);
 }
 
-void PrintDriver::BitBtn12Click()
+void PrintDriver::printMembershipForm()
 {
     putLogo(RUye, QStringLiteral("logo3sec"));
     putTicks(RUye);
     runReport(RUye, m_data->QueryPersonel);
 }
 
-void PrintDriver::BitBtn13Click()
+void PrintDriver::printResignationForm()
 {
     putLogo(RUyeIstifa, QStringLiteral("logo4sec"));
     putTicks(RUyeIstifa);
@@ -150,17 +150,17 @@ void PrintDriver::BitBtn13Click()
     runReport(RUyeIstifa, m_data->QueryPersonel);
 }
 
-void PrintDriver::BitBtn8Click()
+void PrintDriver::printUnitList()
 {
     runReport(RKurum);
 }
 
-void PrintDriver::BitBtn9Click()
+void PrintDriver::printUnitWithStaff()
 {
     runReport(RKurumPersonel);
 }
 
-void PrintDriver::BitBtn11Click()
+void PrintDriver::printUnitStaffCard()
 {
     runReport(RKisiselUye, m_data->Query_Uye);
 }

@@ -30,18 +30,30 @@ public:
     ~PrintDriver() override;
 
     // Blank forms, from the left command panel.
-    void BitBtn3Click();  // membership form
-    void BitBtn10Click(); // resignation form
-    // The member browser's buttons.
-    void BitBtn6Click();  // staff list
-    void BitBtn14Click(); // blood group list
-    void BitBtn7Click();  // record card of the selected member
-    void BitBtn12Click(); // membership form of the selected member
-    void BitBtn13Click(); // resignation form of the selected member
-    // The unit browser's buttons and menus.
-    void BitBtn8Click();  // unit list
-    void BitBtn9Click();  // the selected unit with its staff
-    void BitBtn11Click(); // record card of the selected member of the unit
+    void printBlankMembershipForm();
+    void printBlankResignationForm();
+    // The member browser's prints; the selected member is the all-staff list's current row.
+    void printStaffList();
+    void printBloodGroupList();
+    void printStaffCard();
+    void printMembershipForm();
+    void printResignationForm();
+    // The unit browser's prints; the selected member is the unit's staff list's current row.
+    void printUnitList();
+    void printUnitWithStaff();
+    void printUnitStaffCard();
+
+    // The handlers of the print buttons, by the names of the buttons they are bound to.
+    void BitBtn3Click() { printBlankMembershipForm(); }
+    void BitBtn10Click() { printBlankResignationForm(); }
+    void BitBtn6Click() { printStaffList(); }
+    void BitBtn14Click() { printBloodGroupList(); }
+    void BitBtn7Click() { printStaffCard(); }
+    void BitBtn12Click() { printMembershipForm(); }
+    void BitBtn13Click() { printResignationForm(); }
+    void BitBtn8Click() { printUnitList(); }
+    void BitBtn9Click() { printUnitWithStaff(); }
+    void BitBtn11Click() { printUnitStaffCard(); }
 
     report::ReportTemplate RSendikaKayit;
     report::ReportTemplate RUye;
