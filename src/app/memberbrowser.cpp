@@ -182,7 +182,7 @@ MemberBrowser::MemberBrowser(TForm1 *form, QWidget *panel)
 
 Dataset *MemberBrowser::personel() const
 {
-    return m_form->data()->QueryPersonel;
+    return m_form->data()->staff();
 }
 
 // ---------------------------------------------------------------- layout
@@ -593,7 +593,7 @@ void MemberBrowser::addIdleRules()
     idle->addRule([this] {
         IdleRefresh::setEnabled(m_speedButton3, !m_edit3->text().isEmpty());
         // No staff to work on while the list is still on its way.
-        const Dataset *personel = m_form->data()->QueryPersonel;
+        const Dataset *personel = m_form->data()->staff();
         const bool anyStaff = !m_form->staffList()->isPending() && personel->isOpen() &&
                               personel->recordCount() > 0;
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn6), static_cast<QWidget *>(m_bitBtn7),

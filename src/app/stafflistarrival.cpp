@@ -34,7 +34,7 @@ void StaffListArrival::begin()
 void StaffListArrival::arrived()
 {
     // As after the opening at start: the counts follow the first row, also of an empty list.
-    m_data->QueryPersonel->first();
+    m_data->staff()->first();
 }
 
 void StaffListArrival::readingFailed(const DbError &error)

@@ -95,10 +95,10 @@ TForm1 *TForm1::create(QString *error, QString *detail)
         // result tells nothing when it opens, so the browsed lists are also moved to their
         // first row: counts of 0 and the controls that need rows follow then too.
         data->openAllButLongStaffList();
-        data->QueryOkul->first();
-        data->Query_Uye->first();
-        if (data->QueryPersonel->isOpen())
-            data->QueryPersonel->first();
+        data->units()->first();
+        data->unitStaff()->first();
+        if (data->staff()->isOpen())
+            data->staff()->first();
         form->m_staffList->begin();
     } catch (const DbError &e) {
         const messages::Description said = messages::describe(e);
@@ -427,16 +427,16 @@ QLabel *TForm1::statusPanel(int index) const
 
 void TForm1::connectCounts()
 {
-    connect(m_data->QueryOkul, &Dataset::afterScroll, this, [this](Dataset *okul) {
+    connect(m_data->units(), &Dataset::afterScroll, this, [this](Dataset *okul) {
         m_statusPanels[0]->setText(QStringLiteral(" Kayıtlı Birim: %1").arg(okul->recordCount()));
     });
-    connect(m_data->Query_Uye, &Dataset::afterScroll, this, [this](Dataset *uye) {
+    connect(m_data->unitStaff(), &Dataset::afterScroll, this, [this](Dataset *uye) {
         m_statusPanels[1]->setText(QStringLiteral(" Birim/Personel Sayısı: %1").arg(uye->recordCount()));
     });
-    connect(m_data->QueryPersonel, &Dataset::afterOpen, this, [this](Dataset *personel) {
+    connect(m_data->staff(), &Dataset::afterOpen, this, [this](Dataset *personel) {
         m_labelPersonel->setText(QString::number(personel->recordCount()));
     });
-    connect(m_data->QueryPersonel, &Dataset::afterScroll, this, [this](Dataset *personel) {
+    connect(m_data->staff(), &Dataset::afterScroll, this, [this](Dataset *personel) {
         m_statusPanels[2]->setText(
             QStringLiteral(" Toplam Kayıtlı Personel: %1").arg(personel->recordCount()));
     });
@@ -456,9 +456,9 @@ void TForm1::addIdleRules()
                    : QString();
     };
     m_idle->addRule([this, text] {
-        const QString values[] = {m_label67->text(), text(m_data->QuerySabit, "sendikasi"),
-                                  text(m_data->QYetkili, "yetkili_adi"),
-                                  text(m_data->QYetkili, "sendikal_gorevi")};
+        const QString values[] = {m_label67->text(), text(m_data->fixedInformation(), "sendikasi"),
+                                  text(m_data->authority(), "yetkili_adi"),
+                                  text(m_data->authority(), "sendikal_gorevi")};
         for (int row = 0; row < m_infoRows.size(); ++row) {
             if (row > 0)
                 for (QLabel *label : m_infoRows[row].values)
@@ -484,8 +484,8 @@ void TForm1::setProgramName(const QString &name)
 
 void TForm1::updateCaption()
 {
-    const QString authority = m_data->QYetkili->isOpen() && !m_data->QYetkili->isEmpty()
-                                  ? m_data->QYetkili->fieldText(QStringLiteral("yetkili_adi"))
+    const QString authority = m_data->authority()->isOpen() && !m_data->authority()->isEmpty()
+                                  ? m_data->authority()->fieldText(QStringLiteral("yetkili_adi"))
                                   : QString();
     setWindowTitle(programName() + QStringLiteral(" 2.0 - ") + authority);
 }
@@ -499,7 +499,7 @@ void TForm1::registerUnionList(QComboBox *list, const QStringList &leadingItems,
 
 void TForm1::fillUnionLists()
 {
-    Dataset *unions = m_data->QSendika;
+    Dataset *unions = m_data->unions();
     if (!unions->isOpen())
         return;
     unions->first();
@@ -546,9 +546,9 @@ void TForm1::setStaffColumnWidths(const std::array<int, 23> &widths)
 void TForm1::loadLogo()
 {
     m_image1->clear();
-    if (!m_data->QYetkili->isOpen() || m_data->QYetkili->isEmpty())
+    if (!m_data->authority()->isOpen() || m_data->authority()->isEmpty())
         return;
-    const QString path = m_data->QYetkili->fieldText(QStringLiteral("logo"));
+    const QString path = m_data->authority()->fieldText(QStringLiteral("logo"));
     if (path.isEmpty())
         return;
     const QImage image = pictures::load(path);
@@ -572,7 +572,7 @@ QImage TForm1::logoPicture() const
 
 void TForm1::BitBtn1Click()
 {
-    if (m_data->QuerySabit->isEmpty() || m_data->QSendika->isEmpty()) {
+    if (m_data->fixedInformation()->isEmpty() || m_data->unions()->isEmpty()) {
         const bool edit = messages::question(
             this, QStringLiteral(" Meltora"),
             QStringLiteral("SABİT BİLGİLER veya SENDİKA İSİMLERİ  düzenlenmemiş. Şimdi düzenlensin mi?"));
@@ -588,7 +588,7 @@ void TForm1::BitBtn2Click()
 {
     if (!waitForStaffList())
         return;
-    Dataset *personel = m_data->QueryPersonel;
+    Dataset *personel = m_data->staff();
     personel->clearSql();
     personel->addSql(QStringLiteral("SELECT * FROM uyeler Order By adi"));
     personel->clearParams();

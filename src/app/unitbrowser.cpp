@@ -169,7 +169,7 @@ QWidget *UnitBrowser::buildUnitPage()
     name(m_srDBGrid2, QStringLiteral("SrDBGrid2"));
     colourGrid(m_srDBGrid2);
     m_srDBGrid2->setTitlesSort(true);
-    m_srDBGrid2->setDataset(m_form->data()->QueryOkul,
+    m_srDBGrid2->setDataset(m_form->data()->units(),
                             {{QStringLiteral("okul_adi"), QStringLiteral(" Birim Adı"), 210},
                              {QStringLiteral("okul_muduru"), QStringLiteral(" Birim Müdürü"), 140}});
     body->addWidget(m_srDBGrid2, 1);
@@ -222,7 +222,7 @@ QWidget *UnitBrowser::buildUnitDetails()
         {QStringLiteral("İlçesi :"), QStringLiteral("ilcesi")},
     };
     for (const auto &[caption, field] : fields) {
-        auto *edit = new DBEdit(m_form->data()->QueryOkul, field, details);
+        auto *edit = new DBEdit(m_form->data()->units(), field, details);
         name(edit, QStringLiteral("DBEditBirim_") + field, caption);
         edit->setEnabled(false);
         form->addRow(caption, edit);
@@ -271,7 +271,7 @@ QWidget *UnitBrowser::buildStaffPage()
     for (int i = 0; i < 23; ++i)
         columns.append({QLatin1String(kStaffColumns[i].field), QString::fromUtf8(kStaffColumns[i].title),
                         settings.columnWidths[size_t(i)]});
-    Dataset *uye = m_form->data()->Query_Uye;
+    Dataset *uye = m_form->data()->unitStaff();
     m_srDBGrid1->setDataset(uye, columns);
     m_srDBGrid1->setTextColourHook([this, uye](int row) {
         const int field = uye->fieldIndex(QStringLiteral("sendikasi"));
@@ -324,7 +324,7 @@ void UnitBrowser::buildMenus()
     m_newUnit = m_popupKurum->addAction(QStringLiteral("Yeni Birim Kaydı"), this,
                                         [this] { guard::run([this] { newUnit(); }); });
     m_popupKurum->addSeparator();
-    moves(m_popupKurum, m_form->data()->QueryOkul);
+    moves(m_popupKurum, m_form->data()->units());
 
     m_popupKisisel = new QMenu(m_srDBGrid1);
     m_popupKisisel->setObjectName(QStringLiteral("PopupKisisel"));
@@ -344,7 +344,7 @@ void UnitBrowser::buildMenus()
     });
     fields->setObjectName(QStringLiteral("AlanGsterimleri1"));
     m_popupKisisel->addSeparator();
-    moves(m_popupKisisel, m_form->data()->Query_Uye);
+    moves(m_popupKisisel, m_form->data()->unitStaff());
 
     for (auto [grid, menu] : {std::pair{m_srDBGrid2, m_popupKurum}, std::pair{m_srDBGrid1, m_popupKisisel}}) {
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -359,13 +359,13 @@ void UnitBrowser::buildMenus()
 void UnitBrowser::connectQueries()
 {
     SharedQueries *data = m_form->data();
-    connect(data->QueryOkul, &Dataset::afterScroll, this, [this](Dataset *okul) {
+    connect(data->units(), &Dataset::afterScroll, this, [this](Dataset *okul) {
         const bool any = okul->recordCount() > 0;
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn8), static_cast<QWidget *>(m_bitBtn9),
                            static_cast<QWidget *>(m_comboBox1), static_cast<QWidget *>(m_edit1)})
             w->setEnabled(any);
     });
-    connect(data->Query_Uye, &Dataset::afterScroll, this, [this](Dataset *uye) {
+    connect(data->unitStaff(), &Dataset::afterScroll, this, [this](Dataset *uye) {
         const bool any = uye->recordCount() > 0;
         for (QWidget *w : {static_cast<QWidget *>(m_bitBtn11), static_cast<QWidget *>(m_comboBox2),
                            static_cast<QWidget *>(m_edit2), static_cast<QWidget *>(m_btnPersonelDisaAktar)})
@@ -415,7 +415,7 @@ void UnitBrowser::clearKeepingFocus(QLineEdit *searchBox, bool typing)
 
 void UnitBrowser::Edit1Change()
 {
-    Dataset *okul = m_form->data()->QueryOkul;
+    Dataset *okul = m_form->data()->units();
     const QString text = m_edit1->text();
     const bool typing = m_edit1->hasFocus();
     if (text.isEmpty()) {
@@ -437,7 +437,7 @@ void UnitBrowser::Edit2Change()
     // The staff search holds its result to the current unit. Asking for the unit in the
     // statement itself shows exactly those rows and lets the index on SiraNo find them,
     // instead of reading every staff row at each keystroke.
-    Dataset *uye = m_form->data()->Query_Uye;
+    Dataset *uye = m_form->data()->unitStaff();
     const QString text = m_edit2->text();
     const bool typing = m_edit2->hasFocus();
     if (text.isEmpty()) {
@@ -492,7 +492,7 @@ void UnitBrowser::shown()
 
 bool UnitBrowser::unitMayBeDeleted()
 {
-    Dataset *okul = m_form->data()->QueryOkul;
+    Dataset *okul = m_form->data()->units();
     if (okul->isEmpty() || okul->state() == Dataset::State::Insert)
         return true;
     if (m_form->data()->staffCountOfUnit(okul->value(QStringLiteral("SiraNo"))) > 0) {
@@ -528,7 +528,7 @@ void UnitBrowser::newUnit()
 {
     if (!m_openUnitForm)
         return;
-    m_form->data()->QueryOkul->append();
+    m_form->data()->units()->append();
     m_openUnitForm();
 }
 
@@ -536,7 +536,7 @@ void UnitBrowser::newMember()
 {
     if (!m_openMemberForm)
         return;
-    m_form->data()->Query_Uye->append();
+    m_form->data()->unitStaff()->append();
     m_openMemberForm();
 }
 

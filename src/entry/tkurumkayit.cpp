@@ -46,7 +46,7 @@ QWidget *TKurumKayit::buildFields()
     grid->setColumnMinimumWidth(1, 130);
     grid->setColumnStretch(3, 1);
 
-    Dataset *okul = m_form->data()->QueryOkul;
+    Dataset *okul = m_form->data()->units();
     struct Field {
         const char *caption;
         const char *column;
@@ -93,7 +93,7 @@ QWidget *TKurumKayit::buildFields()
 QWidget *TKurumKayit::buildButtons()
 {
     const entryform::BottomRow bottom =
-        entryform::bottomRow(m_form->settings(), this, m_form->data()->QueryOkul, QStringLiteral("Yeni Birim Ekle"),
+        entryform::bottomRow(m_form->settings(), this, m_form->data()->units(), QStringLiteral("Yeni Birim Ekle"),
                              [this] { ToolButton1Click(); }, [this] { ToolButton2Click(); }, 90);
     m_actions = bottom.actions;
     return bottom.row;
@@ -108,13 +108,13 @@ void TKurumKayit::execute()
 void TKurumKayit::ToolButton1Click()
 {
     m_edits[0]->setFocus();
-    m_form->data()->QueryOkul->append();
+    m_form->data()->units()->append();
 }
 
 void TKurumKayit::ToolButton2Click()
 {
     SharedQueries *data = m_form->data();
-    Dataset *okul = data->QueryOkul;
+    Dataset *okul = data->units();
     // Counted in the table: after a staff search the staff list may show none of them.
     const QVariant siraNo = okul->isEmpty() ? QVariant() : okul->value(QStringLiteral("SiraNo"));
     if (data->staffCountOfUnit(siraNo) > 0) {
@@ -131,8 +131,8 @@ void TKurumKayit::ToolButton2Click()
 
 void TKurumKayit::DBEdit5Enter()
 {
-    Dataset *okul = m_form->data()->QueryOkul;
-    Dataset *sabit = m_form->data()->QuerySabit;
+    Dataset *okul = m_form->data()->units();
+    Dataset *sabit = m_form->data()->fixedInformation();
     const QString province = sabit->isOpen() && !sabit->isEmpty() ? sabit->fieldText(QStringLiteral("ili")) : QString();
     okul->edit();
     okul->setFieldText(QStringLiteral("ili"), province);
@@ -155,7 +155,7 @@ bool TKurumKayit::FormClose()
     // A new row without a name is left pending: the user may still be about to name it.
     if (m_edits[0]->text().isEmpty())
         return true;
-    return entryform::saveOnClose(this, m_form->data()->QueryOkul,
+    return entryform::saveOnClose(this, m_form->data()->units(),
                                   QStringLiteral("Değişiklikleri kaydetmek istiyor musunuz?"));
 }
 

@@ -98,7 +98,7 @@ QIcon envelopeIcon()
 TPersonelKayit::TPersonelKayit(Workspace *workspace)
     : QDialog(workspace->parentWindow(), Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_form(workspace),
-      m_uye(workspace->data()->Query_Uye)
+      m_uye(workspace->data()->unitStaff())
 {
     dialogs::setTitle(this, QStringLiteral("PersonelKayit"), QStringLiteral("  Personel Kayıt"));
     setModal(true);
@@ -539,7 +539,7 @@ void TPersonelKayit::ToolButton2Click()
 
 void TPersonelKayit::DBEdit1KeyDown()
 {
-    Dataset *okul = m_form->data()->QueryOkul;
+    Dataset *okul = m_form->data()->units();
     if (!m_uye->isEditing())
         m_uye->edit();
     static const std::pair<const char *, const char *> copies[] = {

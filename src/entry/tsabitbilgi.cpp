@@ -114,7 +114,7 @@ TSabitBilgi::TSabitBilgi(Workspace *workspace)
     m_label14->setVisible(false);
     m_label15->setVisible(false);
 
-    Dataset *unions = workspace->data()->QSendika;
+    Dataset *unions = workspace->data()->unions();
     connect(unions, &Dataset::afterPost, this, [this] { showUnionCount(); });
     connect(unions, &Dataset::afterDelete, this, [this] { showUnionCount(); });
 
@@ -182,7 +182,7 @@ QToolBar *TSabitBilgi::recordBar(QWidget *parent, const QString &barName, QToolB
 
 QWidget *TSabitBilgi::buildFixedPage()
 {
-    Dataset *sabit = m_form->data()->QuerySabit;
+    Dataset *sabit = m_form->data()->fixedInformation();
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("TabSheet1"));
     auto *layout = new QVBoxLayout(page);
@@ -309,7 +309,7 @@ QWidget *TSabitBilgi::buildFixedPage()
 
 QWidget *TSabitBilgi::buildUnionPage()
 {
-    Dataset *unions = m_form->data()->QSendika;
+    Dataset *unions = m_form->data()->unions();
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("TabSheet2"));
     auto *layout = new QVBoxLayout(page);
@@ -350,7 +350,7 @@ QWidget *TSabitBilgi::buildUnionPage()
 
 QWidget *TSabitBilgi::buildAuthorityPage()
 {
-    Dataset *yetkili = m_form->data()->QYetkili;
+    Dataset *yetkili = m_form->data()->authority();
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("TabSheet3"));
     auto *layout = new QHBoxLayout(page);
@@ -460,7 +460,7 @@ void TSabitBilgi::execute(bool fromToolbar)
     m_editAd->setText(m_form->programName());
     if (fromToolbar) {
         m_pageControl->setCurrentIndex(0);
-        Dataset *unions = m_form->data()->QSendika;
+        Dataset *unions = m_form->data()->unions();
         if (unions->isOpen())
             unions->first();
     }
@@ -478,9 +478,9 @@ void TSabitBilgi::FormShow()
 {
     if (m_pageControl->currentIndex() == 0)
         m_kurumAdi->setFocus();
-    m_toolButton2->setEnabled(!m_form->data()->QuerySabit->isEmpty());
+    m_toolButton2->setEnabled(!m_form->data()->fixedInformation()->isEmpty());
     showUnionCount();
-    if (!currentText(m_form->data()->QYetkili, QStringLiteral("logo")).isEmpty()) {
+    if (!currentText(m_form->data()->authority(), QStringLiteral("logo")).isEmpty()) {
         // The main window's picture, not the file: what the user sees there is what is kept.
         const QImage shown = m_form->logoPicture();
         m_logo->setPixmap(shown.isNull() ? QPixmap() : QPixmap::fromImage(shown));
@@ -491,7 +491,7 @@ void TSabitBilgi::FormShow()
 
 void TSabitBilgi::showUnionCount()
 {
-    Dataset *unions = m_form->data()->QSendika;
+    Dataset *unions = m_form->data()->unions();
     m_label15->setText(QString::number(unions->isOpen() ? unions->recordCount() : 0));
 }
 
@@ -499,9 +499,9 @@ bool TSabitBilgi::FormClose()
 {
     SharedQueries *data = m_form->data();
     const QList<QPair<Dataset *, QString>> questions = {
-        {data->QuerySabit, QStringLiteral("Sabit bilgilerdeki değişiklikleri kaydetmek istiyor musunuz?")},
-        {data->QSendika, QStringLiteral("Sendika bilgilerindeki değişiklikleri kaydetmek istiyor musunuz?")},
-        {data->QYetkili, QStringLiteral("Program yetkilisi değişikliklerini kaydetmek istiyor musunuz?")},
+        {data->fixedInformation(), QStringLiteral("Sabit bilgilerdeki değişiklikleri kaydetmek istiyor musunuz?")},
+        {data->unions(), QStringLiteral("Sendika bilgilerindeki değişiklikleri kaydetmek istiyor musunuz?")},
+        {data->authority(), QStringLiteral("Program yetkilisi değişikliklerini kaydetmek istiyor musunuz?")},
     };
     for (const auto &[query, text] : questions)
         if (!entryform::saveOnClose(this, query, text))
@@ -531,7 +531,7 @@ Dataset *TSabitBilgi::focusedDataset() const
 
 void TSabitBilgi::ToolButton2Click()
 {
-    Dataset *sabit = m_form->data()->QuerySabit;
+    Dataset *sabit = m_form->data()->fixedInformation();
     const QString text = messages::quoted(currentText(sabit, QStringLiteral("sendikasi"))) +
                          QStringLiteral(" ile ilgili sabit bilgiler silinecek. ONAYLIYOR MUSUNUZ?\n\n"
                                         "Bilgilerin silinmesi form çıktılarında hatalara neden olacağından "
@@ -542,7 +542,7 @@ void TSabitBilgi::ToolButton2Click()
 
 void TSabitBilgi::ToolButton8Click()
 {
-    Dataset *unions = m_form->data()->QSendika;
+    Dataset *unions = m_form->data()->unions();
     const QString text = messages::quoted(currentText(unions, QStringLiteral("sendikalar"))) +
                          QStringLiteral(" adlı sendika silinecek. Onaylıyor musunuz?");
     if (messages::warningQuestion(this, text))
@@ -551,7 +551,7 @@ void TSabitBilgi::ToolButton8Click()
 
 void TSabitBilgi::ToolButton5Click()
 {
-    Dataset *yetkili = m_form->data()->QYetkili;
+    Dataset *yetkili = m_form->data()->authority();
     const QString text = messages::quoted(currentText(yetkili, QStringLiteral("yetkili_adi"))) +
                          QStringLiteral(" adlı program yetkilisine ait bilgiler silinecek. Onaylıyor musunuz?");
     if (!messages::warningQuestion(this, text))
@@ -565,7 +565,7 @@ void TSabitBilgi::ToolButton5Click()
 void TSabitBilgi::ToolButton10Click()
 {
     m_sendikaAdi->setFocus();
-    m_form->data()->QSendika->append();
+    m_form->data()->unions()->append();
 }
 
 void TSabitBilgi::ToolButton11Click()
@@ -605,7 +605,7 @@ void TSabitBilgi::ToolButton12Click()
 // showing the picture that belongs to the stored path.
 void TSabitBilgi::storeLogo(const QString &path)
 {
-    Dataset *yetkili = m_form->data()->QYetkili;
+    Dataset *yetkili = m_form->data()->authority();
     const bool wasEditing = yetkili->isEditing();
     const QVariant before = wasEditing ? yetkili->value(QStringLiteral("logo")) : QVariant();
     yetkili->edit();

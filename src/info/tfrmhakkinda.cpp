@@ -110,7 +110,7 @@ TFrmHakkinda::TFrmHakkinda(SharedQueries *data, std::function<QString()> program
 
 QString TFrmHakkinda::authority() const
 {
-    Dataset *q = m_data->QYetkili;
+    Dataset *q = m_data->authority();
     const QString name =
         q->isOpen() && !q->isEmpty() ? q->fieldText(QStringLiteral("yetkili_adi")) : QString();
     return name.trimmed().isEmpty() ? QStringLiteral("Yetkili Atanmamış") : name;

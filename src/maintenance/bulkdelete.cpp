@@ -44,15 +44,15 @@ Dataset *BulkDelete::dataset(Kind kind) const
 {
     switch (kind) {
     case Kind::Unions:
-        return m_data->QSendika;
+        return m_data->unions();
     case Kind::Staff:
-        return m_data->QueryPersonel;
+        return m_data->staff();
     case Kind::Units:
-        return m_data->QueryOkul;
+        return m_data->units();
     case Kind::FixedInformation:
-        return m_data->QuerySabit;
+        return m_data->fixedInformation();
     case Kind::Authority:
-        return m_data->QYetkili;
+        return m_data->authority();
     }
     return nullptr;
 }
@@ -100,7 +100,7 @@ void BulkDelete::refreshListsAfter(Kind kind)
         return; // the other tables are shown by their own query alone
     // The staff of the current unit are a second list over the same table; the all-staff
     // list is read again for its count, which it takes when it opens.
-    for (Dataset *query : {m_data->Query_Uye, m_data->QueryPersonel})
+    for (Dataset *query : {m_data->unitStaff(), m_data->staff()})
         if (query->isOpen())
             query->requery();
 }

@@ -579,7 +579,7 @@ void TFrmExcel::Button6Click()
                                   .arg(reasonOf(e)));
         return;
     }
-    excelimport::showNewUnits(m_data->QueryOkul, moved.lastKey);
+    excelimport::showNewUnits(m_data->units(), moved.lastKey);
     reopenStaging(false);
     if (moved.count > 0)
         m_label2->setText(QStringLiteral("İşlem Başarılı..."));

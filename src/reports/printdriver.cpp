@@ -90,8 +90,8 @@ PrintDriver::PrintDriver(SharedQueries *data, Settings &settings, std::function<
       RUyeIstifa(templates::resignationForm(true)), RKurum(templates::unitList()),
       RKurumPersonel(templates::unitStaffList()), RPersonelListe(templates::staffList()),
       RKan(templates::bloodGroupList()), RKisisel(templates::recordCard(false)),
-      RKisiselUye(templates::recordCard(true)), frxDBPersonel(data->QueryPersonel),
-      frxDBUyeler(data->Query_Uye), frxDBKurumlar(data->QueryOkul), frxDBSabit(data->QuerySabit),
+      RKisiselUye(templates::recordCard(true)), frxDBPersonel(data->staff()),
+      frxDBUyeler(data->unitStaff()), frxDBKurumlar(data->units()), frxDBSabit(data->fixedInformation()),
       m_data(data), m_settings(settings), m_logo(std::move(logo)), m_window(window),
       m_preview(new ReportPreview(window))
 {
@@ -132,14 +132,14 @@ void PrintDriver::printBloodGroupList()
 
 void PrintDriver::printStaffCard()
 {
-    runReport(RKisisel, m_data->QueryPersonel);
+    runReport(RKisisel, m_data->staff());
 }
 
 void PrintDriver::printMembershipForm()
 {
     putLogo(RUye, QStringLiteral("logo3sec"));
     putTicks(RUye);
-    runReport(RUye, m_data->QueryPersonel);
+    runReport(RUye, m_data->staff());
 }
 
 void PrintDriver::printResignationForm()
@@ -147,7 +147,7 @@ void PrintDriver::printResignationForm()
     putLogo(RUyeIstifa, QStringLiteral("logo4sec"));
     putTicks(RUyeIstifa);
     putToday(RUyeIstifa);
-    runReport(RUyeIstifa, m_data->QueryPersonel);
+    runReport(RUyeIstifa, m_data->staff());
 }
 
 void PrintDriver::printUnitList()
@@ -162,7 +162,7 @@ void PrintDriver::printUnitWithStaff()
 
 void PrintDriver::printUnitStaffCard()
 {
-    runReport(RKisiselUye, m_data->Query_Uye);
+    runReport(RKisiselUye, m_data->unitStaff());
 }
 
 // ---------------------------------------------------------------- what the commands put in
@@ -170,14 +170,14 @@ void PrintDriver::printUnitStaffCard()
 void PrintDriver::putLogo(ReportTemplate &report, const QString &flag)
 {
     // Without a logo picture the corners stay empty whatever the flag says.
-    const QImage logo = yes(m_data->QYetkili, flag) && m_logo ? m_logo() : QImage();
+    const QImage logo = yes(m_data->authority(), flag) && m_logo ? m_logo() : QImage();
     report.setPicture(QStringLiteral("Picture1"), logo);
     report.setPicture(QStringLiteral("Picture2"), logo);
 }
 
 void PrintDriver::putFixedValues(ReportTemplate &report)
 {
-    const Dataset *sabit = m_data->QuerySabit;
+    const Dataset *sabit = m_data->fixedInformation();
     for (const FixedValue &value : fixedValues())
         report.setText(value.box, yes(sabit, value.flag) ? textOf(sabit, value.column) : QString());
 }
@@ -186,7 +186,7 @@ void PrintDriver::putTicks(ReportTemplate &report)
 {
     // Every box of a group is set or cleared on every run: a value that is none of the
     // choices (typed in elsewhere) ticks nothing rather than leaving an earlier member's tick.
-    const Dataset *member = m_data->QueryPersonel;
+    const Dataset *member = m_data->staff();
     const QString gender = textOf(member, QStringLiteral("cinsiyeti"));
     const QString education = textOf(member, QStringLiteral("ogrenim_durumu"));
     const QList<Tick> genders = {{QStringLiteral("MErkek"), QStringLiteral("ERKEK")},
