@@ -17,9 +17,6 @@ namespace
 {
 
 const QString kStopped = QStringLiteral("işlem durduruldu");
-const QString kOpenElsewhere = QStringLiteral(
-    "veritabanı başka bir programda ya da programın başka bir kopyasında açık; onu kapatıp "
-    "yeniden deneyin");
 
 void removeWithJournal(const QString &path)
 {
@@ -100,7 +97,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     // A copy that merely has the file open holds no lock on it, yet once the compacted file
     // took the place of the old one it would go on showing the old file and refuse every save.
     if (const OpenFiles open = openFilesOf(m_path); open.own + open.others > 0)
-        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, kOpenElsewhere));
+        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, openElsewhereReason()));
     QString reason;
     if (!m_source.open(m_path, schema::kKey, &reason))
         return fail(failureText(QStringLiteral("Veritabanı dosyası açılamadı"), m_path, reason));
@@ -203,7 +200,7 @@ bool Compaction::replace(Progress *progress)
         return false;
     }
     if (openFilesOf(m_path).others > 0) {
-        fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, kOpenElsewhere));
+        fail(failureText(QStringLiteral("Veritabanı kullanımda"), m_path, openElsewhereReason()));
         return false;
     }
     if (!replaceFile(m_workPath, m_path, m_fs, &m_error)) {

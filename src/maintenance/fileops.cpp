@@ -171,6 +171,12 @@ bool replaceFile(const QString &from, const QString &to, const FileSystem &fs, Q
     return true;
 }
 
+QString openElsewhereReason()
+{
+    return QStringLiteral("veritabanı başka bir programda ya da programın başka bir kopyasında "
+                          "açık; onu kapatıp yeniden deneyin");
+}
+
 OpenFiles openFilesOf(const QString &path)
 {
     OpenFiles found;

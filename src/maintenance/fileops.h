@@ -59,5 +59,7 @@ struct OpenFiles {
     int others = 0;
 };
 OpenFiles openFilesOf(const QString &path);
+// Why a file that another copy of the program holds open is left alone, in Turkish.
+QString openElsewhereReason();
 
 } // namespace maintenance

@@ -21,9 +21,6 @@ namespace
 {
 
 const QString kNothingChanged = QStringLiteral("Veritabanı değiştirilmedi.");
-const QString kOpenElsewhere = QStringLiteral(
-    "veritabanı başka bir programda ya da programın başka bir kopyasında açık; onu kapatıp "
-    "yeniden deneyin");
 
 // "Data_2024-05-31_14-05-09.dat", or with "_2" before ".dat": the time the copy was taken.
 QDateTime timeInName(const QString &name)
@@ -155,7 +152,7 @@ bool Restore::putInPlace(const QString &work, const QString &database,
 {
     QString reason;
     if (openFilesOf(database).others > 0)
-        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), database, kOpenElsewhere) +
+        return fail(failureText(QStringLiteral("Veritabanı kullanımda"), database, openElsewhereReason()) +
                     QLatin1Char('\n') + kNothingChanged);
     DatabaseBackup backup(m_data.connection(), m_fs);
     if (!backup.safetyCopy(safetyFolder, &m_safetyCopy, &reason))
