@@ -11,7 +11,7 @@
 
 #include "app/application.h"
 #include "reports/listexportcommand.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "benchsupport.h"
 #include "data/identitynumber.h"

@@ -3,7 +3,7 @@
 
 #include "app/memberbrowser.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "data/database.h"
 #include "data/identitynumber.h"

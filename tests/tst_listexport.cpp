@@ -5,7 +5,7 @@
 #include "reports/listexportcommand.h"
 #include "app/memberbrowser.h"
 #include "app/tform1.h"
-#include "app/tsrdbgrid.h"
+#include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
 #include "data/safefile.h"
 #include "data/sharedqueries.h"
@@ -28,7 +28,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-#include <sys/mount.h>
 
 using listexport::Format;
 using listexport::ListOfTexts;
@@ -110,31 +109,6 @@ const QList<QStringList> kRows = {
     {QStringLiteral("  boşluklu "), QStringLiteral("01.02.1980"), QStringLiteral("\tsekme")},
     {QStringLiteral("satır\nsonu"), QStringLiteral("a\rb"), QStringLiteral("=HYPERLINK(\"http://x\";\"y\")")},
     {QStringLiteral("_x0041_ kalsın"), QString(QChar(0x01)) + QStringLiteral("zil"), QStringLiteral("\rbaşta")},
-};
-
-// A real file system of 16 KB for the time the test needs it.
-class SmallDisk
-{
-public:
-    SmallDisk()
-    {
-        m_mounted = ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, "size=16k") == 0;
-    }
-    ~SmallDisk()
-    {
-        if (m_mounted)
-            ::umount(QFile::encodeName(m_dir.path()).constData());
-    }
-    bool mounted() const { return m_mounted; }
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-    QStringList files() const
-    {
-        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_mounted = false;
 };
 
 // Many rows of long texts: far more than 16 KB, even compressed.
@@ -381,7 +355,7 @@ private Q_SLOTS:
         SmallDisk disk;
         if (!disk.mounted())
             QSKIP("no tmpfs can be mounted here");
-        const QString path = disk.path(QStringLiteral("liste.") + listexport::suffixOf(format));
+        const QString path = disk.filePath(QStringLiteral("liste.") + listexport::suffixOf(format));
         QVERIFY(safefile::write(path, "eski liste", nullptr));
         for (int attempt = 0; attempt < 25; ++attempt) {
             const listexport::Outcome outcome = listexport::writeFile(manyRows(2000 + 97 * attempt), path, format,
@@ -390,7 +364,7 @@ private Q_SLOTS:
             QVERIFY(!outcome.cancelled);
             QCOMPARE(outcome.error, QStringLiteral("'%1' dosyası yazılamadı: diskte yer kalmadı.").arg(path));
             QCOMPARE(fileBytes(path), QByteArray("eski liste"));
-            QCOMPARE(disk.files(), QStringList{QFileInfo(path).fileName()});
+            QCOMPARE(disk.names(), QStringList{QFileInfo(path).fileName()});
         }
         // A short list fits, and replaces the old file.
         const listexport::Outcome outcome =
@@ -488,7 +462,7 @@ private Q_SLOTS:
         m_main = std::make_unique<MainWindowFixture>(rows);
         m_form = m_main->start(MainWindowFixture::Windows::All);
         m_main->click("BitBtn2");
-        const QString path = disk.path(QStringLiteral("liste.xlsx"));
+        const QString path = disk.filePath(QStringLiteral("liste.xlsx"));
         ModalSteps steps;
         steps.then(QStringLiteral("ListeDisaAktarDialog"), [&](QWidget *window) {
             auto *dialog = static_cast<QFileDialog *>(window);
@@ -502,7 +476,7 @@ private Q_SLOTS:
         QVERIFY2(steps.unexpected.isEmpty(), qPrintable(steps.unexpected.join(QLatin1Char('|'))));
         QCOMPARE(steps.texts.value(0), QStringLiteral("'%1' dosyası yazılamadı: diskte yer kalmadı.").arg(path));
         QCOMPARE(steps.icons.value(0), QMessageBox::Critical);
-        QVERIFY(disk.files().isEmpty());
+        QVERIFY(disk.names().isEmpty());
     }
 };
 
