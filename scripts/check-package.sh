@@ -49,15 +49,31 @@ env -u DISPLAY -u QT_QPA_PLATFORM "$bin/meltora" --version | grep -qx "Meltora [
 
 home="$work/home"
 mkdir -p "$home"
-display=":$((100 + RANDOM % 800))"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-server=$!
-for _ in $(seq 50); do xwininfo -root -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+# An X server of our own on a free display: another may hold the number picked, and a busy
+# machine may take seconds to start it.
+display=""
+for _ in $(seq 5); do
+    candidate=":$((100 + RANDOM % 800))"
+    [ -e "/tmp/.X11-unix/X${candidate#:}" ] && continue
+    Xvfb "$candidate" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    server=$!
+    for _ in $(seq 200); do
+        if xwininfo -root -display "$candidate" >/dev/null 2>&1; then
+            display=$candidate
+            break
+        fi
+        kill -0 "$server" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -n "$display" ] && break
+    kill "$server" 2>/dev/null || true
+done
+[ -n "$display" ] || { cat "$work/xvfb.log"; fail "no X server could be started"; }
 env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY="$display" LANG=C.UTF-8 \
     "$bin/meltora" >"$work/meltora.log" 2>&1 &
 program=$!
 shown=""
-for _ in $(seq 150); do
+for _ in $(seq 300); do
     if xwininfo -root -tree -display "$display" 2>/dev/null | grep -q '"MELTORA 2.0'; then
         shown=yes
         break

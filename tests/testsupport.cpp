@@ -1,5 +1,11 @@
 #include "testsupport.h"
 
+#include <QFileInfo>
+
+#include <QLineEdit>
+
+#include <QFileDialog>
+
 #include "app/tform1.h"
 #include "app/windows.h"
 #include "data/backgroundopen.h"
@@ -195,6 +201,19 @@ QStringList SmallDisk::names() const
 {
     return QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System |
                                         QDir::NoDotAndDotDot);
+}
+
+void chooseInFileDialog(QFileDialog *dialog, const QString &path)
+{
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!name) {
+        dialog->selectFile(path); // a dialog without Qt's own widgets
+    } else {
+        if (const QFileInfo info(path); info.isAbsolute())
+            dialog->setDirectory(info.absolutePath());
+        name->setText(path);
+    }
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
 }
 
 QStringList itemTexts(const QComboBox *list)

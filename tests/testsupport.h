@@ -14,6 +14,7 @@
 class Database;
 class Dataset;
 class QComboBox;
+class QFileDialog;
 class TForm1;
 
 // Lets the event loop run until it has nothing to do, as it does between the user's
@@ -32,6 +33,11 @@ void hoverOver(QWidget *widget);
 // Call from initTestCase: drops the offscreen platform's warnings about what it cannot do
 // (size hints, raising pop-ups, grabbing the keyboard), which would hide the warnings that matter.
 void quietOffscreenWarnings();
+
+// Writes `path` into a file dialog's name box, as the user types it there, and accepts the
+// dialog once control is back in its event loop. QFileDialog::selectFile leaves the name box
+// alone while it has the focus, which a shown dialog gives it sooner or later.
+void chooseInFileDialog(QFileDialog *dialog, const QString &path);
 
 // The control of that name below `parent`. A missing one ends the run: no check about it
 // could mean anything.

@@ -68,8 +68,7 @@ private:
         answered = true;
         directory = dialog->directory().absolutePath();
         filters = dialog->nameFilters();
-        dialog->selectFile(m_path);
-        QMetaObject::invokeMethod(dialog, "accept"); // the dialog's own "Aç"
+        chooseInFileDialog(dialog, m_path); // then the dialog's own "Aç"
     }
 
     QString m_path;

@@ -356,8 +356,7 @@ public:
             if (!dialog)
                 return;
             m_poll.stop();
-            dialog->selectFile(path);
-            static_cast<QDialog *>(dialog)->accept();
+            chooseInFileDialog(dialog, path);
         });
         m_poll.start(10);
     }

@@ -168,8 +168,7 @@ class TestListExport : public QObject
                 if (types)
                     pick(types, filter);
             }
-            dialog->selectFile(m_out.filePath(name));
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            chooseInFileDialog(dialog, m_out.filePath(name));
         });
         steps.answer(QStringLiteral("TAMAM"));
         command();
@@ -466,8 +465,7 @@ private Q_SLOTS:
         ModalSteps steps;
         steps.then(QStringLiteral("ListeDisaAktarDialog"), [&](QWidget *window) {
             auto *dialog = static_cast<QFileDialog *>(window);
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            chooseInFileDialog(dialog, path);
         });
         steps.answer(QStringLiteral("TAMAM"));
         m_main->click("BtnDisaAktar");

@@ -117,8 +117,7 @@ class TestRestore : public QObject
         ModalSteps steps({QStringLiteral("FrmGeriYukle")});
         steps.then(QStringLiteral("OpenDialog1"), [path](QWidget *dialog) {
             auto *files = static_cast<QFileDialog *>(dialog);
-            files->selectFile(path);
-            QMetaObject::invokeMethod(files, &QDialog::accept, Qt::QueuedConnection);
+            chooseInFileDialog(files, path);
         });
         QTest::mouseClick(child<QPushButton>(w, "Button1"), Qt::LeftButton);
         QVERIFY(steps.done());
