@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <cerrno>
+#include <future>
 
 namespace maintenance
 {
@@ -122,14 +123,6 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     // Under the hold: what the copy will be compared with is what the copy is taken of.
     removeLeftovers();
     m_workPath = newWorkPath();
-    QByteArray digest;
-    try {
-        digest = contentDigest(m_source);
-    } catch (const DbError &e) {
-        return fail(failureText(QStringLiteral("Veritabanı okunamadı"), m_path, e.describedText()));
-    }
-    if (stopped(progress))
-        return fail(failureText(QStringLiteral("Sıkıştırma yapılmadı"), m_path, kStopped));
 
     if (progress)
         progress->begin(QStringLiteral("Kopya alınıyor"), 0);
@@ -140,7 +133,17 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
 
     if (progress)
         progress->begin(QStringLiteral("Kopya sıkıştırılıyor"), 0);
-    if (!checkCopy(digest))
+    // The register's digest is read on a thread of its own while the copy is compacted and
+    // checked: two connections on two files, and the hold keeps the register as it was copied.
+    auto registerDigest = std::async(std::launch::async, [this] { return contentDigest(m_source); });
+    const bool copySound = checkCopy();
+    QByteArray digest;
+    try {
+        digest = registerDigest.get();
+    } catch (const DbError &e) {
+        return fail(failureText(QStringLiteral("Veritabanı okunamadı"), m_path, e.describedText()));
+    }
+    if (!copySound || !sameContent(digest))
         return fail(m_error);
     if (stopped(progress))
         return fail(failureText(QStringLiteral("Sıkıştırma yapılmadı"), m_path, kStopped));
@@ -149,7 +152,7 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     return Outcome::Ready;
 }
 
-bool Compaction::checkCopy(const QByteArray &digest)
+bool Compaction::checkCopy()
 {
     Database copy;
     QString reason;
@@ -170,15 +173,19 @@ bool Compaction::checkCopy(const QByteArray &digest)
                               health.reason);
         return false;
     }
-    QByteArray after;
     try {
-        after = contentDigest(copy);
+        m_copyDigest = contentDigest(copy);
     } catch (const DbError &e) {
         m_error =
             failureText(QStringLiteral("Sıkıştırılan kopya okunamadı"), m_workPath, e.describedText());
         return false;
     }
-    if (after != digest) {
+    return true;
+}
+
+bool Compaction::sameContent(const QByteArray &registerDigest)
+{
+    if (m_copyDigest != registerDigest) {
         m_error = failureText(QStringLiteral("Sıkıştırılan kopya veritabanıyla aynı değil"),
                               m_workPath,
                               QStringLiteral("kopyadaki kayıtlar veritabanındakilerden farklı; "

@@ -57,12 +57,16 @@ public:
 private:
     Outcome fail(const QString &error);
     bool buildCopy();
-    bool checkCopy(const QByteArray &digest);
+    // Compacts the copy, checks it in full and takes its content digest.
+    bool checkCopy();
+    // Whether the copy holds what the register does; m_error says why not.
+    bool sameContent(const QByteArray &registerDigest);
     void removeLeftovers() const;
     QString newWorkPath() const;
     bool stopped(Progress *progress);
 
     QString m_path;
+    QByteArray m_copyDigest;
     QString m_workPath;
     FileSystem m_fs;
     Database m_source; // holds the database from the copy until the rename
