@@ -123,6 +123,8 @@ Compaction::Outcome Compaction::prepare(Progress *progress)
     // Under the hold: what the copy will be compared with is what the copy is taken of.
     removeLeftovers();
     m_workPath = newWorkPath();
+    if (stopped(progress))
+        return fail(failureText(QStringLiteral("Sıkıştırma yapılmadı"), m_path, kStopped));
 
     if (progress)
         progress->begin(QStringLiteral("Kopya alınıyor"), 0);
