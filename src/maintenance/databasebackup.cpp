@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
 
@@ -21,9 +20,7 @@ const QString kSafetyCopyPattern = QStringLiteral("Data_*.dat");
 
 bool isSafetyCopyName(const QString &name)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^Data_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d(_\\d+)?\\.dat$"));
-    return pattern.match(name).hasMatch();
+    return timeInDatedName(name, QStringLiteral("Data_")).isValid();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -88,6 +89,17 @@ QString freeDatedName(const QString &folder, const QString &prefix)
     for (int n = 2; QFileInfo::exists(name); ++n)
         name = dir.filePath(QStringLiteral("%1%2_%3.dat").arg(prefix, stamp).arg(n));
     return name;
+}
+
+QDateTime timeInDatedName(const QString &name, const QString &prefix)
+{
+    const QRegularExpression pattern(
+        QStringLiteral("^%1(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(_\\d+)?\\.dat$")
+            .arg(QRegularExpression::escape(prefix)));
+    const QRegularExpressionMatch match = pattern.match(name);
+    if (!match.hasMatch())
+        return {};
+    return QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
 }
 
 bool makeFolder(const QString &path, QString *error)

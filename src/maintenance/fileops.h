@@ -2,6 +2,7 @@
 
 #include "data/safefile.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -32,6 +33,8 @@ QString temporaryNameFor(const QString &target);
 // "<prefix><date>_<time>.dat" in the folder, the date and time of now; "_2", "_3" and so on
 // before ".dat" when a file of that name is there already.
 QString freeDatedName(const QString &folder, const QString &prefix);
+// The date and time in a name that freeDatedName gave with `prefix`; invalid for any other name.
+QDateTime timeInDatedName(const QString &name, const QString &prefix);
 
 // Creates the folder with every missing parent.
 bool makeFolder(const QString &path, QString *error);

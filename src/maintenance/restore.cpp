@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
 
@@ -21,17 +20,6 @@ namespace
 {
 
 const QString kNothingChanged = QStringLiteral("Veritabanı değiştirilmedi.");
-
-// "Data_2024-05-31_14-05-09.dat", or with "_2" before ".dat": the time the copy was taken.
-QDateTime timeInName(const QString &name)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^Data_(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(_\\d+)?\\.dat$"));
-    const QRegularExpressionMatch match = pattern.match(name);
-    if (!match.hasMatch())
-        return {};
-    return QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
-}
 
 QString missingTable(Database &db)
 {
@@ -61,7 +49,7 @@ QList<BackupSummary> Restore::safetyCopies(const QString &folder)
     const QDir dir(folder);
     for (const QFileInfo &file : dir.entryInfoList({QStringLiteral("Data_*.dat")}, QDir::Files)) {
         BackupSummary summary;
-        summary.when = timeInName(file.fileName());
+        summary.when = timeInDatedName(file.fileName(), QStringLiteral("Data_"));
         if (!summary.when.isValid())
             continue; // a file of the user's own, not a safety copy
         QString ignored;
