@@ -7,6 +7,7 @@
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "excelworkbooks.h"
+#include "recordingprogress.h"
 #include "maintenance/excelimport.h"
 #include "maintenance/excelphone.h"
 #include "maintenance/excelworkbook.h"
@@ -678,13 +679,11 @@ private Q_SLOTS:
         QCOMPARE(select("SELECT telefonu FROM veriler ORDER BY KayitNo"),
                  QStringList({"(312) 456 78 90", "-", "-"}));
 
-        QList<std::pair<int, int>> progress;
-        const auto moved = table.moveToUnits([&](int done, int total) {
-            progress.append({done, total});
-        });
+        RecordingProgress progress;
+        const auto moved = table.moveToUnits(&progress);
         QCOMPARE(moved.count, 3);
-        QCOMPARE(progress.size(), 3);
-        QCOMPARE(progress.back(), std::make_pair(3, 3));
+        QCOMPARE(progress.reports.size(), 3);
+        QCOMPARE(progress.reports.back(), std::make_pair(3, 3));
         QCOMPARE(table.count(), 0);
         QCOMPARE(select("SELECT okul_adi FROM okul ORDER BY SiraNo"),
                  QStringList({"ESKİ BİRİM", "ZEYTİN", "ARMUT", "ÇINAR"}));
@@ -707,9 +706,9 @@ private Q_SLOTS:
         db().exec(
             QStringLiteral("CREATE TRIGGER fails BEFORE INSERT ON okul WHEN NEW.okul_adi = 'BOZUK' "
                            "BEGIN SELECT RAISE(ABORT, 'disk dolu'); END"));
-        int reported = 0;
-        QVERIFY_THROWS_EXCEPTION(DbError, table.moveToUnits([&](int, int) { ++reported; }));
-        QCOMPARE(reported, 2);
+        RecordingProgress progress;
+        QVERIFY_THROWS_EXCEPTION(DbError, table.moveToUnits(&progress));
+        QCOMPARE(progress.reports.size(), 2);
         QCOMPARE(db().scalar(QStringLiteral("SELECT count(*) FROM okul")).toInt(), 0);
         QCOMPARE(table.count(), 4);
         // The connection is usable again and a later run can succeed.

@@ -10,6 +10,7 @@
 #include "data/safefile.h"
 #include "data/sharedqueries.h"
 #include "modalsteps.h"
+#include "recordingprogress.h"
 #include "reports/export/listexport.h"
 #include "testsupport.h"
 
@@ -327,15 +328,12 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("eski.") + listexport::suffixOf(format));
         QVERIFY(safefile::write(path, "eski liste", nullptr));
-        int asked = 0;
+        RecordingProgress progress([](int done, int total) { return done < total / 2; });
         const listexport::Outcome outcome =
-            listexport::writeFile(manyRows(10000), path, format, QStringLiteral("Liste"), [&](int done, int total) {
-                ++asked;
-                return done < total / 2;
-            });
+            listexport::writeFile(manyRows(10000), path, format, QStringLiteral("Liste"), &progress);
         QVERIFY(outcome.cancelled);
         QVERIFY(!outcome.written);
-        QVERIFY(asked > 1);
+        QVERIFY(progress.reports.size() > 1);
         QCOMPARE(fileBytes(path), QByteArray("eski liste"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
     }

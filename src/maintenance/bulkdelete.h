@@ -1,6 +1,6 @@
 #pragma once
 
-#include "progress.h"
+#include "data/progress.h"
 
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "data/database.h"
 #include "databasefile.h"
 #include "fileops.h"
-#include "progress.h"
+#include "data/progress.h"
 
 #include <QString>
 #include <QStringList>

@@ -275,10 +275,10 @@ QList<int> StagingTable::namesTooLongForUnits()
     return places;
 }
 
-StagingTable::Transfer StagingTable::moveToUnits(const std::function<void(int, int)> &progress)
+StagingTable::Transfer StagingTable::moveToUnits(Progress *progress)
 {
     Transfer result;
-    const int total = count();
+    progress::begin(progress, QString(), count());
     Transaction transaction(m_db);
     {
         const QString columns = fields().join(QStringLiteral(", "));
@@ -293,8 +293,7 @@ StagingTable::Transfer StagingTable::moveToUnits(const std::function<void(int, i
             runAgain(insert);
             result.lastKey = qlonglong(sqlite3_last_insert_rowid(m_db.handle()));
             ++result.count;
-            if (progress)
-                progress(result.count, total);
+            progress::advance(progress, result.count);
         }
     }
     clear();

@@ -2,6 +2,8 @@
 
 #include "excelworkbook.h"
 
+#include "data/progress.h"
+
 #include <QStringList>
 #include <QVariant>
 #include <array>
@@ -90,8 +92,8 @@ public:
         QVariant lastKey; // SiraNo of the last unit added
     };
     // Appends every staged row to the units, in the list's order, and empties the staging
-    // table: all rows arrive or none do. `progress` hears (rows done, rows in all).
-    Transfer moveToUnits(const std::function<void(int, int)> &progress = {});
+    // table: all rows arrive or none do. `progress` hears of the rows moved.
+    Transfer moveToUnits(Progress *progress = nullptr);
 
 private:
     Database &m_db;

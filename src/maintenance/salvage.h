@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fileops.h"
-#include "progress.h"
+#include "data/progress.h"
 
 #include <QList>
 #include <QString>

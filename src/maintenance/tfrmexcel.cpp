@@ -8,6 +8,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/guard.h"
 #include "toolkit/messages.h"
+#include "progressbar.h"
 #include "waitcursor.h"
 
 #include <QDateTime>
@@ -563,16 +564,10 @@ void TFrmExcel::Button6Click()
         return;
     }
     maintenance::WaitCursor wait;
-    m_lastProgressPaint = 0;
     excelimport::StagingTable::Transfer moved;
     try {
-        moved = m_table.moveToUnits([this](int done, int total) {
-            if (!showsProgressNow() && done < total)
-                return;
-            m_gauge1->setRange(0, total);
-            m_gauge1->setValue(done);
-            m_gauge1->repaint();
-        });
+        maintenance::ProgressBarShow progress(m_gauge1);
+        moved = m_table.moveToUnits(&progress);
     } catch (const DbError &e) {
         messages::error(this, QStringLiteral("Kayıtlar birim listesine aktarılamadı; hiçbir kayıt "
                                              "aktarılmadı.\n%1")

@@ -148,9 +148,9 @@ void run(const listexport::ShownList &list, const QString &title, QWidget *paren
     lastFolder() = QFileInfo(target->path).absolutePath();
     listexport::Outcome outcome;
     {
-        reportoutput::Progress progress(parent, QStringLiteral("Liste dışa aktarılıyor..."),
-                                        list.rowCount() >= kRowsWorthProgress);
-        outcome = listexport::writeFile(list, target->path, target->format, title, progress.callback());
+        reportoutput::ProgressWindow progress(parent, QStringLiteral("Liste dışa aktarılıyor..."),
+                                              list.rowCount() >= kRowsWorthProgress);
+        outcome = listexport::writeFile(list, target->path, target->format, title, &progress);
     }
     if (outcome.cancelled)
         return;

@@ -210,10 +210,10 @@ void PrintDriver::putToday(ReportTemplate &report)
 std::shared_ptr<const PreparedReport> PrintDriver::prepare(const ReportTemplate &report)
 {
     const int rows = masterRowCount(report, m_sources);
-    reportoutput::Progress progress(m_window, QStringLiteral("Rapor hazırlanıyor..."),
-                                    rows >= kRowsWorthProgress);
+    reportoutput::ProgressWindow progress(m_window, QStringLiteral("Rapor hazırlanıyor..."),
+                                          rows >= kRowsWorthProgress);
     PrepareOptions options;
-    options.progress = progress.callback();
+    options.progress = &progress;
     std::optional<PreparedReport> prepared = report::prepare(report, m_sources, options);
     if (!prepared)
         return nullptr;

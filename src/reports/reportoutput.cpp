@@ -18,7 +18,7 @@ using namespace report;
 // Work shorter than this many pages is over before a progress window could help.
 constexpr int kPagesWorthProgress = 20;
 
-Progress::Progress(QWidget *parent, const QString &label, bool worthShowing)
+ProgressWindow::ProgressWindow(QWidget *parent, const QString &label, bool worthShowing)
 {
     if (!worthShowing)
         return;
@@ -33,19 +33,24 @@ Progress::Progress(QWidget *parent, const QString &label, bool worthShowing)
     m_dialog->setMinimumDuration(400);
 }
 
-Progress::~Progress() = default;
+ProgressWindow::~ProgressWindow() = default;
 
-std::function<bool(int done, int total)> Progress::callback()
+void ProgressWindow::begin(const QString &step, int total)
 {
-    if (!m_dialog)
-        return nullptr;
-    QProgressDialog *dialog = m_dialog.get();
-    return [dialog](int done, int total) {
-        if (dialog->maximum() != total)
-            dialog->setMaximum(total);
-        dialog->setValue(done); // lets the window show itself and take the cancel click
-        return !dialog->wasCanceled();
-    };
+    Q_UNUSED(step) // the window keeps the label it was made with
+    if (m_dialog && m_dialog->maximum() != total)
+        m_dialog->setMaximum(total);
+}
+
+void ProgressWindow::advance(int done)
+{
+    if (m_dialog)
+        m_dialog->setValue(done);
+}
+
+bool ProgressWindow::proceed()
+{
+    return !m_dialog || !m_dialog->wasCanceled();
 }
 
 namespace
@@ -81,12 +86,12 @@ bool printOn(const PreparedReport &report, QPrinter &printer, QWidget *parent)
         sayPrinterUnusable(printer, parent);
         return false;
     }
-    Progress progress(parent, QStringLiteral("Yazdırılıyor..."),
-                      last - first + 1 >= kPagesWorthProgress);
-    const auto step = progress.callback();
+    ProgressWindow progress(parent, QStringLiteral("Yazdırılıyor..."),
+                            last - first + 1 >= kPagesWorthProgress);
+    progress.begin(QString(), last - first + 1);
     PagePainter pages(&painter, PaintTarget::Paper);
     for (int number = first; number <= last; ++number) {
-        if (step && !step(number - first, last - first + 1)) {
+        if (!progress::reached(&progress, number - first)) {
             printer.abort();
             return false;
         }
@@ -141,9 +146,9 @@ bool savePdf(const PreparedReport &report, const QString &path, QWidget *parent)
 {
     PdfResult result;
     {
-        Progress progress(parent, QStringLiteral("PDF dosyası yazılıyor..."),
-                          report.pageCount() >= kPagesWorthProgress);
-        result = writePdf(report, path, progress.callback());
+        ProgressWindow progress(parent, QStringLiteral("PDF dosyası yazılıyor..."),
+                                report.pageCount() >= kPagesWorthProgress);
+        result = writePdf(report, path, &progress);
     }
     if (!result.written && !result.cancelled)
         messages::error(parent, result.error);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "data/progress.h"
 #include "reports/engine/preparedreport.h"
 
 #include <QString>
-#include <functional>
 #include <memory>
 
 class QProgressDialog;
@@ -22,15 +22,17 @@ bool print(const report::PreparedReport &report, QWidget *parent);
 // silently when the user cancelled.
 bool savePdf(const report::PreparedReport &report, const QString &path, QWidget *parent);
 
-// Progress of long work: a window with a cancel button, made only for work long enough to
+// Progress of long work in a window with a cancel button, made only for work long enough to
 // need one, and shown only once the work has taken a moment.
-class Progress
+class ProgressWindow : public Progress
 {
 public:
-    Progress(QWidget *parent, const QString &label, bool worthShowing);
-    ~Progress();
-    // For the engine: moves the window on and tells whether to go on; null when not shown.
-    std::function<bool(int done, int total)> callback();
+    ProgressWindow(QWidget *parent, const QString &label, bool worthShowing);
+    ~ProgressWindow() override;
+    void begin(const QString &step, int total) override;
+    // Moves the window on, which lets it show itself and take the cancel click.
+    void advance(int done) override;
+    bool proceed() override;
 
 private:
     std::unique_ptr<QProgressDialog> m_dialog;

@@ -176,8 +176,8 @@ bool ReportPreview::complete()
         return false;
     if (m_preparation->isFinished())
         return true;
-    reportoutput::Progress progress(this, QStringLiteral("Rapor hazırlanıyor..."), true);
-    return m_preparation->finish(progress.callback());
+    reportoutput::ProgressWindow progress(this, QStringLiteral("Rapor hazırlanıyor..."), true);
+    return m_preparation->finish(&progress);
 }
 
 void ReportPreview::firstPage()

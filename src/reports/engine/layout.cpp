@@ -49,8 +49,8 @@ public:
     int rowsDone() const { return m_rowsBefore + m_row; }
 
     // Lays out until `rows` more master rows are placed, page `untilPage` is ready, or all is
-    // done; false when the progress callback cancelled.
-    bool run(int rows, int untilPage, const std::function<bool(int, int)> &progress);
+    // done; false when the progress cancelled it.
+    bool run(int rows, int untilPage, Progress *progress);
     void leaveSourcesOnLastRow();
 
 private:
@@ -214,10 +214,10 @@ int Preparation::Layout::rowsOf(const CompiledPage &page) const
     return page.master && page.source ? page.source->rowCount() : 0;
 }
 
-bool Preparation::Layout::run(int rows, int untilPage,
-                              const std::function<bool(int, int)> &progress)
+bool Preparation::Layout::run(int rows, int untilPage, Progress *progress)
 {
     int budget = rows;
+    progress::begin(progress, QString(), m_totalRows);
     while (m_step != Step::Done) {
         if (untilPage >= 0 && m_readyPages > untilPage)
             return true;
@@ -240,7 +240,7 @@ bool Preparation::Layout::run(int rows, int untilPage,
                     return true;
                 if (untilPage >= 0 && m_readyPages > untilPage)
                     return true;
-                if (progress && m_row % kProgressStep == 0 && !progress(rowsDone(), m_totalRows))
+                if (m_row % kProgressStep == 0 && !progress::reached(progress, rowsDone()))
                     return false;
                 ExpressionContext here = context();
                 here.line = m_row + 1;
@@ -270,9 +270,7 @@ bool Preparation::Layout::run(int rows, int untilPage,
             break;
         }
     }
-    if (progress && !progress(m_totalRows, m_totalRows))
-        return false;
-    return true;
+    return progress::reached(progress, m_totalRows);
 }
 
 void Preparation::Layout::leaveSourcesOnLastRow()
@@ -430,7 +428,7 @@ void Preparation::prepareUntil(int pageIndex)
     m_layout->run(kUnlimited, pageIndex, nullptr);
 }
 
-bool Preparation::finish(const std::function<bool(int done, int total)> &progress)
+bool Preparation::finish(Progress *progress)
 {
     return m_layout->run(kUnlimited, -1, progress);
 }

@@ -3,8 +3,9 @@
 #include "datasource.h"
 #include "preparedreport.h"
 
+#include "data/progress.h"
+
 #include <QDate>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,7 +40,7 @@ public:
     // Lays out until the page of that index is complete.
     void prepareUntil(int pageIndex);
     // Lays out the rest, telling progress in master rows; false when that was cancelled.
-    bool finish(const std::function<bool(int done, int total)> &progress = {});
+    bool finish(Progress *progress = nullptr);
     // Leaves the sources as a finished walk would: each on its last row.
     void leaveSourcesOnLastRow();
 
@@ -53,11 +54,11 @@ private:
 
 struct PrepareOptions {
     QDate today = QDate::currentDate(); // what [DATE] prints, in the short date format
-    // Told now and then how many master rows are laid out of how many; false cancels.
-    std::function<bool(int done, int total)> progress;
+    // Told now and then how many master rows are laid out of how many; may cancel.
+    Progress *progress = nullptr;
 };
 
-// The whole report at once; nothing when the progress callback cancelled.
+// The whole report at once; nothing when the progress cancelled it.
 std::optional<PreparedReport> prepare(const ReportTemplate &report, const DataSources &sources,
                                       const PrepareOptions &options = {});
 

@@ -17,7 +17,7 @@ QPageLayout pageLayoutOf(const PreparedPage &page)
 }
 
 PdfResult writePdf(const PreparedReport &report, const QString &path,
-                   const std::function<bool(int done, int total)> &progress)
+                   Progress *progress)
 {
     PdfResult result;
     const QString shown = QDir::toNativeSeparators(path);
@@ -39,8 +39,9 @@ PdfResult writePdf(const PreparedReport &report, const QString &path,
         return result;
     }
     PagePainter pages(&painter, PaintTarget::Paper);
+    progress::begin(progress, QString(), total);
     for (int i = 0; i < total; ++i) {
-        if (progress && !progress(i, total)) {
+        if (!progress::reached(progress, i)) {
             painter.end();
             file.cancel();
             result.cancelled = true;
@@ -56,8 +57,7 @@ PdfResult writePdf(const PreparedReport &report, const QString &path,
         pages.paint(report, i, QRectF(paper));
     }
     painter.end();
-    if (progress)
-        progress(total, total);
+    progress::reached(progress, total);
     // The PDF engine says nothing of a failed write: the file keeps the first failure and
     // refuses to take the target's place after one.
     if (!file.commit()) {

@@ -2,8 +2,9 @@
 
 #include "preparedreport.h"
 
+#include "data/progress.h"
+
 #include <QString>
-#include <functional>
 
 namespace report
 {
@@ -18,7 +19,7 @@ struct PdfResult {
 // out. The file appears only when it is complete: a failed or cancelled run leaves whatever
 // was there before. `progress` hears of each page and may cancel.
 PdfResult writePdf(const PreparedReport &report, const QString &path,
-                   const std::function<bool(int done, int total)> &progress = {});
+                   Progress *progress = nullptr);
 
 // The page layout of a prepared page, without margins: the paper as the report lays it out.
 QPageLayout pageLayoutOf(const PreparedPage &page);

@@ -69,16 +69,19 @@ private:
 class Steps
 {
 public:
-    Steps(const Progress &progress, int total) : m_progress(progress), m_total(total) {}
+    Steps(Progress *progress, int total) : m_progress(progress), m_total(total)
+    {
+        progress::begin(progress, QString(), total);
+    }
     bool proceed(int done)
     {
-        if (!m_progress || (done % kRowsPerStep != 0 && done != m_total))
+        if (done % kRowsPerStep != 0 && done != m_total)
             return true;
-        return m_progress(done, m_total);
+        return progress::reached(m_progress, done);
     }
 
 private:
-    const Progress &m_progress;
+    Progress *m_progress;
     int m_total;
 };
 
@@ -643,7 +646,7 @@ QString columnLetters(int column)
 
 // ---------------------------------------------------------------- the writers
 
-bool writeCsv(const ShownList &list, QIODevice *device, const Progress &progress, bool *cancelled)
+bool writeCsv(const ShownList &list, QIODevice *device, Progress *progress, bool *cancelled)
 {
     *cancelled = false;
     Batching batch(device);
@@ -676,7 +679,7 @@ bool writeCsv(const ShownList &list, QIODevice *device, const Progress &progress
 }
 
 bool writeXlsx(const ShownList &list, const QString &sheetName, QIODevice *device,
-               const Progress &progress, bool *cancelled)
+               Progress *progress, bool *cancelled)
 {
     *cancelled = false;
     // Widths are known only after every value has been seen, and go before the rows: the
@@ -711,7 +714,7 @@ bool writeXlsx(const ShownList &list, const QString &sheetName, QIODevice *devic
 }
 
 Outcome writeFile(const ShownList &list, const QString &path, Format format,
-                  const QString &sheetName, const Progress &progress)
+                  const QString &sheetName, Progress *progress)
 {
     Outcome outcome;
     SafeFile file(path);

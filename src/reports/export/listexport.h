@@ -2,6 +2,8 @@
 
 #include "shownlist.h"
 
+#include "data/progress.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -21,9 +23,6 @@ enum class Format { Xlsx, Csv };
 std::optional<Format> formatOf(const QString &path);
 QString suffixOf(Format format);
 
-// Told how many of `total` steps are done; false stops the work.
-using Progress = std::function<bool(int done, int total)>;
-
 struct Outcome {
     bool written = false;
     bool cancelled = false;
@@ -34,14 +33,14 @@ struct Outcome {
 // file behind and the file that was there before as it was. `sheetName` names the
 // workbook's one sheet.
 Outcome writeFile(const ShownList &list, const QString &path, Format format,
-                  const QString &sheetName, const Progress &progress = {});
+                  const QString &sheetName, Progress *progress = nullptr);
 
 // The writers themselves, on an open device. False when a write failed or `progress`
 // stopped the work (then *cancelled is true).
-bool writeCsv(const ShownList &list, QIODevice *device, const Progress &progress,
+bool writeCsv(const ShownList &list, QIODevice *device, Progress *progress,
               bool *cancelled);
 bool writeXlsx(const ShownList &list, const QString &sheetName, QIODevice *device,
-               const Progress &progress, bool *cancelled);
+               Progress *progress, bool *cancelled);
 
 // One value as a CSV field: a value a spreadsheet would take for a formula gets an
 // apostrophe before it; a value holding the separator, a quote or a line break is quoted,
