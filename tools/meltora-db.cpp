@@ -3,12 +3,20 @@
 //
 //   meltora-db create DIR
 //   meltora-db demo DIR [--units N] [--staff M] [--seed S] [--big-unit K]
+//   meltora-db create --server CONNINFO     the six tables in an empty server database
+//   meltora-db push DIR/Data.dat CONNINFO   a file register into an empty server database
+//   meltora-db pull CONNINFO DIR            the server's register into a new DIR/Data.dat
+//
+// CONNINFO is libpq's connection string ("service=meltora",
+// "postgresql://host/meltora?sslmode=verify-full"); the password comes from libpq's own
+// sources (~/.pgpass, a service file, PGPASSWORD), never from the command line.
 //
 // --big-unit K puts the first K staff into the first unit, so that one unit is large.
 
 #include "data/database.h"
 #include "data/identitynumber.h"
 #include "data/memberlists.h"
+#include "data/registercopy.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 
@@ -218,8 +226,49 @@ private:
 int usage()
 {
     err() << "usage: meltora-db create DIR\n"
-             "       meltora-db demo DIR [--units N] [--staff M] [--seed S] [--big-unit K]\n";
+             "       meltora-db demo DIR [--units N] [--staff M] [--seed S] [--big-unit K]\n"
+             "       meltora-db create --server CONNINFO\n"
+             "       meltora-db push DIR/Data.dat CONNINFO\n"
+             "       meltora-db pull CONNINFO DIR\n";
     return 2;
+}
+
+// What a push or a pull did, or why it did nothing.
+int report(const registercopy::Outcome &outcome, const QString &what)
+{
+    if (!outcome.ok) {
+        err() << "meltora-db: " << outcome.error << "\n";
+        return 1;
+    }
+    QTextStream out(stdout);
+    for (const registercopy::TableCheck &table : outcome.tables)
+        out << QStringLiteral("  %1: %2 kayıt, özet %3\n")
+                   .arg(table.table, -10)
+                   .arg(table.rows)
+                   .arg(QString::fromLatin1(table.digest.left(16)));
+    const double seconds = std::max<qint64>(outcome.milliseconds, 1) / 1000.0;
+    out << what << ": " << outcome.rows << " kayıt, " << QString::number(seconds, 'f', 2)
+        << " sn (" << qlonglong(outcome.rows / seconds) << " kayıt/sn); sayılar ve özetler "
+        << "iki tarafta aynı\n";
+    return 0;
+}
+
+int serverCommand(const QString &command, const QStringList &args)
+{
+    if (command == QLatin1String("create") && args.size() == 3 && args[1] == QLatin1String("--server")) {
+        QString error;
+        if (!registercopy::createOnServer(args[2], &error)) {
+            err() << "meltora-db: " << error << "\n";
+            return 1;
+        }
+        QTextStream(stdout) << "Meltora tabloları sunucuda oluşturuldu\n";
+        return 0;
+    }
+    if (command == QLatin1String("push") && args.size() == 3)
+        return report(registercopy::push(args[1], schema::kKey, args[2]), QStringLiteral("sunucuya gönderildi"));
+    if (command == QLatin1String("pull") && args.size() == 3)
+        return report(registercopy::pull(args[1], args[2], schema::kKey), QStringLiteral("sunucudan alındı"));
+    return usage();
 }
 
 } // namespace
@@ -231,6 +280,9 @@ int main(int argc, char **argv)
     if (args.size() < 2)
         return usage();
     const QString command = args[0];
+    if (command == QLatin1String("push") || command == QLatin1String("pull") ||
+        args[1] == QLatin1String("--server"))
+        return serverCommand(command, args);
     const QString path = QDir(args[1]).filePath(QString::fromLatin1(schema::kDatabaseFile));
     QDir().mkpath(args[1]);
 

@@ -1,166 +1,46 @@
 #include "database.h"
 
 #include "dberror.h"
+#include "fileengine.h"
 #include "schema.h"
-#include "turkish.h"
+#include "serverengine.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QScopeGuard>
-#include <QTemporaryFile>
-#include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <sqlite3.h>
 
-namespace {
-
-int collateTr(void *, int aLength, const void *a, int bLength, const void *b)
+namespace
 {
-    return turkish::compareUtf8(static_cast<const char *>(a), aLength,
-                                static_cast<const char *>(b), bLength);
-}
 
-void likeTr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+DbError notOpen()
 {
-    // like(pattern, text): SQL "text LIKE pattern" calls it with the pattern first.
-    if (argc < 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL ||
-        sqlite3_value_type(argv[1]) == SQLITE_NULL) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    auto pattern = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
-    int patternLength = sqlite3_value_bytes(argv[0]);
-    auto text = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
-    int textLength = sqlite3_value_bytes(argv[1]);
-    sqlite3_result_int(ctx, turkish::like(pattern, patternLength, text, textLength) ? 1 : 0);
-}
-
-QString messageOf(sqlite3 *db)
-{
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-}
-
-// Whether a file can be made beside `file`: the engine makes its journal there before it
-// writes. Tried rather than read from the permissions, which do not tell the whole story
-// (a read-only mount, access lists).
-bool folderIsWritable(const QString &file)
-{
-    QTemporaryFile probe(QFileInfo(file).absolutePath() + QStringLiteral("/.meltora-XXXXXX"));
-    return probe.open();
-}
-
-// "CHECK constraint failed: okul.okul_adi": the constraint is named after its column.
-DbError checkError(const QString &text)
-{
-    static const QRegularExpression check(
-        QStringLiteral("CHECK constraint failed: (\\w+)\\.(\\w+)"));
-    const QRegularExpressionMatch m = check.match(text);
-    if (!m.hasMatch())
-        return DbError(DbError::Kind::Engine, text);
-    return DbError(DbError::Kind::TooLong, text, m.captured(2),
-                   schema::textSize(m.captured(1), m.captured(2)));
-}
-
-// The six tables that every database of the program holds.
-QString missingTable(sqlite3 *db)
-{
-    for (const schema::Table &table : schema::tables()) {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(
-            db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", -1,
-            &st, nullptr);
-        sqlite3_bind_text(st, 1, table.name, -1, SQLITE_STATIC);
-        const bool found = sqlite3_step(st) == SQLITE_ROW;
-        sqlite3_finalize(st);
-        if (!found)
-            return QString::fromLatin1(table.name);
-    }
-    return QString();
+    return DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
 }
 
 } // namespace
 
-DbError Database::errorOf(sqlite3 *db)
-{
-    using Kind = DbError::Kind;
-    const QString text = messageOf(db);
-    if (!db)
-        return DbError(Kind::Engine, text);
-    const int code = sqlite3_extended_errcode(db);
-    switch (code & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return DbError(Kind::Busy, text);
-    case SQLITE_READONLY:
-        return DbError(Kind::ReadOnly, text);
-    case SQLITE_FULL:
-        return DbError(Kind::DiskFull, text);
-    case SQLITE_IOERR: {
-        // A write that found no room, or went past the size the system allows a file.
-        const int system = sqlite3_system_errno(db);
-        if (system == ENOSPC || system == EDQUOT || system == EFBIG)
-            return DbError(Kind::DiskFull, text);
-        break;
-    }
-    case SQLITE_NOTADB:
-        return DbError(Kind::NotADatabase, text);
-    case SQLITE_CORRUPT:
-        return DbError(Kind::Corrupt, text);
-    case SQLITE_CANTOPEN: {
-        // A file that is there but whose folder takes no journal can only be read.
-        const char *name = sqlite3_db_filename(db, "main");
-        const QString file = name ? QFile::decodeName(name) : QString();
-        if (!file.isEmpty() && QFileInfo::exists(file) && !folderIsWritable(file))
-            return DbError(Kind::ReadOnly, text);
-        return DbError(Kind::CannotOpen, text);
-    }
-    case SQLITE_CONSTRAINT:
-        if (code == SQLITE_CONSTRAINT_CHECK)
-            return checkError(text);
-        break;
-    }
-    return DbError(Kind::Engine, text);
-}
+Database::Database() = default;
 
 Database::~Database()
 {
     close();
 }
 
-void Database::registerTurkishFunctions(sqlite3 *db)
+DbError Database::errorOf(sqlite3 *db)
 {
-    sqlite3_create_collation_v2(db, "TR", SQLITE_UTF8, nullptr, collateTr, nullptr);
-    sqlite3_create_function(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeTr,
-                            nullptr, nullptr);
+    return FileEngine::errorOf(db);
 }
 
-sqlite3 *Database::openHandle(const QString &path, const QByteArray &key, int flags)
+void Database::registerTurkishFunctions(sqlite3 *db)
 {
-    sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
-    // Set first: even reading the schema waits while another copy of the program writes.
-    if (db)
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(db, key.constData(), int(key.size()));
-    auto run = [&](const char *sql) {
-        if (rc == SQLITE_OK)
-            rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    };
-    // 4 KB pages read a third faster than SQLCipher's 1 KB default; every open must say so.
-    run("PRAGMA cipher_page_size = 4096");
-    // Reading the schema is the first access that needs the key: a wrong key or a foreign
-    // file fails here with the engine's message.
-    run("SELECT count(*) FROM sqlite_master");
-    if (rc != SQLITE_OK) {
-        const DbError error = errorOf(db);
-        sqlite3_close(db);
-        throw error;
-    }
-    registerTurkishFunctions(db);
-    return db;
+    FileEngine::registerTurkishFunctions(db);
+}
+
+Engine &Database::engineOrThrow() const
+{
+    if (!m_engine)
+        throw notOpen();
+    return *m_engine;
 }
 
 void Database::open(const QString &path, const QByteArray &key)
@@ -168,134 +48,8 @@ void Database::open(const QString &path, const QByteArray &key)
     close();
     // The program reaches the database from its one user-interface thread only, so the
     // connection needs no lock around every call.
-    m_db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
-    m_path = path;
-    countChanges();
-}
-
-// ---------------------------------------------------------------- changes
-
-void Database::countChanges()
-{
-    // Every opening is another: a mark taken on an earlier one (before a repair reopened the
-    // file) never matches.
-    static std::atomic<quint64> openings{0};
-    m_connection = ++openings;
-    m_changes.clear();
-    m_heardChanges = 0;
-    sqlite3_update_hook(m_db, &Database::rowChanged, this);
-    // Set once: setting an authorizer makes the engine prepare every held statement again.
-    sqlite3_set_authorizer(m_db, &Database::authorize, this);
-}
-
-quint64 &Database::counterOf(const char *table)
-{
-    for (auto &[name, count] : m_changes)
-        if (qstricmp(name.constData(), table) == 0)
-            return count;
-    m_changes.emplace_back(QByteArray(table).toLower(), 0);
-    return m_changes.back().second;
-}
-
-quint64 Database::changesOfLowerCase(const QByteArray &table) const
-{
-    for (const auto &[name, count] : m_changes)
-        if (name == table)
-            return count;
-    return 0;
-}
-
-void Database::rowChanged(void *self, int, const char *, const char *table, long long)
-{
-    auto *db = static_cast<Database *>(self);
-    ++db->counterOf(table);
-    ++db->m_heardChanges;
-}
-
-int Database::authorize(void *self, int action, const char *first, const char *, const char *,
-                        const char *)
-{
-    auto *db = static_cast<Database *>(self);
-    if (db->m_tablesRead && action == SQLITE_READ && first) {
-        const QByteArray table = QByteArray(first).toLower();
-        if (std::find(db->m_tablesRead->begin(), db->m_tablesRead->end(), table) ==
-            db->m_tablesRead->end())
-            db->m_tablesRead->push_back(table);
-    }
-    return SQLITE_OK;
-}
-
-qlonglong Database::dataVersion()
-{
-    try {
-        return scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
-    } catch (const DbError &) {
-        return -1;
-    }
-}
-
-ReadMark Database::markFor(const QString &statement)
-{
-    if (!m_db)
-        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    ReadMark mark;
-    mark.connection = m_connection;
-    {
-        // Prepared only: the engine names every column it would read.
-        m_tablesRead = &mark.tables;
-        const auto done = qScopeGuard([this] { m_tablesRead = nullptr; });
-        Statement prepared(m_db, statement);
-    }
-    // A statement that names no table's column (a count) depends on all of them.
-    if (mark.tables.empty())
-        mark.changes.push_back(m_heardChanges);
-    for (const QByteArray &table : mark.tables)
-        mark.changes.push_back(changesOfLowerCase(table));
-    mark.totalChanges = sqlite3_total_changes(m_db);
-    mark.heardChanges = m_heardChanges;
-    mark.dataVersion = dataVersion();
-    return mark;
-}
-
-bool Database::unchangedSince(const ReadMark &mark)
-{
-    if (!m_db || mark.connection != m_connection || mark.dataVersion < 0)
-        return false;
-    // Rows changed unheard (a table emptied in one go) may have been any table's.
-    if (qlonglong(m_heardChanges - mark.heardChanges) !=
-        sqlite3_total_changes(m_db) - mark.totalChanges)
-        return false;
-    if (mark.tables.empty()) {
-        if (mark.changes.front() != m_heardChanges)
-            return false;
-    } else {
-        for (size_t i = 0; i < mark.tables.size(); ++i)
-            if (changesOfLowerCase(mark.tables[i]) != mark.changes[i])
-                return false;
-    }
-    return dataVersion() == mark.dataVersion;
-}
-
-void Database::openForReading(const QString &path, const QByteArray &key)
-{
-    close();
-    m_db = openHandle(path, key, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
-    m_path = path;
-    countChanges();
-}
-
-void Database::checkTables() const
-{
-    // An empty file opens as an empty database; the queries would then fail one by one.
-    const QString missing = missingTable(m_db);
-    if (!missing.isEmpty())
-        throw DbError(DbError::Kind::NotADatabase, QStringLiteral("no such table: ") + missing);
-}
-
-bool Database::isReadOnly() const
-{
-    // The engine falls back to reading only when the file refuses writing.
-    return m_db && (sqlite3_db_readonly(m_db, "main") == 1 || !folderIsWritable(m_path));
+    m_engine = std::make_unique<FileEngine>(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    m_address = {path, key, QString()};
 }
 
 bool Database::open(const QString &path, const QByteArray &key, QString *error)
@@ -310,6 +64,39 @@ bool Database::open(const QString &path, const QByteArray &key, QString *error)
     }
 }
 
+void Database::openServer(const QString &connectionString)
+{
+    close();
+    m_engine = std::make_unique<ServerEngine>(connectionString, ServerEngine::Use::ReadWrite);
+    m_address = {QString(), QByteArray(), connectionString};
+}
+
+void Database::open(const RegisterAddress &address)
+{
+    if (address.isServer())
+        openServer(address.server);
+    else
+        open(address.path, address.key);
+}
+
+void Database::openForReading(const QString &path, const QByteArray &key)
+{
+    close();
+    m_engine = std::make_unique<FileEngine>(path, key, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+    m_address = {path, key, QString()};
+}
+
+void Database::openForReading(const RegisterAddress &address)
+{
+    if (!address.isServer()) {
+        openForReading(address.path, address.key);
+        return;
+    }
+    close();
+    m_engine = std::make_unique<ServerEngine>(address.server, ServerEngine::Use::Reading);
+    m_address = address;
+}
+
 bool Database::create(const QString &path, const QByteArray &key, QString *error)
 {
     if (QFileInfo::exists(path)) {
@@ -319,7 +106,7 @@ bool Database::create(const QString &path, const QByteArray &key, QString *error
     }
     sqlite3 *db = nullptr;
     try {
-        db = openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        db = FileEngine::openHandle(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     } catch (const DbError &e) {
         if (error)
             *error = e.describedText();
@@ -330,100 +117,84 @@ bool Database::create(const QString &path, const QByteArray &key, QString *error
                   QStringLiteral(";\nCOMMIT;");
     const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     if (!ok && error)
-        *error = errorOf(db).describedText();
+        *error = FileEngine::errorOf(db).describedText();
     sqlite3_close(db);
     if (!ok)
         QFile::remove(path);
     return ok;
 }
 
-void Database::setBusyTimeout(int milliseconds)
-{
-    if (m_db)
-        sqlite3_busy_timeout(m_db, milliseconds);
-}
-
 void Database::close()
 {
-    if (m_db) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
+    m_engine.reset();
 }
 
 void Database::exec(const QString &sql)
 {
-    if (!m_db)
-        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw errorOf(m_db);
+    engineOrThrow().exec(sql);
 }
 
 QVariant Database::scalar(const QString &sql)
 {
-    if (!m_db)
-        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    Statement st(m_db, sql);
+    Statement st(*this, sql);
     if (!st.step())
         return {};
-    switch (sqlite3_column_type(st.get(), 0)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(st.get(), 0)));
-    case SQLITE_NULL:
-        return {};
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
-    }
+    return st.value(0);
 }
 
 QString Database::lastError() const
 {
-    return messageOf(m_db);
+    return m_engine ? m_engine->lastError() : QStringLiteral("Veritabanı bağlantısı açık değil");
 }
 
-Statement::Statement(sqlite3 *db, const QString &sql) : m_db(db)
+void Database::checkTables() const
 {
-    if (!db)
-        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
-    QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
-        throw Database::errorOf(db);
-    if (!m_stmt)
-        throw DbError(QStringLiteral("Boş SQL cümlesi"));
+    engineOrThrow().checkTables();
 }
 
-Statement::~Statement()
+bool Database::isReadOnly() const
 {
-    sqlite3_finalize(m_stmt);
+    return m_engine && m_engine->isReadOnly();
 }
 
-void Statement::bind(int index, const QVariant &value)
+void Database::setBusyTimeout(int milliseconds)
 {
-    int rc;
-    if (value.isNull()) {
-        rc = sqlite3_bind_null(m_stmt, index);
-    } else if (value.typeId() == QMetaType::Bool) {
-        rc = sqlite3_bind_int(m_stmt, index, value.toBool() ? 1 : 0);
-    } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong ||
-               value.typeId() == QMetaType::UInt || value.typeId() == QMetaType::ULongLong) {
-        rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
-    } else if (value.typeId() == QMetaType::Double) {
-        rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
-    } else {
-        QByteArray utf8 = value.toString().toUtf8();
-        rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()),
-                               SQLITE_TRANSIENT);
-    }
-    if (rc != SQLITE_OK)
-        throw Database::errorOf(m_db);
+    if (m_engine)
+        m_engine->setBusyTimeout(milliseconds);
 }
 
-bool Statement::step()
+qlonglong Database::dataVersion()
 {
-    int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE)
-        return false;
-    throw Database::errorOf(m_db);
+    return m_engine ? m_engine->dataVersion() : -1;
+}
+
+ReadMark Database::markFor(const QString &statement)
+{
+    return engineOrThrow().markFor(statement);
+}
+
+bool Database::unchangedSince(const ReadMark &mark)
+{
+    return m_engine && m_engine->unchangedSince(mark);
+}
+
+// ---------------------------------------------------------------- statements
+
+Statement::Statement(Database &db, const QString &sql) : m_cursor(db.engine() ? db.engine()->prepare(sql) : nullptr)
+{
+    if (!m_cursor)
+        throw notOpen();
+}
+
+Statement::Statement(sqlite3 *db, const QString &sql) : m_cursor(FileEngine::prepareOn(db, sql)) {}
+
+Statement::~Statement() = default;
+
+QVariant Statement::value(int column) const
+{
+    if (m_cursor->isNull(column))
+        return {};
+    if (m_cursor->isInteger(column))
+        return QVariant(m_cursor->integer(column));
+    return QString::fromUtf8(m_cursor->text(column));
 }

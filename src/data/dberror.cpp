@@ -55,6 +55,20 @@ DbError::Description DbError::describe() const
                 QString()};
     case Kind::Declined:
         return {QString(), QString()};
+    case Kind::ServerUnreachable:
+        return {QStringLiteral("Veritabanı sunucusuna bağlanılamadı: sunucunun adresini, ağ "
+                               "bağlantısını ve sunucunun çalıştığını denetleyin."),
+                m_message};
+    case Kind::LoginRefused:
+        return {QStringLiteral("Veritabanı sunucusu girişi kabul etmedi: kullanıcı adını ve "
+                               "parolayı denetleyin."),
+                m_message};
+    case Kind::PasswordNeeded:
+        return {QStringLiteral("Veritabanı sunucusu parola istiyor."), m_message};
+    case Kind::NoServerTables:
+        return {QStringLiteral("Sunucudaki veritabanında Meltora tabloları yok: önce "
+                               "\"meltora-db create --server\" ile oluşturun."),
+                m_message};
     case Kind::NoMasterRow:
         return {QStringLiteral("Yeni personel yalnızca kayıtlı bir birime eklenebilir: önce birimi "
                                "kaydedin ya da listeden bir birim seçin."),

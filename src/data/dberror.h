@@ -27,6 +27,10 @@ public:
         RowDeleted,      // another user deleted the row while it was being edited here
         NoMasterRow,     // a staff row needs a stored unit to belong to
         Declined,        // the user chose not to go on when asked; there is nothing to tell
+        ServerUnreachable, // the server cannot be reached (address, network, not running)
+        LoginRefused,      // the server refused the user or the password
+        PasswordNeeded,    // the server asks for a password that libpq's own sources lack
+        NoServerTables,    // the server's database holds no tables of the program
     };
 
     // A refusal by the program's own rules, with the text the user reads.

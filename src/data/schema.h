@@ -35,6 +35,13 @@ Mask maskOf(const QString &table, const QString &column);
 
 // Statements that create the empty database.
 QStringList createStatements();
+// The same tables on a PostgreSQL server.
+QStringList serverCreateStatements();
+// The key column of a table.
+QString keyOf(const Table &table);
+
+// The server's Turkish collation (ICU), which sorts and folds case as the file's TR does.
+inline constexpr const char *kServerCollation = "tr-TR-x-icu";
 
 // The database key (the file's password).
 inline constexpr const char *kKey = "kovanta47";

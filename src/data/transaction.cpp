@@ -1,28 +1,33 @@
 #include "transaction.h"
 
-#include <sqlite3.h>
-
 namespace
 {
 
-QString beginStatement(Transaction::Lock lock)
+Engine::Begin beginOf(Transaction::Lock lock)
 {
     switch (lock) {
     case Transaction::Lock::Deferred:
-        return QStringLiteral("BEGIN");
+        return Engine::Begin::Deferred;
     case Transaction::Lock::Exclusive:
-        return QStringLiteral("BEGIN EXCLUSIVE");
+        return Engine::Begin::Exclusive;
     case Transaction::Lock::Immediate:
         break;
     }
-    return QStringLiteral("BEGIN IMMEDIATE");
+    return Engine::Begin::Immediate;
+}
+
+Engine &engineOf(Database &db)
+{
+    if (!db.engine())
+        throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+    return *db.engine();
 }
 
 } // namespace
 
 Transaction::Transaction(Database &db, Lock lock) : m_db(db)
 {
-    m_db.exec(beginStatement(lock));
+    engineOf(m_db).begin(beginOf(lock));
 }
 
 Transaction::~Transaction()
@@ -48,6 +53,6 @@ void Transaction::rollback()
     if (!m_open)
         return;
     m_open = false;
-    // Nothing to report: a failed rollback leaves the engine's own rollback of the journal.
-    sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (m_db.engine())
+        m_db.engine()->rollbackQuietly();
 }

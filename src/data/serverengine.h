@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine.h"
+
+#include <QHash>
+#include <QStringList>
+
+struct pg_conn;
+struct pg_result;
+struct pg_cancel;
+class ServerCursor;
+
+// The register as a database on a PostgreSQL server, reached through libpq. The program's
+// statements are turned into the server's SQL (serversql.h); results come back as text and
+// are handed on as the file gives them: integers, texts, and 1/0 for the yes/no columns.
+class ServerEngine : public Engine
+{
+public:
+    enum class Use { ReadWrite, Reading };
+
+    // Connects; throws DbError: PasswordNeeded when the server asks for a password that
+    // libpq's own sources (~/.pgpass, a service file) do not give, CannotOpen when the server
+    // cannot be reached or refuses the login.
+    ServerEngine(const QString &connectionString, Use use, const QString &password = QString());
+    ~ServerEngine() override;
+
+    std::unique_ptr<Cursor> prepare(const QString &sql) override;
+    void exec(const QString &sql) override;
+    void begin(Begin how) override;
+    void rollbackQuietly() override;
+    QString lastError() const override { return m_lastError; }
+    void checkTables() override;
+    bool isReadOnly() const override;
+    void setBusyTimeout(int milliseconds) override;
+    ReadMark markFor(const QString &statement) override;
+    bool unchangedSince(const ReadMark &mark) override;
+    qlonglong dataVersion() override { return -1; }
+    QString description() const override;
+    bool isEncrypted() const override;
+    bool isServer() const override { return true; }
+    void interrupt() override;
+
+    // For the cursors.
+    pg_conn *connection() const { return m_conn; }
+    // A cursor still receiving rows keeps the connection busy: it takes the rest of them
+    // in before another statement is sent.
+    void takeConnection(ServerCursor *cursor);
+    void releaseConnection(ServerCursor *cursor);
+    // Where a result column comes from, by the server's table and column numbers.
+    ColumnSource sourceOf(unsigned tableOid, int columnNumber);
+    DbError errorOf(pg_result *result);
+    void noteError(const QString &text) { m_lastError = text; }
+    // The server's SQL for one of the program's statements, run without parameters.
+    void run(const QByteArray &sql);
+
+private:
+    void loadColumns();
+
+    pg_conn *m_conn = nullptr;
+    pg_cancel *m_cancel = nullptr;
+    ServerCursor *m_streaming = nullptr;
+    QString m_lastError;
+    struct Column {
+        ColumnSource source;
+    };
+    // The program's tables' columns by (table oid, column number).
+    QHash<quint64, ColumnSource> m_columns;
+};
