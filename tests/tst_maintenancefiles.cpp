@@ -12,6 +12,7 @@
 #include "maintenance/databasebackup.h"
 #include "maintenance/databasefile.h"
 #include "maintenance/salvage.h"
+#include "recordingprogress.h"
 #include "testsupport.h"
 
 #include <QDateTime>
@@ -784,13 +785,13 @@ void TestMaintenanceFiles::removeListedDeletesTheListedRowsOnce()
     int resets = 0, deletes = 0;
     connect(&units, &Dataset::rowsReset, [&] { ++resets; });
     connect(&units, &Dataset::afterDelete, [&] { ++deletes; });
-    QList<int> progress;
+    RecordingProgress progress;
 
     const int deleted = units.removeListed(
         QStringLiteral("EXISTS (SELECT 1 FROM uyeler WHERE uyeler.SiraNo = okul.SiraNo)"),
-        [&](int done) { progress << done; });
+        &progress);
     QCOMPARE(deleted, 2);
-    QCOMPARE(progress, QList<int>({1, 2, 3, 4}));
+    QCOMPARE(progress.done(), QList<int>({1, 2, 3, 4}));
     QCOMPARE(resets, 1);
     QCOMPARE(deletes, 1);
     QCOMPARE(columnOf(units, QStringLiteral("SiraNo")), QStringList({"2", "4"}));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database.h"
+#include "progress.h"
 
 #include <QHash>
 #include <QObject>
@@ -121,8 +122,7 @@ public:
     // text) is not deleted and stays listed. Listeners hear of the change once, as after a
     // reopening, however many rows go. `progress` hears how many rows were handled so far.
     // Returns the number of rows deleted.
-    int removeListed(const QString &keepCondition = QString(),
-                     const std::function<void(int done)> &progress = {});
+    int removeListed(const QString &keepCondition = QString(), Progress *progress = nullptr);
 
     // Makes current the first row whose field begins with prefix, ignoring case.
     bool locate(const QString &field, const QString &prefix);

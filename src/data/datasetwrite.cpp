@@ -386,7 +386,7 @@ void Dataset::remove()
     setCursor(m_view.empty() ? 0 : std::min(viewRow, int(m_view.size()) - 1), true);
 }
 
-int Dataset::removeListed(const QString &keepCondition, const std::function<void(int)> &progress)
+int Dataset::removeListed(const QString &keepCondition, Progress *progress)
 {
     ensureActive("Delete");
     if (isEditing())
@@ -429,8 +429,7 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
             for (const auto &[key, index] : keys)
                 gone[size_t(index)] = true;
             deleted = int(keys.size());
-            if (progress)
-                progress(deleted);
+            progress::advance(progress, deleted);
         }
         Statement st(m_db->handle(), sql);
         for (size_t i = 0; i < keys.size() && !wholeTable; ++i) {
@@ -442,8 +441,7 @@ int Dataset::removeListed(const QString &keepCondition, const std::function<void
                 ++deleted;
             }
             sqlite3_reset(st.get());
-            if (progress)
-                progress(int(i + 1));
+            progress::advance(progress, int(i + 1));
         }
     }
     transaction.commit();

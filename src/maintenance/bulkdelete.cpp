@@ -77,12 +77,8 @@ bool BulkDelete::run(Kind kind, Progress *progress, Outcome *outcome, QString *e
             progress->begin(label(kind), total);
         if (total == 0)
             return true;
-        const auto advance = [progress](int done) {
-            if (progress)
-                progress->advance(done);
-        };
         outcome->deleted =
-            query->removeListed(kind == Kind::Units ? kUnitHasStaff : QString(), advance);
+            query->removeListed(kind == Kind::Units ? kUnitHasStaff : QString(), progress);
         outcome->kept = total - outcome->deleted;
     } catch (const DbError &e) {
         if (error)
