@@ -3,7 +3,6 @@
 #include "database.h"
 
 #include <QScopeGuard>
-#include <sqlite3.h>
 
 BackgroundOpen::BackgroundOpen(Dataset *dataset, Database *connection, const QByteArray &key,
                                QObject *parent)
@@ -26,19 +25,22 @@ void BackgroundOpen::start()
     m_error.reset();
     m_arrived = false;
     m_pending = true;
-    m_worker = std::thread(&BackgroundOpen::work, this, m_connection->path(), what, ++m_generation);
+    RegisterAddress address = m_connection->address();
+    if (!address.isServer())
+        address.key = m_key;
+    m_worker = std::thread(&BackgroundOpen::work, this, address, what, ++m_generation);
 }
 
-void BackgroundOpen::work(QString path, Dataset::Reading what, int generation)
+void BackgroundOpen::work(RegisterAddress address, Dataset::Reading what, int generation)
 {
     std::shared_ptr<Dataset::Fetched> rows;
     std::optional<DbError> error;
     try {
         Database reader;
-        reader.openForReading(path, m_key);
+        reader.openForReading(address);
         {
             const std::lock_guard lock(m_mutex);
-            m_reading = reader.handle();
+            m_reading = reader.engine();
         }
         // Let go before the connection closes, so that cancel() never interrupts a closed one.
         const auto unpublish = qScopeGuard([this] {
@@ -46,7 +48,7 @@ void BackgroundOpen::work(QString path, Dataset::Reading what, int generation)
             m_reading = nullptr;
         });
         if (!m_cancelled)
-            rows = Dataset::read(reader.handle(), what, &m_cancelled);
+            rows = Dataset::read(reader, what, &m_cancelled);
     } catch (const DbError &e) {
         error = e;
     }
@@ -73,7 +75,7 @@ void BackgroundOpen::cancel()
     {
         const std::lock_guard lock(m_mutex);
         if (m_reading)
-            sqlite3_interrupt(m_reading);
+            m_reading->interrupt();
     }
     join();
     m_pending = false;

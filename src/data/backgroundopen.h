@@ -44,7 +44,7 @@ Q_SIGNALS:
     void failed(const DbError &error);
 
 private:
-    void work(QString path, Dataset::Reading what, int generation);
+    void work(RegisterAddress address, Dataset::Reading what, int generation);
     void arrive(int generation);
     void handOver();
     void join();
@@ -55,7 +55,7 @@ private:
     std::thread m_worker;
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex;                  // guards the worker's connection and its outcome
-    struct sqlite3 *m_reading = nullptr; // the worker's connection while it reads
+    Engine *m_reading = nullptr; // the worker's connection while it reads
     std::shared_ptr<Dataset::Fetched> m_rows;
     std::optional<DbError> m_error;
 

@@ -135,6 +135,7 @@ public:
     void bind(int index, const QVariant &value) { m_cursor->bind(index, value); }
     bool step() { return m_cursor->step(); } // true while a row is there; throws DbError
     void reset() { m_cursor->reset(); }
+    void clearBindings() { m_cursor->clearBindings(); }
     int columnCount() const { return m_cursor->columnCount(); }
     bool isNull(int column) const { return m_cursor->isNull(column); }
     QByteArrayView text(int column) const { return m_cursor->text(column); }

@@ -110,7 +110,7 @@ void Dataset::open()
         throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
     const Reading what = reading();
     const ReadMark readAt = m_db->markFor(what.sql);
-    std::shared_ptr<Fetched> fetched = read(m_db->handle(), what);
+    std::shared_ptr<Fetched> fetched = read(*m_db, what);
     m_rowsRead = what;
     m_readAt = readAt;
     openWith(std::move(*fetched));

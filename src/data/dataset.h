@@ -13,8 +13,6 @@
 #include <optional>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
 
 // A query whose whole result is fetched into memory when it opens: record count and
 // number, moves, locate and sort work on the fetched rows. Rows are edited in a buffer
@@ -60,7 +58,7 @@ public:
     Reading reading() const;
     // Reads on `db`, which must have the Turkish functions; throws DbError. Null when
     // `cancelled` was set while reading.
-    static std::shared_ptr<Fetched> read(sqlite3 *db, const Reading &what,
+    static std::shared_ptr<Fetched> read(Database &db, const Reading &what,
                                          const std::atomic<bool> *cancelled = nullptr);
     // Opens with rows read by read(), which they leave; `readAt` is the mark of the dataset's
     // connection taken before they were read. Does nothing when already open.
@@ -168,11 +166,11 @@ private:
     struct ClientOrder;
     static std::optional<ClientOrder> clientOrder(const QString &statement);
     // The columns of a statement; `declared` tells those whose type the table declares.
-    static void readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared);
+    static void readColumns(const Statement &s, Fetched *fetched, std::vector<bool> *declared);
     // Every row of a statement being stepped, with their search texts when the fetched result
     // names a field to fold; its kinds learn the types of undeclared columns. False, with the
     // reading left unfinished, when `cancelled` was set meanwhile.
-    static bool readRows(sqlite3_stmt *s, const std::vector<bool> &declared,
+    static bool readRows(Statement &s, const std::vector<bool> &declared,
                          const std::atomic<bool> *cancelled, Fetched *fetched);
     // Puts the rows, and their search texts when there are any, in the Turkish order of a field.
     static void orderRows(std::vector<Row> &rows, std::vector<QString> &folded, int field, int fields,

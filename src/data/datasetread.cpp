@@ -17,7 +17,6 @@
 #include <mutex>
 #include <numeric>
 #include <optional>
-#include <sqlite3.h>
 #include <thread>
 
 using datasetinternal::packRow;
@@ -226,41 +225,39 @@ Dataset::Reading Dataset::reading() const
     return what;
 }
 
-void Dataset::readColumns(sqlite3_stmt *s, Fetched *fetched, std::vector<bool> *declared)
+void Dataset::readColumns(const Statement &s, Fetched *fetched, std::vector<bool> *declared)
 {
-    const int fields = sqlite3_column_count(s);
+    const int fields = s.columnCount();
     fetched->kinds.assign(size_t(fields), Kind::Text);
     declared->assign(size_t(fields), false);
     QString table;
     bool singleTable = true;
     for (int i = 0; i < fields; ++i) {
-        fetched->fieldNames << QString::fromUtf8(sqlite3_column_name(s, i));
-        if (const char *decl = sqlite3_column_decltype(s, i)) {
-            QByteArray d = QByteArray(decl).toUpper();
+        fetched->fieldNames << s.cursor().columnName(i);
+        const ColumnSource source = s.cursor().columnSource(i);
+        if (!source.declaredType.isEmpty()) {
+            const QByteArray &d = source.declaredType;
             (*declared)[size_t(i)] = true;
             fetched->kinds[size_t(i)] = d.contains("BOOL")                         ? Kind::YesNo
                                         : d.contains("INT")                        ? Kind::Integer
                                         : d.contains("REAL") || d.contains("DOUB") ? Kind::Real
                                                                                    : Kind::Text;
         }
-        const char *t = sqlite3_column_table_name(s, i);
-        const char *o = sqlite3_column_origin_name(s, i);
-        if (t && o) {
-            QString tn = QString::fromUtf8(t);
+        if (!source.table.isEmpty()) {
             if (table.isEmpty())
-                table = tn;
-            else if (tn.compare(table, Qt::CaseInsensitive) != 0)
+                table = source.table;
+            else if (source.table.compare(table, Qt::CaseInsensitive) != 0)
                 singleTable = false;
         }
-        fetched->origins << (t && o ? QString::fromUtf8(o) : QString());
+        fetched->origins << source.column;
     }
     fetched->table = singleTable ? table : QString();
 }
 
-bool Dataset::readRows(sqlite3_stmt *s, const std::vector<bool> &declared,
+bool Dataset::readRows(Statement &s, const std::vector<bool> &declared,
                        const std::atomic<bool> *cancelled, Fetched *fetched)
 {
-    const int fields = sqlite3_column_count(s);
+    const int fields = s.columnCount();
     // Rows are gathered in chunks whose storage stays put, so that the helper making their
     // search texts can read them while more rows come in.
     using Texts = SearchTexts<Row>;
@@ -268,29 +265,23 @@ bool Dataset::readRows(sqlite3_stmt *s, const std::vector<bool> &declared,
     chunks.back().reserve(Texts::kChunk);
     Texts texts(fetched->foldedField, fields);
     bool firstRow = true;
-    for (;;) {
-        const int rc = sqlite3_step(s);
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            throw Database::errorOf(sqlite3_db_handle(s));
+    Cursor &cursor = s.cursor();
+    while (cursor.step()) {
         if (firstRow) {
             // Computed columns have no declared type; the first value tells.
             for (int i = 0; i < fields; ++i)
-                if (!declared[size_t(i)]) {
-                    int type = sqlite3_column_type(s, i);
-                    fetched->kinds[size_t(i)] = type == SQLITE_INTEGER ? Kind::Integer
-                                                : type == SQLITE_FLOAT ? Kind::Real
-                                                                       : Kind::Text;
-                }
+                if (!declared[size_t(i)])
+                    fetched->kinds[size_t(i)] = cursor.isInteger(i) ? Kind::Integer
+                                                : cursor.isReal(i)  ? Kind::Real
+                                                                    : Kind::Text;
             firstRow = false;
         }
         Row row;
         row->bytes = packRow(fields, [&](int i, bool &isNull) {
             // Only a null value has no text.
-            auto text = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
-            isNull = text == nullptr;
-            return QByteArrayView(text, text ? sqlite3_column_bytes(s, i) : 0);
+            const QByteArrayView text = cursor.text(i);
+            isNull = text.data() == nullptr;
+            return text;
         });
         std::vector<Row> &chunk = chunks.back();
         chunk.push_back(std::move(row));
@@ -309,22 +300,21 @@ bool Dataset::readRows(sqlite3_stmt *s, const std::vector<bool> &declared,
     return true;
 }
 
-std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what,
+std::shared_ptr<Dataset::Fetched> Dataset::read(Database &db, const Reading &what,
                                                 const std::atomic<bool> *cancelled)
 {
     const std::optional<ClientOrder> order = clientOrder(what.sql);
     const QString statement = order ? order->statement : what.sql;
     Statement st(db, statement);
-    sqlite3_stmt *s = st.get();
-    for (int i = 1, n = sqlite3_bind_parameter_count(s); i <= n; ++i) {
-        const char *raw = sqlite3_bind_parameter_name(s, i);
-        st.bind(i, what.params.value(raw ? QString::fromUtf8(raw + 1).toLower() : QString()));
+    for (int i = 1, n = st.cursor().parameterCount(); i <= n; ++i) {
+        const QString name = st.cursor().parameterName(i);
+        st.bind(i, what.params.value(name.isEmpty() ? QString() : name.mid(1).toLower()));
     }
 
     auto fetched = std::make_shared<Fetched>();
     fetched->readBy = what;
     std::vector<bool> declared;
-    readColumns(s, fetched.get(), &declared);
+    readColumns(st, fetched.get(), &declared);
     const int fields = int(fetched->fieldNames.size());
     auto fieldNamed = [&](const QString &name) {
         for (int f = 0; f < fields && !name.isEmpty(); ++f)
@@ -333,7 +323,7 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(sqlite3 *db, const Reading &what
         return -1;
     };
     fetched->foldedField = fieldNamed(what.prefixSearchField);
-    if (!readRows(s, declared, cancelled, fetched.get()))
+    if (!readRows(st, declared, cancelled, fetched.get()))
         return nullptr;
     const int sortField = order ? fieldNamed(order->column) : -1;
     if (sortField >= 0)

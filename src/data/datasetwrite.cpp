@@ -12,7 +12,6 @@
 
 #include <QScopeGuard>
 #include <algorithm>
-#include <sqlite3.h>
 
 using datasetinternal::packRow;
 using datasetinternal::sameValue;
@@ -173,12 +172,12 @@ void Dataset::insertRow(const std::vector<int> &fields)
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(m_table, columns.join(QStringLiteral(", ")),
                                        marks.join(QStringLiteral(", ")));
-    Statement st(m_db->handle(), sql);
+    Statement st(*m_db, sql);
     int index = 1;
     for (int field : fields)
         st.bind(index++, m_buffer[size_t(field)]);
     st.step();
-    m_buffer[size_t(m_keyField)] = qlonglong(sqlite3_last_insert_rowid(m_db->handle()));
+    m_buffer[size_t(m_keyField)] = st.insertedKey();
 }
 
 // Writes the changed columns only, and only while they still hold what this copy read:
@@ -197,7 +196,7 @@ void Dataset::updateRow(const std::vector<int> &fields)
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4")
                             .arg(m_table, sets.join(QStringLiteral(", ")), m_columns[m_keyField],
                                  checks.join(QStringLiteral(" AND ")));
-    Statement st(m_db->handle(), sql);
+    Statement st(*m_db, sql);
     int index = 1;
     for (int field : fields)
         st.bind(index++, m_buffer[size_t(field)]);
@@ -205,7 +204,7 @@ void Dataset::updateRow(const std::vector<int> &fields)
     for (int field : fields)
         st.bind(index++, cell(stored, field));
     st.step();
-    if (sqlite3_changes(m_db->handle()) == 1)
+    if (st.changes() == 1)
         return;
 
     // Refused: the typing stays in the buffer; what the other copy saved comes in beside it.
@@ -233,7 +232,7 @@ bool Dataset::rereadRow(int index)
             columns << m_columns[i];
             read.push_back(i);
         }
-    Statement st(m_db->handle(),
+    Statement st(*m_db,
                  QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                      .arg(columns.join(QStringLiteral(", ")), m_table, m_columns[m_keyField]));
     const Row old = m_rows[size_t(index)];
@@ -249,9 +248,9 @@ bool Dataset::rereadRow(int index)
                      isNull = old.isNull(i);
                      return old.text(i, fields);
                  }
-                 auto text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), column));
-                 isNull = text == nullptr;
-                 return QByteArrayView(text, text ? sqlite3_column_bytes(st.get(), column) : 0);
+                 const QByteArrayView text = st.text(column);
+                 isNull = text.data() == nullptr;
+                 return text;
              }));
     return true;
 }
@@ -369,7 +368,7 @@ void Dataset::remove()
 
     const int index = rowIndexOf(m_cursor);
     const QVariant key = cell(*m_rows[size_t(index)], m_keyField);
-    Statement st(m_db->handle(), QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+    Statement st(*m_db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                                      .arg(m_table, m_columns[m_keyField]));
     st.bind(1, key);
     st.step();
@@ -408,14 +407,13 @@ int Dataset::removeListed(const QString &keepCondition, Progress *progress)
     std::sort(keys.begin(), keys.end());
     std::vector<bool> gone(m_rows.size(), false);
     int deleted = 0;
-    // The transaction changes every page of the table and its indexes: a page cache that
-    // holds them all spares spilling them to the file, with a journal sync each time.
-    const qlonglong cacheSize = m_db->scalar(QStringLiteral("PRAGMA cache_size")).toLongLong();
-    const auto restoreCache = qScopeGuard([&] {
-        const QByteArray pragma = "PRAGMA cache_size = " + QByteArray::number(cacheSize);
-        sqlite3_exec(m_db->handle(), pragma.constData(), nullptr, nullptr, nullptr);
+    Engine *engine = m_db->engine();
+    if (engine)
+        engine->hintLargeWork(true);
+    const auto endHint = qScopeGuard([engine] {
+        if (engine)
+            engine->hintLargeWork(false);
     });
-    m_db->exec(QStringLiteral("PRAGMA cache_size = -262144"));
     Transaction transaction(*m_db);
     {
         // Listing every row of the table, the dataset empties it: the engine then frees its
@@ -431,16 +429,16 @@ int Dataset::removeListed(const QString &keepCondition, Progress *progress)
             deleted = int(keys.size());
             progress::advance(progress, deleted);
         }
-        Statement st(m_db->handle(), sql);
+        Statement st(*m_db, sql);
         for (size_t i = 0; i < keys.size() && !wholeTable; ++i) {
             const auto [key, index] = keys[i];
             st.bind(1, key);
             st.step();
-            if (sqlite3_changes(m_db->handle()) > 0) {
+            if (st.changes() > 0) {
                 gone[size_t(index)] = true;
                 ++deleted;
             }
-            sqlite3_reset(st.get());
+            st.reset();
             progress::advance(progress, int(i + 1));
         }
     }

@@ -38,6 +38,7 @@ public:
     virtual void bind(int index, const QVariant &value) = 0; // throws DbError
     virtual bool step() = 0;                                // true on a row; throws DbError
     virtual void reset() = 0;                               // ready to run again, bindings kept
+    virtual void clearBindings() = 0;                       // every parameter null again
     virtual int columnCount() const = 0;
     virtual QString columnName(int column) const = 0;
     virtual ColumnSource columnSource(int column) const = 0;

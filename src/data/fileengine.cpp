@@ -146,6 +146,7 @@ public:
         throw FileEngine::errorOf(m_db);
     }
     void reset() override { sqlite3_reset(m_stmt); }
+    void clearBindings() override { sqlite3_clear_bindings(m_stmt); }
     int columnCount() const override { return sqlite3_column_count(m_stmt); }
     QString columnName(int column) const override
     {

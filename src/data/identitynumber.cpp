@@ -5,7 +5,6 @@
 
 #include <QHash>
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace identitynumber
 {
@@ -26,24 +25,19 @@ bool allAsciiDigits(const QString &text)
                        [](QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; });
 }
 
-QString columnText(sqlite3_stmt *statement, int column)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-    return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
-}
 
 // The unit a member belongs to; a row whose unit is gone still names its typed workplace.
 const char *const kHolderColumns =
     "SELECT u.KayitNo, u.Birlestir, coalesce(o.okul_adi, u.calistigi_kurum, ''), trim(u.tc_kimlik) "
     "FROM uyeler u LEFT JOIN okul o ON o.SiraNo = u.SiraNo ";
 
-Holder holderOf(sqlite3_stmt *statement)
+Holder holderOf(const Statement &row)
 {
     Holder h;
-    h.key = sqlite3_column_int64(statement, 0);
-    h.name = columnText(statement, 1);
-    h.unit = columnText(statement, 2);
-    h.number = columnText(statement, 3);
+    h.key = row.integer(0);
+    h.name = row.string(1);
+    h.unit = row.string(2);
+    h.number = row.string(3);
     return h;
 }
 
@@ -112,13 +106,13 @@ QList<Holder> otherHolders(Database &db, const QString &number, const QVariant &
     const QString n = number.trimmed();
     if (n.isEmpty())
         return out;
-    Statement st(db.handle(), QString::fromLatin1(kHolderColumns) +
+    Statement st(db, QString::fromLatin1(kHolderColumns) +
                                   QStringLiteral("WHERE trim(u.tc_kimlik) = ?1 "
                                                  "AND (?2 IS NULL OR u.KayitNo <> ?2)"));
     st.bind(1, n);
     st.bind(2, exceptKey.isNull() ? QVariant() : QVariant(exceptKey.toLongLong()));
     while (st.step())
-        out << holderOf(st.get());
+        out << holderOf(st);
     std::sort(out.begin(), out.end(), byName);
     return out;
 }
@@ -133,12 +127,12 @@ QString holdersText(const QList<Holder> &holders)
 
 QList<Finding> audit(Database &db)
 {
-    Statement st(db.handle(), QString::fromLatin1(kHolderColumns) +
+    Statement st(db, QString::fromLatin1(kHolderColumns) +
                                   QStringLiteral("WHERE trim(coalesce(u.tc_kimlik, '')) <> ''"));
     std::vector<Holder> all;
     QHash<QString, int> holders;
     while (st.step()) {
-        all.push_back(holderOf(st.get()));
+        all.push_back(holderOf(st));
         ++holders[all.back().number];
     }
     QList<Finding> out;

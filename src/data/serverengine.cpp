@@ -152,6 +152,13 @@ public:
         m_error.reset();
     }
 
+    void clearBindings() override
+    {
+        for (size_t i = 0; i < m_values.size(); ++i) {
+            m_values[i].clear();
+            m_bound[i] = false;
+        }
+    }
     int columnCount() const override { return PQnfields(header()); }
     QString columnName(int column) const override
     {
@@ -407,6 +414,8 @@ ServerEngine::ServerEngine(const QString &connectionString, Use use, const QStri
         setBusyTimeout(Database::kBusyTimeoutMs);
         if (use == Use::Reading)
             run("SET default_transaction_read_only = on");
+        else
+            makeOwnStagingTable();
         loadColumns();
     } catch (...) {
         PQfreeCancel(m_cancel);
@@ -463,6 +472,17 @@ void ServerEngine::run(const QByteArray &sql)
     const ExecStatusType status = PQresultStatus(result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         throw errorOf(result.get());
+}
+
+void ServerEngine::makeOwnStagingTable()
+{
+    // Rows read from a workbook wait in the staging table until they are moved to the units.
+    // Offices import at the same time: each session stages into a table of its own, which
+    // hides the shared one for this session and goes with it.
+    Result found(PQexec(m_conn, "SELECT to_regclass('veriler') IS NOT NULL"));
+    if (PQresultStatus(found.get()) != PGRES_TUPLES_OK || *PQgetvalue(found.get(), 0, 0) != 't')
+        return; // a database without the program's tables: checkTables() will say so
+    run("CREATE TEMPORARY TABLE veriler (LIKE veriler INCLUDING ALL)");
 }
 
 void ServerEngine::loadColumns()

@@ -55,6 +55,7 @@ public:
 
 private:
     void loadColumns();
+    void makeOwnStagingTable();
 
     pg_conn *m_conn = nullptr;
     pg_cancel *m_cancel = nullptr;

@@ -60,10 +60,10 @@ int SharedQueries::staffCountOfUnit(const QVariant &siraNo)
 {
     if (siraNo.isNull())
         return 0;
-    Statement st(m_db.handle(), QStringLiteral("SELECT count(*) FROM uyeler WHERE SiraNo = ?"));
+    Statement st(m_db, QStringLiteral("SELECT count(*) FROM uyeler WHERE SiraNo = ?"));
     st.bind(1, siraNo);
     st.step();
-    return sqlite3_column_int(st.get(), 0);
+    return int(st.integer(0));
 }
 
 void SharedQueries::connect(const QString &databasePath)
@@ -99,7 +99,7 @@ bool SharedQueries::staffListIsLong()
 {
     // The highest row key bounds the number of rows, and costs one walk down the table.
     return sqlite3_threadsafe() &&
-           m_db.scalar(QStringLiteral("SELECT max(rowid) FROM uyeler")).toLongLong() >= g_longStaffList;
+           m_db.scalar(QStringLiteral("SELECT max(KayitNo) FROM uyeler")).toLongLong() >= g_longStaffList;
 }
 
 void SharedQueries::openAllButLongStaffList()

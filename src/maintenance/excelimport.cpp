@@ -8,7 +8,6 @@
 #include "excelprotocol.h"
 
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace excelimport
 {
@@ -25,16 +24,15 @@ constexpr size_t kPhone = 3; // telefonu among the fields
 void runAgain(Statement &statement)
 {
     statement.step();
-    sqlite3_reset(statement.get());
-    sqlite3_clear_bindings(statement.get());
+    statement.reset();
+    statement.clearBindings();
 }
 
-QVariant columnValue(sqlite3_stmt *statement, int column)
+QVariant columnValue(const Statement &statement, int column)
 {
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL)
+    if (statement.isNull(column))
         return QVariant();
-    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)),
-                             sqlite3_column_bytes(statement, column));
+    return statement.string(column);
 }
 
 // "?, ?, ?" for n values.
@@ -190,7 +188,7 @@ void StagingTable::append(const std::vector<StagedRow> &rows,
                           const std::function<void(const StagedRow &)> &staged)
 {
     Transaction transaction(m_db);
-    Statement insert(m_db.handle(),
+    Statement insert(m_db,
                      QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                          .arg(kStaging, fields().join(QStringLiteral(", ")), marks(kFieldCount)));
     for (const StagedRow &row : rows) {
@@ -213,17 +211,17 @@ void StagingTable::applyPhonePass(PhonePass pass)
     };
     std::vector<Phone> changed;
     {
-        Statement select(m_db.handle(),
+        Statement select(m_db,
                          QStringLiteral("SELECT KayitNo, telefonu FROM %1").arg(kStaging));
         while (select.step()) {
-            const QString value = columnValue(select.get(), 1).toString();
+            const QString value = columnValue(select, 1).toString();
             const QString next = phonePass(pass, value);
             if (next != value)
-                changed.push_back({sqlite3_column_int64(select.get(), 0), next});
+                changed.push_back({select.integer(0), next});
         }
     }
     Transaction transaction(m_db);
-    Statement update(m_db.handle(),
+    Statement update(m_db,
                      QStringLiteral("UPDATE %1 SET telefonu = ? WHERE KayitNo = ?").arg(kStaging));
     for (const Phone &phone : changed) {
         update.bind(1, phone.value.isEmpty() ? QVariant() : QVariant(phone.value));
@@ -237,12 +235,12 @@ QList<int> StagingTable::phonesLeftAsTheyWere(const QString &emptyText)
 {
     QList<int> places;
     Statement select(
-        m_db.handle(),
+        m_db,
         QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo").arg(fields()[kPhone], kStaging));
     int place = 0;
     while (select.step()) {
         ++place;
-        const QString phone = columnValue(select.get(), 0).toString();
+        const QString phone = columnValue(select, 0).toString();
         if (!phone.isEmpty() && phone != emptyText && !excelphone::isStored(phone))
             places << place;
     }
@@ -264,12 +262,12 @@ QList<int> StagingTable::namesTooLongForUnits()
     QList<int> places;
     const int size = schema::textSize(kUnits, fields()[0]);
     Statement select(
-        m_db.handle(),
+        m_db,
         QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo").arg(fields()[0], kStaging));
     int place = 0;
     while (select.step()) {
         ++place;
-        if (columnValue(select.get(), 0).toString().size() > size)
+        if (columnValue(select, 0).toString().size() > size)
             places << place;
     }
     return places;
@@ -283,15 +281,15 @@ StagingTable::Transfer StagingTable::moveToUnits(Progress *progress)
     {
         const QString columns = fields().join(QStringLiteral(", "));
         Statement select(
-            m_db.handle(),
+            m_db,
             QStringLiteral("SELECT %1 FROM %2 ORDER BY KayitNo").arg(columns, kStaging));
-        Statement insert(m_db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        Statement insert(m_db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                             .arg(kUnits, columns, marks(kFieldCount)));
         while (select.step()) {
             for (int f = 0; f < kFieldCount; ++f)
-                insert.bind(f + 1, columnValue(select.get(), f));
+                insert.bind(f + 1, columnValue(select, f));
             runAgain(insert);
-            result.lastKey = qlonglong(sqlite3_last_insert_rowid(m_db.handle()));
+            result.lastKey = insert.insertedKey();
             ++result.count;
             progress::advance(progress, result.count);
         }
