@@ -2,6 +2,8 @@
 
 #include "data/datafolder.h"
 #include "data/programdir.h"
+#include "data/registerchoice.h"
+#include "data/settings.h"
 #include "toolkit/messages.h"
 
 #include <QCoreApplication>
@@ -17,6 +19,7 @@ namespace
 constexpr int kUsageError = 2;
 
 const QString kDataOption = QStringLiteral("--data");
+const QString kServerOption = QStringLiteral("--server");
 
 void print(FILE *stream, const QString &text)
 {
@@ -55,6 +58,18 @@ Options parse(const QStringList &arguments)
                 continue;
             }
             options.dataFolder = arguments[++i];
+        } else if (argument == kServerOption) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                options.error = QStringLiteral("--server seçeneğinden sonra bir bağlantı tanımı gerekir "
+                                               "(örneğin \"service=meltora\").");
+                continue;
+            }
+            options.server = arguments[++i];
+        } else if (argument.startsWith(kServerOption + QLatin1Char('='))) {
+            options.server = argument.mid(kServerOption.size() + 1);
+            if (options.server.isEmpty())
+                options.error = QStringLiteral("--server seçeneğinden sonra bir bağlantı tanımı gerekir "
+                                               "(örneğin \"service=meltora\").");
         } else if (argument.startsWith(kDataOption + QLatin1Char('='))) {
             options.dataFolder = argument.mid(kDataOption.size() + 1);
             if (options.dataFolder.isEmpty())
@@ -75,6 +90,11 @@ QString helpText()
         "Seçenekler:\n"
         "  --data KLASÖR   kaydı (Data.dat) bu klasörde açar; klasörde kayıt yoksa\n"
         "                  boş bir kayıt oluşturur (örneğin ortak bir klasör)\n"
+        "  --server BAĞLANTI\n"
+        "                  kaydı bir PostgreSQL sunucusunda açar; BAĞLANTI libpq'nun\n"
+        "                  bağlantı tanımıdır: \"service=meltora\" ya da\n"
+        "                  \"postgresql://sunucu/meltora?sslmode=verify-full\". Parola\n"
+        "                  ~/.pgpass ya da hizmet dosyasından alınır, yoksa açılışta sorulur\n"
         "  -h, --help      bu yardımı gösterir ve çıkar\n"
         "  -v, --version   sürüm bilgisini gösterir ve çıkar\n"
         "\n"
@@ -125,6 +145,13 @@ int useDataFolder(const QStringList &arguments)
         return 1;
     }
     ProgramDir::setPath(choice.folder);
+    Settings kept;
+    SettingsFile::load(SettingsFile::defaultPath(), kept);
+    const QString server = options.server.isEmpty() ? kept.server : options.server;
+    if (server.isEmpty())
+        registerchoice::useFile();
+    else
+        registerchoice::useServer(server);
     return -1;
 }
 

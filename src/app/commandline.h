@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // The program's command line:
-//   meltora [--data KLASÖR] [--help] [--version]
+//   meltora [--data KLASÖR] [--server BAĞLANTI] [--help] [--version]
 // --help and --version answer on the terminal, before any window or display is needed.
 namespace commandline
 {
@@ -13,6 +13,7 @@ struct Options {
     bool help = false;
     bool version = false;
     QString dataFolder;    // --data KLASÖR: the register to open instead of the usual one
+    QString server;        // --server BAĞLANTI: a register on a PostgreSQL server (libpq's string)
     QString error;         // what is wrong with the command line, in Turkish
     QStringList unknown;   // arguments the program does not know
 };

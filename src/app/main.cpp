@@ -17,7 +17,8 @@ int main(int argc, char *argv[])
     QString error, detail;
     TForm1 *form = startuprescue::createMainWindow(&error, &detail);
     if (!form) {
-        messages::showError(error, detail);
+        if (!error.isEmpty()) // empty: the user chose to stop when asked
+            messages::showError(error, detail);
         return 1;
     }
     // A long staff list arrives after the window is shown; when it cannot be read the

@@ -1,5 +1,8 @@
 #include "startuprescue.h"
 
+#include "data/registerchoice.h"
+#include "serverstart.h"
+
 #include "data/programdir.h"
 #include "data/schema.h"
 #include "maintenance/databasefile.h"
@@ -73,6 +76,12 @@ bool offerRescue(const QString &databasePath, QString *error)
 
 TForm1 *createMainWindow(QString *error, QString *detail)
 {
+    if (registerchoice::isServer()) {
+        TForm1 *form = serverstart::createMainWindow(error, detail);
+        if (form || registerchoice::isServer())
+            return form;
+        // The user chose the register in the file instead.
+    }
     if (TForm1 *form = TForm1::create(error, detail))
         return form;
     const QString path = ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile));

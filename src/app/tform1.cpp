@@ -3,6 +3,7 @@
 #include "data/backgroundopen.h"
 #include "data/dberror.h"
 #include "data/programdir.h"
+#include "data/registerchoice.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 #include "toolkit/idlerefresh.h"
@@ -74,7 +75,7 @@ protected:
 
 } // namespace
 
-TForm1 *TForm1::create(QString *error, QString *detail)
+TForm1 *TForm1::create(QString *error, QString *detail, DbError::Kind *kind)
 {
     auto *data = new SharedQueries;
     TForm1 *form = nullptr;
@@ -82,7 +83,7 @@ TForm1 *TForm1::create(QString *error, QString *detail)
         // Opening derives the key from the password, which takes a while: it is done on
         // another thread while the window is built, which needs no data yet.
         std::future<void> connecting = std::async(std::launch::async, [data] {
-            data->connect(ProgramDir::file(QString::fromLatin1(schema::kDatabaseFile)));
+            data->connect(registerchoice::current());
         });
         try {
             form = new TForm1(data);
@@ -102,6 +103,8 @@ TForm1 *TForm1::create(QString *error, QString *detail)
         form->m_staffList->begin();
     } catch (const DbError &e) {
         const messages::Description said = messages::describe(e);
+        if (kind)
+            *kind = e.kind();
         if (error)
             *error = said.text;
         if (detail)
@@ -112,6 +115,7 @@ TForm1 *TForm1::create(QString *error, QString *detail)
             delete data;
         return nullptr;
     }
+    form->showRegisterPlace();
     form->m_idle->install();
     qApp->installEventFilter(form); // key preview: F1 anywhere in the window
     screenfit::fitEveryWindow();
@@ -415,7 +419,23 @@ void TForm1::buildStatusBar()
         bar->addWidget(panel, i == 3 ? 1 : 0);
         m_statusPanels << panel;
     }
+    m_registerPlace = new QLabel(bar);
+    m_registerPlace->setObjectName(QStringLiteral("KayitYeri"));
+    bar->addPermanentWidget(m_registerPlace);
     setStatusBar(bar);
+}
+
+void TForm1::showRegisterPlace()
+{
+    const Database &db = m_data->connection();
+    QString how = QStringLiteral("şifreli dosya");
+    if (db.isServer())
+        how = db.isEncrypted() ? QStringLiteral("şifreli bağlantı")
+              : db.isLocal()   ? QStringLiteral("yerel bağlantı")
+                               : QStringLiteral("şifresiz bağlantı");
+    m_registerPlace->setText(QStringLiteral(" %1: %2 (%3) ")
+                                 .arg(db.isServer() ? QStringLiteral("Sunucu") : QStringLiteral("Kayıt"),
+                                      db.description(), how));
 }
 
 QLabel *TForm1::statusPanel(int index) const

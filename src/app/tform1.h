@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands.h"
+#include "data/dberror.h"
 #include "data/settings.h"
 #include "toolkit/workspace.h"
 
@@ -33,7 +34,7 @@ public:
     // Opens Data.dat in the program folder and its queries, builds the window and loads the
     // settings. Returns null when the database cannot be opened, with what the user reads
     // in *error and the engine's own words in *detail.
-    static TForm1 *create(QString *error, QString *detail = nullptr);
+    static TForm1 *create(QString *error, QString *detail = nullptr, DbError::Kind *kind = nullptr);
     ~TForm1() override;
 
     QWidget *parentWindow() override { return this; }
@@ -90,6 +91,9 @@ public:
     QWidget *panelPersonel() const { return m_panelPersonel; }
     QLabel *labelPersonel() const { return m_labelPersonel; }
     QLabel *statusPanel(int index) const;
+    // Says in the status bar which register is open: the file, or the server and database,
+    // and whether the way to it is encrypted.
+    void showRegisterPlace();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -144,6 +148,7 @@ private:
     QLabel *m_labelPersonel = nullptr;
     QComboBox *m_cbRenk = nullptr;
     QList<QLabel *> m_statusPanels;
+    QLabel *m_registerPlace = nullptr; // which register is open, and how it is reached
 
     struct InfoRow {
         QList<QLabel *> captions; // caption and colon, white and grey

@@ -49,7 +49,7 @@ void Database::open(const QString &path, const QByteArray &key)
     // The program reaches the database from its one user-interface thread only, so the
     // connection needs no lock around every call.
     m_engine = std::make_unique<FileEngine>(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
-    m_address = {path, key, QString()};
+    m_address = {path, key, QString(), QString()};
 }
 
 bool Database::open(const QString &path, const QByteArray &key, QString *error)
@@ -64,17 +64,17 @@ bool Database::open(const QString &path, const QByteArray &key, QString *error)
     }
 }
 
-void Database::openServer(const QString &connectionString)
+void Database::openServer(const QString &connectionString, const QString &password)
 {
     close();
-    m_engine = std::make_unique<ServerEngine>(connectionString, ServerEngine::Use::ReadWrite);
-    m_address = {QString(), QByteArray(), connectionString};
+    m_engine = std::make_unique<ServerEngine>(connectionString, ServerEngine::Use::ReadWrite, password);
+    m_address = {QString(), QByteArray(), connectionString, password};
 }
 
 void Database::open(const RegisterAddress &address)
 {
     if (address.isServer())
-        openServer(address.server);
+        openServer(address.server, address.password);
     else
         open(address.path, address.key);
 }
@@ -83,7 +83,7 @@ void Database::openForReading(const QString &path, const QByteArray &key)
 {
     close();
     m_engine = std::make_unique<FileEngine>(path, key, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
-    m_address = {path, key, QString()};
+    m_address = {path, key, QString(), QString()};
 }
 
 void Database::openForReading(const RegisterAddress &address)
@@ -93,7 +93,7 @@ void Database::openForReading(const RegisterAddress &address)
         return;
     }
     close();
-    m_engine = std::make_unique<ServerEngine>(address.server, ServerEngine::Use::Reading);
+    m_engine = std::make_unique<ServerEngine>(address.server, ServerEngine::Use::Reading, address.password);
     m_address = address;
 }
 

@@ -30,7 +30,8 @@ struct ReadMark {
 struct RegisterAddress {
     QString path;
     QByteArray key;
-    QString server; // set for a register on a server
+    QString server;   // set for a register on a server
+    QString password; // typed for the server in this run; kept in memory only
     bool isServer() const { return !server.isEmpty(); }
 };
 
@@ -59,7 +60,7 @@ public:
     bool open(const QString &path, const QByteArray &key, QString *error);
     // The register on a server; throws DbError (CannotOpen when the server cannot be reached
     // or refuses the login, NotADatabase when it holds no tables of the program).
-    void openServer(const QString &connectionString);
+    void openServer(const QString &connectionString, const QString &password = QString());
     // Either kind of register.
     void open(const RegisterAddress &address);
     // A connection that only reads, for one thread of its own (a list read in the
@@ -82,6 +83,7 @@ public:
     // "Data.dat" with its folder, or the server and its database, for the status bar.
     QString description() const { return m_engine ? m_engine->description() : QString(); }
     bool isEncrypted() const { return m_engine && m_engine->isEncrypted(); }
+    bool isLocal() const { return !m_engine || m_engine->isLocal(); }
 
     // Runs statements without results; throws DbError.
     void exec(const QString &sql);

@@ -82,8 +82,10 @@ public:
     virtual bool readsInBackground() const { return true; }
     // What the status bar says of the register: the file, or the server and database.
     virtual QString description() const = 0;
-    // Whether the way to the register is encrypted (the file always is).
+    // Whether the way to the register is encrypted (the file always is), and whether it stays
+    // on this computer (a server's local socket), where there is nothing to encrypt.
     virtual bool isEncrypted() const = 0;
+    virtual bool isLocal() const { return true; }
     virtual bool isServer() const = 0;
     // Stops the statement running now, from another thread: the reader of a list that is no
     // longer wanted.

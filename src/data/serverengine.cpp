@@ -591,9 +591,14 @@ bool ServerEngine::unchangedSince(const ReadMark &mark)
 
 QString ServerEngine::description() const
 {
-    const QString host = QString::fromUtf8(PQhost(m_conn));
-    const QString where = host.startsWith(u'/') ? QStringLiteral("yerel sunucu") : host;
+    const QString where = isLocal() ? QStringLiteral("yerel sunucu") : QString::fromUtf8(PQhost(m_conn));
     return QStringLiteral("%1 / %2").arg(where, QString::fromUtf8(PQdb(m_conn)));
+}
+
+bool ServerEngine::isLocal() const
+{
+    // A Unix socket is a path; the connection then never leaves the computer.
+    return QByteArray(PQhost(m_conn)).startsWith('/');
 }
 
 bool ServerEngine::isEncrypted() const

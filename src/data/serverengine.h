@@ -37,6 +37,7 @@ public:
     qlonglong dataVersion() override { return -1; }
     QString description() const override;
     bool isEncrypted() const override;
+    bool isLocal() const override;
     bool isServer() const override { return true; }
     void interrupt() override;
 

@@ -9,6 +9,8 @@ const QString kDisplay = QStringLiteral("Gosterim");
 const QString kProgram = QStringLiteral("Program Adi");
 const QString kFields = QStringLiteral("Alanlar");
 const QString kColumns = QStringLiteral("Sütun Ayar");
+const QString kServer = QStringLiteral("Sunucu");
+const QString kServerConnection = QStringLiteral("Bağlantı");
 
 // The first two keys are swapped against the slots: "Renk01" has always held the colour of
 // slot 1 and "Renk02" that of slot 0, and existing files must keep their meaning.
@@ -102,6 +104,7 @@ void SettingsFile::load(const QString &path, Settings &settings)
     for (int i = 0; i < int(settings.columnWidths.size()); ++i)
         settings.columnWidths[i] =
             ini.readInteger(kColumns, columnKey(i), settings.columnWidths[i]);
+    settings.server = ini.readString(kServer, kServerConnection, settings.server).trimmed();
 }
 
 bool SettingsFile::save(const QString &path, const Settings &settings, QString *failedPath,
@@ -117,6 +120,9 @@ bool SettingsFile::save(const QString &path, const Settings &settings, QString *
     writeBool(ini, kDisplay, QStringLiteral("Ses"), settings.sound);
 
     ini.writeString(kProgram, QStringLiteral("Program"), settings.programName);
+    // A register kept in the file leaves no trace of the server part in the file.
+    if (!settings.server.isEmpty() || !ini.readString(kServer, kServerConnection).isEmpty())
+        ini.writeString(kServer, kServerConnection, settings.server);
 
     for (int i = 1; i < int(settings.fieldFlags.size()); ++i)
         writeBool(ini, kFields, twoDigits(i + 1), settings.fieldFlags[i]);

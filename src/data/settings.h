@@ -18,6 +18,9 @@ struct Settings {
     // nor written.
     std::array<bool, 23> fieldFlags;
     std::array<int, 23> columnWidths;
+    // The register on a PostgreSQL server, as libpq's connection string; empty: the file.
+    // Never a password: libpq's own sources or the start-up question give that.
+    QString server;
 
     Settings();
 };

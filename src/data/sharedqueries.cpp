@@ -68,7 +68,12 @@ int SharedQueries::staffCountOfUnit(const QVariant &siraNo)
 
 void SharedQueries::connect(const QString &databasePath)
 {
-    m_db.open(databasePath, QByteArray(schema::kKey));
+    connect(RegisterAddress{databasePath, QByteArray(schema::kKey), QString(), QString()});
+}
+
+void SharedQueries::connect(const RegisterAddress &address)
+{
+    m_db.open(address);
     m_db.checkTables();
 }
 

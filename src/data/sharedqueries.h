@@ -19,6 +19,8 @@ public:
     // Opens Data.dat in the program folder and checks that it holds the program's tables;
     // throws DbError.
     void connect(const QString &databasePath);
+    // Either kind of register: the file, or a database on a server; throws DbError.
+    void connect(const RegisterAddress &address);
     // The same, false with the engine's message.
     bool connect(const QString &databasePath, QString *error);
     // Opens the queries in the order the unit-staff link needs; throws DbError.
