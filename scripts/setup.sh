@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-multimedia-dev libgl1-mesa-dev
   libqt6svg6
-  libsqlcipher-dev sqlcipher libfreexl-dev libquazip1-qt6-dev libsodium-dev libcups2-dev
+  libsqlcipher-dev sqlcipher libpq-dev postgresql-15 libfreexl-dev libquazip1-qt6-dev libsodium-dev libcups2-dev
   fonts-liberation
   xvfb xauth libx11-dev poppler-utils
   python3 python3-xlwt python3-openpyxl

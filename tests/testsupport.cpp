@@ -1,4 +1,5 @@
 #include "testsupport.h"
+#include "testserver.h"
 
 #include <QFileInfo>
 
@@ -12,6 +13,7 @@
 #include "data/database.h"
 #include "data/dataset.h"
 #include "data/programdir.h"
+#include "data/registerchoice.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
 
@@ -69,6 +71,15 @@ TestProgramDir::TestProgramDir()
     if (!Database::create(databasePath(), schema::kKey, &error))
         throw std::runtime_error(error.toStdString());
     ProgramDir::setPath(m_dir.path());
+    if (testserver::active())
+        registerchoice::useServer(testserver::freshRegister());
+    else
+        registerchoice::useFile();
+}
+
+RegisterAddress TestProgramDir::address() const
+{
+    return registerchoice::current();
 }
 
 QString TestProgramDir::databasePath() const
@@ -79,9 +90,7 @@ QString TestProgramDir::databasePath() const
 void TestProgramDir::exec(const QString &sql) const
 {
     Database db;
-    QString error;
-    if (!db.open(databasePath(), schema::kKey, &error))
-        throw std::runtime_error(error.toStdString());
+    db.open(address());
     db.exec(sql);
 }
 

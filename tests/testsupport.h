@@ -12,6 +12,7 @@
 #include <optional>
 
 class Database;
+struct RegisterAddress;
 class Dataset;
 class QComboBox;
 class QFileDialog;
@@ -70,6 +71,9 @@ public:
     TestProgramDir();
     QString path() const { return m_dir.path(); }
     QString databasePath() const;
+    // The register the test works on: the folder's Data.dat, or a fresh database on the test
+    // server (testserver.h).
+    RegisterAddress address() const;
     // Where the program keeps its settings; named here so that the tests notice a rename.
     QString settingsPath() const;
     // Runs SQL on the database through a connection of its own.

@@ -821,7 +821,7 @@ private Q_SLOTS:
         // A name typed with a slash, and a tab that came in with pasted text.
         m_main->dir().exec(QStringLiteral(
             "INSERT INTO uyeler (SiraNo, adi, soyadi, Birlestir, sendikasi) VALUES (1, "
-            "'ZEYNEP/ELİF', 'ÖZ', 'ZEYNEP/ELİF' || char(9) || 'ÖZ', '<<< KAYITSIZ >>>')"));
+            "'ZEYNEP/ELİF', 'ÖZ', 'ZEYNEP/ELİF\tÖZ', '<<< KAYITSIZ >>>')"));
         start();
         m_driver->setOutput(nullptr);
         m_form->settings().preview = true;

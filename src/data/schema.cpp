@@ -120,7 +120,7 @@ QString columnDefinition(const Table &table, const Column &c)
 }
 
 // The same column on a server: keys as identity columns, texts in the Turkish collation with
-// the same named checks, yes/no as booleans.
+// the same named checks, yes/no as 0 or 1.
 QString serverColumnDefinition(const Table &table, const Column &c)
 {
     const QString name = QString::fromLatin1(c.name);
@@ -130,7 +130,9 @@ QString serverColumnDefinition(const Table &table, const Column &c)
     case K::Integer:
         return name + QStringLiteral(" integer");
     case K::YesNo:
-        return name + QStringLiteral(" boolean DEFAULT false");
+        // 0 or 1 as in the file, so that a statement setting a yes/no column to 1 means the
+        // same on both; the server still reports the column as the file's BOOLEAN.
+        return name + QStringLiteral(" smallint DEFAULT 0 CHECK (%1 IN (0, 1))").arg(name);
     case K::Memo:
         return name + QStringLiteral(" text COLLATE \"%1\"").arg(QLatin1String(kServerCollation));
     case K::Text:

@@ -43,6 +43,15 @@ QByteArray declaredTypeOf(Oid type)
     return "TEXT";
 }
 
+bool isYesNo(const QString &tableName, const QString &columnName)
+{
+    if (const schema::Table *table = schema::table(tableName))
+        for (const schema::Column &column : table->columns)
+            if (columnName.compare(QLatin1String(column.name), Qt::CaseInsensitive) == 0)
+                return column.kind == schema::Column::YesNo;
+    return false;
+}
+
 quint64 columnKey(Oid table, int column)
 {
     return (quint64(table) << 16) | quint64(quint16(column));
@@ -290,7 +299,7 @@ private:
     void settle(Result result)
     {
         const ExecStatusType status = PQresultStatus(result.get());
-        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY) {
             m_changes = QByteArray(PQcmdTuples(result.get())).toLongLong();
             if (status == PGRES_TUPLES_OK)
                 m_end = std::move(result);
@@ -408,6 +417,8 @@ ServerEngine::ServerEngine(const QString &connectionString, Use use, const QStri
         m_conn = nullptr;
         throw error;
     }
+    // The server's notices (a table already there, a statement skipped) are for its operator.
+    PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
     m_cancel = PQgetCancel(m_conn);
     try {
         // A row another office holds is waited for as long as a locked file is.
@@ -470,7 +481,8 @@ void ServerEngine::run(const QByteArray &sql)
         m_streaming->takeTheRestIn();
     Result result(PQexec(m_conn, sql.constData()));
     const ExecStatusType status = PQresultStatus(result.get());
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+    // Nothing to run (an empty list of statements) is no error, as on the file.
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY)
         throw errorOf(result.get());
 }
 
@@ -509,6 +521,8 @@ void ServerEngine::loadColumns()
         const QString column = QString::fromUtf8(PQgetvalue(result.get(), row, 3));
         source.column = serversql::spellingOf(column, {});
         source.declaredType = declaredTypeOf(Oid(QByteArray(PQgetvalue(result.get(), row, 4)).toUInt()));
+        if (isYesNo(source.table, source.column))
+            source.declaredType = "BOOLEAN";
         const Oid table = Oid(QByteArray(PQgetvalue(result.get(), row, 0)).toUInt());
         m_columns.insert(columnKey(table, QByteArray(PQgetvalue(result.get(), row, 2)).toInt()), source);
     }

@@ -167,6 +167,13 @@ private:
             m_text += QStringLiteral("IS DISTINCT FROM");
             return;
         }
+        if (is(token, "BEGIN") && next &&
+            (is(*next, "IMMEDIATE") || is(*next, "EXCLUSIVE") || is(*next, "DEFERRED"))) {
+            // The server locks rows as they are written; a reader never waits.
+            m_text += token.text;
+            skipTo(nextSolid(m_at));
+            return;
+        }
         if (is(token, "IFNULL")) {
             m_text += QStringLiteral("COALESCE");
             return;

@@ -13,6 +13,7 @@
 //                         the Turkish collation, so I/ı and İ/i fold as on the file)
 //   a IS p             -> a IS NOT DISTINCT FROM p  (for a parameter p)
 //   IFNULL(            -> COALESCE(
+//   BEGIN IMMEDIATE    -> BEGIN  (and EXCLUSIVE, DEFERRED: the server locks rows as written)
 //   COLLATE BINARY     -> (nothing: the server's Turkish collation is deterministic, so equal
 //                         texts are equal byte for byte)
 //   COLLATE TR         -> (nothing: the text columns are in the Turkish collation)

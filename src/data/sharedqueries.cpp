@@ -79,8 +79,13 @@ void SharedQueries::connect(const RegisterAddress &address)
 
 bool SharedQueries::connect(const QString &databasePath, QString *error)
 {
+    return connect(RegisterAddress{databasePath, QByteArray(schema::kKey), QString(), QString()}, error);
+}
+
+bool SharedQueries::connect(const RegisterAddress &address, QString *error)
+{
     try {
-        connect(databasePath);
+        connect(address);
         return true;
     } catch (const DbError &e) {
         if (error)

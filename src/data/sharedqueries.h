@@ -23,6 +23,7 @@ public:
     void connect(const RegisterAddress &address);
     // The same, false with the engine's message.
     bool connect(const QString &databasePath, QString *error);
+    bool connect(const RegisterAddress &address, QString *error);
     // Opens the queries in the order the unit-staff link needs; throws DbError.
     void openAll();
     // Opens them as openAll() does, but leaves a long all-staff list to be read in the
