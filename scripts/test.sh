@@ -25,7 +25,7 @@ trap stop_server EXIT
   { cat "$server/initdb.log"; exit 1; }
 "${as_owner[@]}" "$pg_bin/pg_ctl" -D "$server/data" -l "$server/server.log" -w \
   -o "-k $server -c listen_addresses= -c fsync=off -c max_connections=200" start >/dev/null
-export MELTORA_TEST_SERVER="host=$server user=meltora_test"
+export MELTORA_TEST_SERVER="host=$server user=meltora_test dbname=postgres"
 
 cd "$root/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 "$@"

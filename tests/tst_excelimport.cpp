@@ -176,9 +176,7 @@ class TestExcelImport : public QObject
         if (!m_db) {
             m_dir = std::make_unique<TestProgramDir>();
             m_db = std::make_unique<Database>();
-            QString error;
-            if (!m_db->open(m_dir->databasePath(), schema::kKey, &error))
-                qFatal("no database: %s", qPrintable(error));
+            m_db->open(m_dir->address());
         }
         return *m_db;
     }
@@ -186,10 +184,9 @@ class TestExcelImport : public QObject
     QStringList select(const QString &sql)
     {
         QStringList out;
-        Statement st(db().handle(), sql);
+        Statement st(db(), sql);
         while (st.step())
-            out << QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
+            out << st.string(0);
         return out;
     }
 

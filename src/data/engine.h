@@ -90,6 +90,8 @@ public:
     // Stops the statement running now, from another thread: the reader of a list that is no
     // longer wanted.
     virtual void interrupt() = 0;
+    // Questions sent to a server so far and waited for; 0 for the file, which has no wire.
+    virtual quint64 roundTrips() const { return 0; }
     // The file's own connection, for work that only the file does; null on a server.
     virtual sqlite3 *fileHandle() const { return nullptr; }
 };

@@ -267,6 +267,7 @@ private:
             values[i] = m_bound[i] ? m_values[i].constData() : nullptr;
             lengths[i] = int(m_values[i].size());
         }
+        m_engine.countRoundTrip();
         if (!PQsendQueryParams(conn, m_sql.text.constData(), int(values.size()), nullptr,
                                values.data(), lengths.data(), nullptr, 0)) {
             m_engine.releaseConnection(this);
@@ -479,6 +480,7 @@ void ServerEngine::run(const QByteArray &sql)
 {
     if (m_streaming)
         m_streaming->takeTheRestIn();
+    ++m_roundTrips;
     Result result(PQexec(m_conn, sql.constData()));
     const ExecStatusType status = PQresultStatus(result.get());
     // Nothing to run (an empty list of statements) is no error, as on the file.
@@ -491,6 +493,7 @@ void ServerEngine::makeOwnStagingTable()
     // Rows read from a workbook wait in the staging table until they are moved to the units.
     // Offices import at the same time: each session stages into a table of its own, which
     // hides the shared one for this session and goes with it.
+    ++m_roundTrips;
     Result found(PQexec(m_conn, "SELECT to_regclass('veriler') IS NOT NULL"));
     if (PQresultStatus(found.get()) != PGRES_TUPLES_OK || *PQgetvalue(found.get(), 0, 0) != 't')
         return; // a database without the program's tables: checkTables() will say so
@@ -506,6 +509,7 @@ void ServerEngine::loadColumns()
         names << QString::fromLatin1(table.name).toLower();
     const QByteArray list = names.join(u',').toUtf8();
     const char *values[] = {list.constData()};
+    ++m_roundTrips;
     Result result(PQexecParams(
         m_conn,
         "SELECT c.oid, c.relname, a.attnum, a.attname, a.atttypid FROM pg_class c "
@@ -580,6 +584,7 @@ void ServerEngine::checkTables()
 
 bool ServerEngine::isReadOnly() const
 {
+    ++m_roundTrips;
     Result result(PQexec(m_conn, "SELECT pg_is_in_recovery() OR NOT has_table_privilege('uyeler', 'UPDATE')"));
     return PQresultStatus(result.get()) == PGRES_TUPLES_OK && PQntuples(result.get()) == 1 &&
            *PQgetvalue(result.get(), 0, 0) == 't';

@@ -40,6 +40,8 @@ public:
     bool isLocal() const override;
     bool isServer() const override { return true; }
     void interrupt() override;
+    quint64 roundTrips() const override { return m_roundTrips; }
+    void countRoundTrip() { ++m_roundTrips; }
 
     // For the cursors.
     pg_conn *connection() const { return m_conn; }
@@ -61,6 +63,7 @@ private:
     pg_conn *m_conn = nullptr;
     pg_cancel *m_cancel = nullptr;
     ServerCursor *m_streaming = nullptr;
+    mutable quint64 m_roundTrips = 0;
     QString m_lastError;
     struct Column {
         ColumnSource source;

@@ -1,0 +1,176 @@
+// Times the register on a PostgreSQL server against psql running the same statements with its
+// output sent to /dev/null, in the same run, turn about: the start-up reading of every list,
+// "Personel Ara" reading the staff list, and a sort of that list by a column's title. Each
+// figure comes with the round trips the program made for it (constant in the number of rows:
+// no statement per row) and the resident memory at the end. Then moving the register: push
+// of a file register into an empty server database and pull back into a new Data.dat, each
+// with rows per second.
+//
+//   bench_server DIR CONNINFO [--reps N]
+//
+// DIR holds a demo Data.dat (meltora-db demo DIR --units 5000 --staff 100000). CONNINFO is a
+// key=value libpq string for a role that may make databases; the benchmark makes and drops a
+// database "meltora_bench" there. It is a measurement, not a test: figures beyond their
+// targets are marked MISSED.
+
+#include "benchsupport.h"
+#include "data/database.h"
+#include "data/dataset.h"
+#include "data/registercopy.h"
+#include "data/schema.h"
+#include "data/sharedqueries.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace
+{
+
+using bench::say;
+
+long peakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// psql running the statements, output to /dev/null, from its start to its end.
+double psqlRun(const QString &conninfo, const QString &statements)
+{
+    static const QString psql = QStandardPaths::findExecutable(QStringLiteral("psql"));
+    if (psql.isEmpty())
+        return -1;
+    bench::Timer timer;
+    const pid_t pid = bench::spawn({psql, QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"),
+                                    conninfo, QStringLiteral("-o"), QStringLiteral("/dev/null")},
+                                   bench::environment(), statements);
+    if (pid < 0 || bench::waitExit(pid) != 0)
+        return -1;
+    return timer.ms();
+}
+
+// The statements every list of the main window reads at the start, as psql is given them.
+const QString kStartUp = QStringLiteral(
+    "select * from okul order by okul_adi;\n"
+    "select * from uyeler where SiraNo = (select min(SiraNo) from okul) order by adi;\n"
+    "select * from sabit;\nselect * from uyeler order by adi;\nselect * from yetkili;\n"
+    "select * from sendikalar;\nselect * from veriler;\n");
+const QString kStaff = QStringLiteral("select * from uyeler order by adi;\n");
+const QString kSortBySurname = QStringLiteral("select * from uyeler order by soyadi;\n");
+
+struct Measured {
+    std::vector<double> program, psql;
+    quint64 roundTrips = 0;
+};
+
+template <typename Action> Measured turnAbout(int reps, const QString &conninfo, const QString &psqlStatements, Action action)
+{
+    Measured m;
+    for (int i = 0; i < reps; ++i) {
+        m.psql.push_back(psqlRun(conninfo, psqlStatements));
+        bench::Timer timer;
+        m.roundTrips = action();
+        m.program.push_back(timer.ms());
+    }
+    return m;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() < 2) {
+        say(QStringLiteral("usage: bench_server DIR CONNINFO [--reps N]"));
+        return 2;
+    }
+    const QString file = QDir(args[0]).filePath(QStringLiteral("Data.dat"));
+    const QString admin = args[1];
+    const int reps = bench::option(args, QStringLiteral("--reps"), 5);
+    const QString conninfo = admin + QStringLiteral(" dbname=meltora_bench");
+    bench::Report report;
+    try {
+        Database adminDb;
+        adminDb.openServer(admin);
+        adminDb.exec(QStringLiteral("DROP DATABASE IF EXISTS meltora_bench WITH (FORCE)"));
+        adminDb.exec(QStringLiteral("CREATE DATABASE meltora_bench"));
+        QString error;
+        if (!registercopy::createOnServer(conninfo, &error)) {
+            say(error);
+            return 1;
+        }
+        const registercopy::Outcome pushed = registercopy::push(file, schema::kKey, conninfo);
+        if (!pushed.ok) {
+            say(pushed.error);
+            return 1;
+        }
+        say(QStringLiteral("push: %1 rows in %2 ms, %3 rows/s")
+                .arg(pushed.rows)
+                .arg(pushed.milliseconds)
+                .arg(qlonglong(pushed.rows * 1000.0 / std::max<qint64>(pushed.milliseconds, 1))));
+        psqlRun(conninfo, QStringLiteral("VACUUM ANALYZE;\n"));
+
+        const RegisterAddress server{QString(), QByteArray(), conninfo, QString()};
+        const Measured start = turnAbout(reps, conninfo, kStartUp, [&] {
+            SharedQueries data;
+            data.connect(server);
+            data.openAll();
+            return data.connection().engine()->roundTrips();
+        });
+        report.ratio(QStringLiteral("start-up: every list read"), bench::median(start.program),
+                     bench::median(start.psql), 0.5, QStringLiteral("psql"));
+        say(QStringLiteral("start-up round trips: %1").arg(start.roundTrips));
+
+        SharedQueries data;
+        data.connect(server);
+        data.openAllButLongStaffList();
+        Dataset *staff = data.staff();
+        const Measured search = turnAbout(reps, conninfo, kStaff, [&] {
+            const quint64 before = data.connection().engine()->roundTrips();
+            staff->close();
+            staff->open();
+            return data.connection().engine()->roundTrips() - before;
+        });
+        report.ratio(QStringLiteral("\"Personel Ara\": staff list read"), bench::median(search.program),
+                     bench::median(search.psql), 0.5, QStringLiteral("psql"));
+        say(QStringLiteral("\"Personel Ara\" round trips: %1 for %2 rows").arg(search.roundTrips).arg(staff->recordCount()));
+
+        const Measured sort = turnAbout(reps, conninfo, kSortBySurname, [&] {
+            const quint64 before = data.connection().engine()->roundTrips();
+            staff->setSort(QStringLiteral("soyadi ASC"));
+            staff->setSort(QStringLiteral("adi ASC"));
+            return data.connection().engine()->roundTrips() - before;
+        });
+        report.ratio(QStringLiteral("title-click sort (two sorts)"), bench::median(sort.program),
+                     bench::median(sort.psql), 1.0, QStringLiteral("psql"));
+        say(QStringLiteral("sort round trips: %1").arg(sort.roundTrips));
+
+        QTemporaryDir target;
+        const registercopy::Outcome pulled = registercopy::pull(conninfo, target.path(), schema::kKey);
+        if (!pulled.ok) {
+            say(pulled.error);
+            return 1;
+        }
+        say(QStringLiteral("pull: %1 rows in %2 ms, %3 rows/s")
+                .arg(pulled.rows)
+                .arg(pulled.milliseconds)
+                .arg(qlonglong(pulled.rows * 1000.0 / std::max<qint64>(pulled.milliseconds, 1))));
+        report.limit(QStringLiteral("peak resident memory"), double(peakResidentKb()) / 1024.0, 150,
+                     QStringLiteral("MB"));
+        adminDb.exec(QStringLiteral("DROP DATABASE IF EXISTS meltora_bench WITH (FORCE)"));
+    } catch (const DbError &e) {
+        say(e.describedText());
+        return 1;
+    }
+    report.print();
+    return 0;
+}
