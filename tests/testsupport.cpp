@@ -1,7 +1,6 @@
 #include "testsupport.h"
 #include "testserver.h"
 
-#include <QFileInfo>
 
 #include <QLineEdit>
 
@@ -218,8 +217,9 @@ void chooseInFileDialog(QFileDialog *dialog, const QString &path)
     if (!name) {
         dialog->selectFile(path); // a dialog without Qt's own widgets
     } else {
-        if (const QFileInfo info(path); info.isAbsolute())
-            dialog->setDirectory(info.absolutePath());
+        // The whole path goes into the box; the dialog's folder stays. A folder it turns to
+        // is listed, and kept in Qt's history of visited folders for the dialogs after it:
+        // listing /proc reads /proc/kmsg, which waits for ever.
         name->setText(path);
     }
     QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
@@ -242,80 +242,232 @@ QStringList columnOf(const Dataset &dataset, const QString &field)
     return out;
 }
 
-Answers::Answers(QStringList buttons, QString windowName)
-    : m_buttons(std::move(buttons)), m_windowName(std::move(windowName))
+namespace
 {
+bool named(const QWidget *window, const QString &name)
+{
+    return window->objectName() == name || window->inherits(name.toLatin1().constData());
+}
+
+// A message box lists its buttons in the order the user sees them.
+QList<QAbstractButton *> buttonsOf(QWidget *window)
+{
+    auto *box = qobject_cast<QMessageBox *>(window);
+    return box ? box->buttons() : window->findChildren<QAbstractButton *>();
+}
+
+QAbstractButton *buttonOf(QWidget *window, const QString &text)
+{
+    for (QAbstractButton *button : buttonsOf(window))
+        if (button->text().remove(QLatin1Char('&')) == text)
+            return button;
+    return nullptr;
+}
+
+QString describe(const QWidget *window)
+{
+    auto *box = qobject_cast<const QMessageBox *>(window);
+    return QStringList{window->objectName(), window->windowTitle(), box ? box->text() : QString()}
+        .join(QLatin1Char(' '))
+        .trimmed();
+}
+} // namespace
+
+Answers::Answers(const QStringList &buttons)
+{
+    for (const QString &button : buttons)
+        click(button);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
     m_timer.start(10);
 }
 
-void Answers::poll()
+Answers &Answers::add(Step step)
 {
-    QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible())
-        return; // a window just answered is hidden until its modal loop returns
-    auto *box = qobject_cast<QMessageBox *>(modal);
-    if (m_windowName.isEmpty() ? !box : modal->objectName() != m_windowName)
-        return;
-    titles << modal->windowTitle();
+    m_steps.append(std::move(step));
+    return *this;
+}
+
+Answers &Answers::click(const QString &button, const QString &window)
+{
+    return add({window.isEmpty() ? QStringLiteral("QMessageBox") : window, nullptr,
+                [button](QWidget *w) {
+                    QAbstractButton *found = buttonOf(w, button);
+                    if (found)
+                        press(found);
+                    return found != nullptr;
+                },
+                true});
+}
+
+Answers &Answers::chooseFile(const QString &path, const QString &window)
+{
+    return add({window.isEmpty() ? QStringLiteral("QFileDialog") : window, nullptr,
+                [path](QWidget *w) {
+                    auto *dialog = qobject_cast<QFileDialog *>(w);
+                    if (dialog)
+                        chooseInFileDialog(dialog, path);
+                    return dialog != nullptr;
+                }});
+}
+
+Answers &Answers::type(const QString &text, const QString &button, const QString &window)
+{
+    return add({window.isEmpty() ? QStringLiteral("QInputDialog") : window, nullptr,
+                [text, button](QWidget *w) {
+                    auto *box = qobject_cast<QLineEdit *>(w->focusWidget());
+                    if (!box)
+                        box = w->findChild<QLineEdit *>();
+                    QAbstractButton *found = buttonOf(w, button);
+                    if (!box || !found)
+                        return false;
+                    box->selectAll();
+                    QTest::keyClick(box, Qt::Key_Backspace);
+                    typeText(box, text);
+                    press(found);
+                    return true;
+                }});
+}
+
+Answers &Answers::on(const QString &window, Act act)
+{
+    return add({window, nullptr, [act = std::move(act)](QWidget *w) {
+                    act(w);
+                    return true;
+                }});
+}
+
+Answers &Answers::turnAway(const QString &window)
+{
+    m_turnedAway << window;
+    return *this;
+}
+
+void Answers::press(QAbstractButton *button)
+{
+    QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+}
+
+bool Answers::meets(QWidget *window) const
+{
+    if (m_meets == Meets::MessageBoxesToo && qobject_cast<QMessageBox *>(window))
+        return true;
+    for (const Step &step : m_steps)
+        if (step.window ? window == step.window : named(window, step.name))
+            return true;
+    for (const QString &name : m_turnedAway)
+        if (named(window, name))
+            return true;
+    return false;
+}
+
+bool Answers::activated(QWidget *window)
+{
+    // A window manager activates a new modal window; the offscreen platform leaves one opened
+    // from a pop-up menu inactive, so it is asked for here. A busy machine may deliver the
+    // activation late; a window never activated is still answered, so that the test cannot
+    // wait for ever.
+    if (window != m_appeared) {
+        m_appeared = window;
+        m_appearedAt.start();
+        if (!window->isActiveWindow())
+            window->activateWindow();
+    }
+    return window->isActiveWindow() || m_appearedAt.elapsed() >= 2000;
+}
+
+void Answers::keep(QWidget *window)
+{
+    auto *box = qobject_cast<QMessageBox *>(window);
+    titles << window->windowTitle();
     texts << (box ? box->text() : QString());
     details << (box ? box->informativeText() : QString());
     icons << (box ? box->icon() : QMessageBox::NoIcon);
-    // A message box lists its buttons in the order the user sees them.
-    const QList<QAbstractButton *> offered =
-        box ? box->buttons() : modal->findChildren<QAbstractButton *>();
     QStringList names;
-    for (QAbstractButton *b : offered)
-        names << b->text();
+    for (QAbstractButton *button : buttonsOf(window))
+        names << button->text();
     buttons << names;
+}
 
-    const int index = count() - 1;
-    if (index < m_buttons.size()) {
-        for (QAbstractButton *b : offered) {
-            if (b->text().remove(QLatin1Char('&')) == m_buttons.at(index)) {
-                ++m_clicked;
-                b->click();
-                return;
-            }
-        }
-    }
-    // done() rather than close(): the save question ignores its close box.
-    if (auto *dialog = qobject_cast<QDialog *>(modal))
-        dialog->done(0);
+void Answers::turnAwayNow(QWidget *window, const QString &why)
+{
+    unexpected << why + describe(window);
+    // done() rather than close(): the save question ignores its close box. From the event
+    // loop, as a step's own answer is given.
+    if (auto *dialog = qobject_cast<QDialog *>(window))
+        QMetaObject::invokeMethod(dialog, [dialog] { dialog->done(0); }, Qt::QueuedConnection);
     else
-        modal->close();
+        QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+}
+
+void Answers::poll()
+{
+    // While a step drives its window, the windows opened from there are for other steps'
+    // turns; the step ends before its own next window can come.
+    if (m_acting)
+        return;
+    if (m_last && !m_last->isVisible())
+        m_last = nullptr; // a window shown again later is a new turn
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || !meets(modal))
+        return; // a window just answered is hidden until its modal loop returns
+    if (modal == m_last) {
+        // Answered, yet still in front long after: a check failed; let the test go on.
+        if (m_since.elapsed() > 5000) {
+            m_since.start();
+            turnAwayNow(modal, QStringLiteral("still open: "));
+        }
+        return;
+    }
+    if (!activated(modal))
+        return;
+    m_last = modal;
+    m_since.start();
+    const bool inTurn = m_next < m_steps.size() &&
+                        (m_steps[m_next].window ? modal == m_steps[m_next].window
+                                                : named(modal, m_steps[m_next].name));
+    if (!inTurn) {
+        keep(modal);
+        turnAwayNow(modal, QString());
+        return;
+    }
+    const Step &step = m_steps[m_next++];
+    if (step.kept)
+        keep(modal);
+    m_acting = true;
+    const bool answered = step.answer(modal);
+    m_acting = false;
+    if (!answered) {
+        ++m_missed;
+        turnAwayNow(modal, QStringLiteral("not answered: "));
+    }
+}
+
+bool Answers::drive(const QString &name, QWidget *window, const std::function<void()> &open,
+                    const std::function<void(QWidget *)> &steps)
+{
+    Answers driving;
+    driving.m_meets = Meets::StepsOnly;
+    driving.add({name, window, [&steps](QWidget *w) {
+                     steps(w);
+                     if (w->isVisible())
+                         w->hide();
+                     return true;
+                 }});
+    open();
+    return driving.done();
+}
+
+bool whileOpen(const QString &window, const std::function<void()> &open,
+               const std::function<void(QWidget *)> &steps)
+{
+    return Answers::drive(window, nullptr, open, steps);
 }
 
 void whileOpen(QWidget *window, const std::function<void()> &open,
                const std::function<void()> &steps)
 {
-    bool ran = false;
-    QTimer poll;
-    QElapsedTimer shown;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (QApplication::activeModalWidget() != window)
-            return;
-        // The steps see the window as the user does: activated, its focus set. A window
-        // manager activates a new modal window; the offscreen platform leaves one opened
-        // from a pop-up menu inactive, so it is asked for here. A busy machine may deliver
-        // the activation late; a window never activated still gets its steps, so that the
-        // test cannot wait for ever.
-        if (!shown.isValid()) {
-            shown.start();
-            if (!window->isActiveWindow())
-                window->activateWindow();
-        }
-        if (!window->isActiveWindow() && shown.elapsed() < 2000)
-            return;
-        poll.stop();
-        ran = true;
-        steps();
-        if (window->isVisible())
-            window->hide();
-    });
-    poll.start(10);
-    open();
-    QVERIFY2(ran, qPrintable(QStringLiteral("%1 never came up").arg(window->objectName())));
+    const bool cameUp = Answers::drive(QString(), window, open, [&steps](QWidget *) { steps(); });
+    QVERIFY2(cameUp, qPrintable(QStringLiteral("%1 never came up").arg(window->objectName())));
 }
 
 MainWindowFixture::MainWindowFixture(const QStringList &rows)
@@ -361,7 +513,7 @@ void MainWindowFixture::closeAnswering(const QString &answer)
 {
     Answers box({answer});
     m_form->close();
-    QVERIFY(box.answered());
+    QVERIFY(box.done());
     QCOMPARE(box.text(), QStringLiteral("Programdan çıkmak istiyor musunuz?"));
     QCOMPARE(box.title(), QStringLiteral(" Meltora"));
 }

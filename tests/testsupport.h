@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -13,6 +15,7 @@
 
 class Database;
 struct RegisterAddress;
+class QAbstractButton;
 class Dataset;
 class QComboBox;
 class QFileDialog;
@@ -146,46 +149,105 @@ private:
     bool m_mounted = false;
 };
 
-// Answers the modal windows that come up while it lives, with the given button texts in
-// turn, and keeps what each one showed. Only the program's message boxes are answered, never
-// the entry form that is open under them; given a window's object name, only windows of
-// that name are (the code lists). A window beyond the answers, or without the button asked
-// for, is closed, and counted, so that an unexpected question never hangs a test. Hence one
-// Answers at a time: give it every window that the step brings up.
+// Plays the user's part in the modal windows that come up while it lives: one step a window,
+// in the order the windows come. A step waits until its window is the active modal window,
+// as the user meets it (activated, its focus set), and acts on it there, inside its modal
+// loop. Steps name their window by object or class name; a message box is any QMessageBox.
+//
+// It meets the program's message boxes and the windows its steps name; any other window (the
+// one the test drives itself, a form under a question) it leaves alone. A window it meets out
+// of turn, or one without the button asked for, is closed and noted in `unexpected`, so that
+// a surprise never hangs a test. Hence one Answers at a time: two would race for the same
+// message box. Give one every window that the test's action brings up.
 class Answers
 {
 public:
-    explicit Answers(QStringList buttons, QString windowName = QString());
+    using Act = std::function<void(QWidget *window)>;
 
-    // How many windows came up.
+    // Message boxes answered with these buttons, in turn.
+    explicit Answers(const QStringList &buttons = {});
+
+    // A message box, or the window of that name: clicks its button of that text.
+    Answers &click(const QString &button, const QString &window = QString());
+    // A file dialog, or the one of that name: chooses `path` there (see chooseInFileDialog).
+    Answers &chooseFile(const QString &path, const QString &window = QString());
+    // An input dialog, or the window of that name: types `text` over what its box holds (the
+    // box with the focus), then clicks `button`.
+    Answers &type(const QString &text, const QString &button, const QString &window = QString());
+    // The window of that name: runs `act` on it. A button the act presses with press() is
+    // pressed once the act has returned, so that the window it opens meets the next step.
+    Answers &on(const QString &window, Act act);
+    // A window that no step waits for: should it come up, it is closed and noted.
+    Answers &turnAway(const QString &window);
+
+    // Presses a button from the event loop, once the step that asks for it has returned.
+    static void press(QAbstractButton *button);
+
+    // Every step met its window and did its part.
+    bool done() const { return m_next == m_steps.size() && m_missed == 0; }
+
+    // What the windows answered by a click, and those turned away, showed: in the order they
+    // came up. Most tests expect one message.
     int count() const { return int(titles.size()); }
-    // Every answer given was clicked, each in its own window.
-    bool answered() const { return m_clicked == m_buttons.size(); }
-    // What the first window showed: most tests expect one question.
     QString title() const { return titles.value(0); }
     QString text() const { return texts.value(0); }
-
     QStringList titles;
-    QStringList texts;
+    QStringList texts; // a message box's text, empty for another window
     QStringList details; // the informative text below a message
     QList<QMessageBox::Icon> icons;
     QList<QStringList> buttons; // the button texts each window offered
+    // The windows met out of turn or left open by their step, and the buttons not found.
+    QStringList unexpected;
 
 private:
-    void poll();
+    friend bool whileOpen(const QString &, const std::function<void()> &,
+                          const std::function<void(QWidget *)> &);
+    friend void whileOpen(QWidget *, const std::function<void()> &, const std::function<void()> &);
 
-    QStringList m_buttons;
-    QString m_windowName;
-    int m_clicked = 0;
+    // A step that answers its window, or fails to (false: the button was not there).
+    using Answer = std::function<bool(QWidget *window)>;
+    struct Step {
+        QString name; // object or class name; empty with a window given
+        QPointer<QWidget> window;
+        Answer answer;
+        bool kept = false; // what the window showed goes into the lists above
+    };
+    enum class Meets { MessageBoxesToo, StepsOnly };
+    // Opens a window with `open` and runs `steps` on it as the one step of an Answers that
+    // meets that window only; true when it came up.
+    static bool drive(const QString &name, QWidget *window, const std::function<void()> &open,
+                      const std::function<void(QWidget *)> &steps);
+    Answers &add(Step step);
+    void poll();
+    bool meets(QWidget *window) const;
+    bool activated(QWidget *window);
+    void keep(QWidget *window);
+    void turnAwayNow(QWidget *window, const QString &why);
+
+    Meets m_meets = Meets::MessageBoxesToo;
+    QList<Step> m_steps;
+    QStringList m_turnedAway;
+    qsizetype m_next = 0;
+    int m_missed = 0;
+    bool m_acting = false;
+    QPointer<QWidget> m_last; // the window the last step or refusal was for
+    QElapsedTimer m_since;
+    QPointer<QWidget> m_appeared; // the window waited on to become active
+    QElapsedTimer m_appearedAt;
     QTimer m_timer;
 };
 
 // Drives a modal window from inside its modal loop: `open` opens it the user's way and
-// returns once the loop has ended; `steps` run as soon as `window` is the active modal
-// window. A window the steps leave open is hidden, which ends its loop, so that a failed
-// check never leaves the test waiting. Fails the test when the window never came up.
+// returns once the loop has ended; `steps` run as soon as the window is the active modal
+// window (a step of an Answers that meets this window only). A window the steps leave open is
+// hidden, which ends its loop, so that a failed check never leaves the test waiting. Fails
+// the test when the window never came up.
 void whileOpen(QWidget *window, const std::function<void()> &open,
                const std::function<void()> &steps);
+// The same for a window made anew at each opening, named by object or class name; true when
+// it came up.
+bool whileOpen(const QString &window, const std::function<void()> &open,
+               const std::function<void(QWidget *)> &steps);
 
 // The real main window on a fresh program folder, started the program's way: TForm1::create
 // on the folder's database, the long-lived windows when asked for, then shown. Destroying

@@ -35,68 +35,6 @@ const QStringList kFixture = {
 const QStringList kUnits = {"GAZİ LİSESİ", "ÇAMLICA İLKOKULU", "İNÖNÜ ORTAOKULU", "ZEKİ OKULU",
                             "SON OKUL"};
 
-// Answers the file dialog that the next step opens with `path`, typed into its name box and
-// confirmed with Enter; an empty path cancels it.
-class ChooseFile
-{
-public:
-    explicit ChooseFile(QString path) : m_path(std::move(path))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    bool came = false;
-    QStringList filters;
-
-private:
-    void poll()
-    {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        m_timer.stop();
-        came = true;
-        filters = dialog->nameFilters();
-        if (m_path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        if (!name) {
-            dialog->reject();
-            return;
-        }
-        name->setText(m_path);
-        QTest::keyClick(name, Qt::Key_Return);
-    }
-    QString m_path;
-    QTimer m_timer;
-};
-
-// Runs `steps` once a modal window of type T is up; a window the steps leave open is closed
-// (its close box, then done() should it refuse). False when no such window came.
-template <typename T>
-bool whileModal(const std::function<void()> &open, const std::function<void(T *)> &steps)
-{
-    bool ran = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *window = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!window || ran)
-            return;
-        poll.stop();
-        ran = true;
-        steps(window);
-        if (window->isVisible())
-            window->close();
-        if (window->isVisible())
-            window->done(0);
-    });
-    poll.start(10);
-    open();
-    return ran;
-}
-
 QImage painted(QWidget *widget)
 {
     return widget->grab().toImage();
@@ -153,30 +91,43 @@ class TestExcelWindow : public QObject
     // box closes it. The window is gone afterwards.
     void withImport(const std::function<void()> &steps)
     {
-        const bool ran =
-            whileModal<TFrmExcel>([&] { child<QAction>(m_form, "ExceldenVeriAl1")->trigger(); },
-                                  [&](TFrmExcel *window) {
-                                      w = window;
-                                      steps();
-                                  });
+        const bool ran = whileOpen(
+            QStringLiteral("FrmExcel"), [&] { child<QAction>(m_form, "ExceldenVeriAl1")->trigger(); },
+            [&](QWidget *window) {
+                w = static_cast<TFrmExcel *>(window);
+                steps();
+                if (window->isVisible())
+                    window->close();
+            });
         w = nullptr;
         QVERIFY2(ran, "the import window never came up");
         QVERIFY(!m_form->findChild<TFrmExcel *>());
     }
 
     // "Excelden Veri Al" with the workbook chosen in the file dialog; the messages that
-    // come are answered "TAMAM" and kept in `answers`.
-    void readWorkbook(const QString &path, Answers *answers = nullptr)
+    // follow are answered with `buttons`, and kept in `answers`.
+    void readWorkbook(const QString &path, Answers &answers, const QStringList &buttons)
     {
-        std::unique_ptr<Answers> own;
-        if (!answers)
-            own = std::make_unique<Answers>(QStringList());
-        ChooseFile choose(path);
+        bool came = false;
+        QStringList filters;
+        answers.on(QStringLiteral("OpenDialog1"), [&](QWidget *window) {
+            auto *dialog = static_cast<QFileDialog *>(window);
+            came = true;
+            filters = dialog->nameFilters();
+            chooseInFileDialog(dialog, path);
+        });
+        for (const QString &button : buttons)
+            answers.click(button);
         click("Button1");
-        QVERIFY(choose.came);
-        QCOMPARE(choose.filters, QStringList({"Excel Dosyaları (*.xls *.xlsx)"}));
-        if (own)
-            QVERIFY2(own->count() == 0, qPrintable(own->texts.join(QLatin1Char('\n'))));
+        QVERIFY(came);
+        QCOMPARE(filters, QStringList({"Excel Dosyaları (*.xls *.xlsx)"}));
+    }
+    // The same, with no message coming.
+    void readWorkbook(const QString &path)
+    {
+        Answers none;
+        readWorkbook(path, none, {});
+        QVERIFY2(none.count() == 0, qPrintable(none.texts.join(QLatin1Char('\n'))));
     }
 
     int storedStaging()
@@ -449,9 +400,9 @@ private Q_SLOTS:
         withImport([&] {
             retype(qPrintable(box), text);
             Answers ok({QStringLiteral("TAMAM")});
-            ChooseFile choose(book("units.xls"));
+            ok.turnAway(QStringLiteral("OpenDialog1"));
             click("Button1");
-            QVERIFY(!choose.came);
+            QVERIFY(ok.unexpected.isEmpty()); // no file dialog
             QCOMPARE(ok.count(), 1);
             QCOMPARE(ok.title(), QStringLiteral("Dikkat !"));
             QVERIFY2(ok.text().startsWith(message), qPrintable(ok.text()));
@@ -518,8 +469,8 @@ private Q_SLOTS:
         if (reader.contains("sleep"))
             TFrmExcel::setReadTimeLimit(500);
         withImport([&] {
-            Answers ok({QStringLiteral("TAMAM")});
-            readWorkbook(file, &ok);
+            Answers ok;
+            readWorkbook(file, ok, {QStringLiteral("TAMAM")});
             QCOMPARE(ok.count(), 1);
             QCOMPARE(ok.title(), QStringLiteral("Hata"));
             QVERIFY2(ok.text().contains(message), qPrintable(ok.text()));
@@ -538,9 +489,9 @@ private Q_SLOTS:
     void aHugeCellIsRefusedWithoutTakingMemory()
     {
         withImport([&] {
-            Answers ok({QStringLiteral("TAMAM")});
-            const qint64 growth =
-                residentGrowthKb([&] { readWorkbook(book("hugecell.xlsx"), &ok); });
+            Answers ok;
+            const qint64 growth = residentGrowthKb(
+                [&] { readWorkbook(book("hugecell.xlsx"), ok, {QStringLiteral("TAMAM")}); });
             QCOMPARE(ok.count(), 1);
             QCOMPARE(ok.title(), QStringLiteral("Hata"));
             QVERIFY2(ok.text().startsWith(QStringLiteral(
@@ -582,13 +533,15 @@ private Q_SLOTS:
             readWorkbook(book("units.xlsx"));
             auto *grid = control<TSrDBGrid>("SrDBGrid1");
             const QRect row = grid->visualRect(grid->model()->index(1, 0));
-            const bool ran = whileModal<TFrmExcels>(
+            const bool ran = whileOpen(
+                QStringLiteral("FrmExcels"),
                 [&] {
                     // A double-click begins with a press, which makes the row current.
                     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row.center());
                     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, row.center());
                 },
-                [&](TFrmExcels *editor) {
+                [&](QWidget *window) {
+                    auto *editor = static_cast<TFrmExcels *>(window);
                     QVERIFY(editor->windowFlags() & Qt::Tool);
                     QVERIFY(editor->windowTitle().isEmpty());
                     QCOMPARE(editor->edit(1)->text(), QStringLiteral("ÇAMLICA İLKOKULU"));
@@ -615,7 +568,7 @@ private Q_SLOTS:
                     QVERIFY(child<QToolButton>(editor, "KaydetButton")->isEnabled());
                     tool("KaydetButton");
                     // A staged row goes at once, without a question.
-                    Answers none({});
+                    Answers none;
                     tool("OncekiKayitButton");
                     tool("KayitSilButton");
                     QCOMPARE(none.count(), 0);

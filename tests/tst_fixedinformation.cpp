@@ -26,7 +26,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -45,35 +44,6 @@ const QStringList kFixture = {
 };
 const QString kKayitsiz = QStringLiteral("<<< KAYITSIZ >>>");
 const QStringList kUnionNames = {"EĞİTİM BİR SEN", "TÜRK EĞİTİM SEN", "EĞİTİM SEN"};
-
-// Picks a file in the next picture dialog, and keeps where the dialog opened and what it offered.
-class PictureDialogAnswer
-{
-public:
-    explicit PictureDialogAnswer(QString path) : m_path(std::move(path))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-    bool answered = false;
-    QString directory;
-    QStringList filters;
-
-private:
-    void poll()
-    {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || answered)
-            return;
-        answered = true;
-        directory = dialog->directory().absolutePath();
-        filters = dialog->nameFilters();
-        chooseInFileDialog(dialog, m_path); // then the dialog's own "Aç"
-    }
-
-    QString m_path;
-    QTimer m_timer;
-};
 
 } // namespace
 
@@ -534,14 +504,25 @@ private Q_SLOTS:
         if (emptyTable)
             yetkili->remove();
         const QString path = logoFile(file);
-        Answers answers({"TAMAM"});
-        PictureDialogAnswer pick(path);
+        // The picture dialog: where it opened and what it offered are kept.
+        bool picked = false;
+        QString directory;
+        QStringList filters;
+        Answers answers;
+        answers.on("OpenPictureDialog1", [&](QWidget *window) {
+            auto *dialog = static_cast<QFileDialog *>(window);
+            picked = true;
+            directory = dialog->directory().absolutePath();
+            filters = dialog->nameFilters();
+            chooseInFileDialog(dialog, path); // then the dialog's own "Aç"
+        });
+        answers.click("TAMAM");
         whileOpen(f, fromToolbar(), [&] {
             pages()->setCurrentIndex(2);
             QTest::mouseClick(tool("ToolButton11"), Qt::LeftButton);
-            QVERIFY(pick.answered);
-            QCOMPARE(pick.directory, QDir(ProgramDir::file("Logo")).absolutePath());
-            const QString offered = pick.filters.join(' ');
+            QVERIFY(picked);
+            QCOMPARE(directory, QDir(ProgramDir::file("Logo")).absolutePath());
+            const QString offered = filters.join(' ');
             for (const char *pattern : {"*.bmp", "*.ico", "*.jpg", "*.jpeg", "*.png", "*.svg"})
                 QVERIFY2(offered.contains(QLatin1String(pattern)), pattern);
             if (picture) {
@@ -600,7 +581,8 @@ private Q_SLOTS:
         QFETCH(int, page);
         QFETCH(QString, focus);
         QFETCH(bool, button);
-        Answers list({"KAPAT"}, QStringLiteral("FrmKod"));
+        Answers list;
+        list.click("KAPAT", QStringLiteral("FrmKod"));
         whileOpen(f, fromToolbar(), [&] {
             pages()->setCurrentIndex(page);
             box(qPrintable(focus))->setFocus();

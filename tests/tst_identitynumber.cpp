@@ -11,7 +11,6 @@
 #include "data/sharedqueries.h"
 #include "entry/tpersonelkayit.h"
 #include "reports/tfrmkimlikdenetimi.h"
-#include "modalsteps.h"
 #include "testsupport.h"
 #include "toolkit/dbedit.h"
 #include "toolkit/recordactions.h"
@@ -227,8 +226,7 @@ private Q_SLOTS:
 
             // Saving asks; "Hayır" keeps the row being edited and stores nothing.
             {
-                ModalSteps steps({QStringLiteral("PersonelKayit")});
-                steps.answer(QStringLiteral("Hayır"));
+                Answers steps({QStringLiteral("Hayır")});
                 QTest::mouseClick(saveButton(), Qt::LeftButton);
                 QTRY_VERIFY(steps.done());
                 QVERIFY2(steps.unexpected.isEmpty(), qPrintable(steps.unexpected.join(QLatin1Char('|'))));
@@ -241,8 +239,7 @@ private Q_SLOTS:
 
             // "Evet" saves it as typed.
             {
-                ModalSteps steps({QStringLiteral("PersonelKayit")});
-                steps.answer(QStringLiteral("Evet"));
+                Answers steps({QStringLiteral("Evet")});
                 QTest::mouseClick(saveButton(), Qt::LeftButton);
                 QTRY_VERIFY(steps.done());
                 QVERIFY(steps.unexpected.isEmpty());
@@ -283,7 +280,7 @@ private Q_SLOTS:
         openFormOn(QStringLiteral("GAZİ"), QStringLiteral("MEHMET"), [&] {
             retype(number);
             QVERIFY(uye()->isEditing());
-            ModalSteps steps({QStringLiteral("PersonelKayit")});
+            Answers steps;
             QTest::mouseClick(saveButton(), Qt::LeftButton);
             waitIdle(100);
             QVERIFY2(steps.unexpected.isEmpty(), qPrintable(steps.unexpected.join(QLatin1Char('|'))));
@@ -301,8 +298,7 @@ private Q_SLOTS:
             QTRY_COMPARE(warning()->text(),
                          QStringLiteral("TC kimlik numarası geçersiz: son iki hanesi (denetim haneleri) tutmuyor."));
             // "TAMAM": save the changes? yes; save it all the same? no: the form stays open.
-            ModalSteps steps({QStringLiteral("PersonelKayit")});
-            steps.answer(QStringLiteral("Evet")).answer(QStringLiteral("Hayır"));
+            Answers steps({QStringLiteral("Evet"), QStringLiteral("Hayır")});
             QTest::mouseClick(child<QPushButton>(f, QStringLiteral("BitBtn1")), Qt::LeftButton);
             QTRY_VERIFY(steps.done());
             waitIdle();
@@ -325,8 +321,7 @@ private Q_SLOTS:
             typeText(tcBox(), QStringLiteral("12345678950"));
             QTRY_COMPARE(warning()->text(), QStringLiteral("Bu TC kimlik numarası başka bir personelde de "
                                                            "kayıtlı: MEHMET ÖZ (GAZİ LİSESİ)."));
-            ModalSteps steps({QStringLiteral("PersonelKayit")});
-            steps.answer(QStringLiteral("Evet"));
+            Answers steps({QStringLiteral("Evet")});
             QTest::mouseClick(saveButton(), Qt::LeftButton);
             QTRY_VERIFY(steps.done());
             QVERIFY(!uye()->isEditing());
@@ -351,8 +346,8 @@ private Q_SLOTS:
 
         QStringList rows;
         QString summary;
-        ModalSteps steps;
-        steps.then(QStringLiteral("FrmKimlikDenetimi"), [&](QWidget *window) {
+        Answers steps;
+        steps.on(QStringLiteral("FrmKimlikDenetimi"), [&](QWidget *window) {
             QCOMPARE(window->windowTitle(), QStringLiteral("  Kimlik Numarası Denetimi"));
             summary = child<QLabel>(window, QStringLiteral("LabelOzet"))->text();
             const QAbstractItemModel *model = child<QTableView>(window, QStringLiteral("ListeKimlik"))->model();
@@ -362,7 +357,7 @@ private Q_SLOTS:
                     cells << model->index(r, c).data().toString();
                 rows << cells.join(QLatin1Char('|'));
             }
-            ModalSteps::press(child<QPushButton>(window, QStringLiteral("BitBtn1")));
+            Answers::press(child<QPushButton>(window, QStringLiteral("BitBtn1")));
         });
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
         QTRY_VERIFY(steps.done());

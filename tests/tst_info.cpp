@@ -20,7 +20,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QRegularExpression>
@@ -328,42 +327,11 @@ QStringList boldNames(const QString &html)
 // window is hidden afterwards if the steps left it open. False when no window came up.
 bool withStatistics(TForm1 *form, const std::function<void(TFrmIstatistik *)> &steps)
 {
-    bool cameUp = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *window = qobject_cast<TFrmIstatistik *>(QApplication::activeModalWidget());
-        if (!window)
-            return;
-        poll.stop();
-        cameUp = true;
-        steps(window);
-        if (window->isVisible())
-            window->hide();
-    });
-    poll.start(10);
-    QTest::mouseClick(child<QToolButton>(form, QStringLiteral("ToolButton8")), Qt::LeftButton);
-    return cameUp;
+    return whileOpen(
+        QStringLiteral("FrmIstatistik"),
+        [form] { QTest::mouseClick(child<QToolButton>(form, QStringLiteral("ToolButton8")), Qt::LeftButton); },
+        [&steps](QWidget *window) { steps(static_cast<TFrmIstatistik *>(window)); });
 }
-
-// Answers the next file dialog with `path` and "Kaydet", as the user chooses a name.
-class FileDialogAnswer
-{
-public:
-    explicit FileDialogAnswer(const QString &path)
-    {
-        QObject::connect(&m_poll, &QTimer::timeout, [this, path] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            m_poll.stop();
-            chooseInFileDialog(dialog, path);
-        });
-        m_poll.start(10);
-    }
-
-private:
-    QTimer m_poll;
-};
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -559,7 +527,8 @@ private Q_SLOTS:
         QTemporaryDir out;
         const QString path = out.filePath(QStringLiteral("grafik"));
         QVERIFY(withStatistics(m_form, [&](TFrmIstatistik *w) {
-            FileDialogAnswer answer(path);
+            Answers answer;
+            answer.chooseFile(path); // then "Kaydet"
             QTest::mouseClick(child<QPushButton>(w, QStringLiteral("BtnKaydet")), Qt::LeftButton);
 
             QString error;
@@ -593,8 +562,8 @@ private Q_SLOTS:
             for (int save = 0; save < kSaves; ++save) {
                 QFile::remove(path);
                 disk.leaveRoom(qint64(save) * 16 * 1024 / kSaves);
-                FileDialogAnswer answer(path);
-                Answers box({QStringLiteral("TAMAM")});
+                Answers box;
+                box.chooseFile(path).click(QStringLiteral("TAMAM"));
                 QTest::mouseClick(child<QPushButton>(w, QStringLiteral("BtnKaydet")),
                                   Qt::LeftButton);
                 if (box.count() == 0) {
@@ -949,7 +918,7 @@ private Q_SLOTS:
         whileOpen(
             h, [&] { openHelpFromMenu(); },
             [&] {
-                Answers none({});
+                Answers none;
                 for (int topic = 0; topic < TFrmHelp::kTopics; ++topic) {
                     clickItem(h->topicList(), topic);
                     QTextDocument *doc = h->page(topic)->document();

@@ -9,7 +9,6 @@
 #include "app/unitbrowser.h"
 #include "data/safefile.h"
 #include "data/sharedqueries.h"
-#include "modalsteps.h"
 #include "recordingprogress.h"
 #include "reports/export/listexport.h"
 #include "testsupport.h"
@@ -157,10 +156,10 @@ class TestListExport : public QObject
     // that message.
     QString exportAs(const QString &name, const std::function<void()> &command, const QString &filter = QString())
     {
-        ModalSteps steps;
+        Answers steps;
         QString title;
         QStringList filters;
-        steps.then(QStringLiteral("ListeDisaAktarDialog"), [&](QWidget *window) {
+        steps.on(QStringLiteral("ListeDisaAktarDialog"), [&](QWidget *window) {
             auto *dialog = static_cast<QFileDialog *>(window);
             title = dialog->windowTitle();
             filters = dialog->nameFilters();
@@ -171,7 +170,7 @@ class TestListExport : public QObject
             }
             chooseInFileDialog(dialog, m_out.filePath(name));
         });
-        steps.answer(QStringLiteral("TAMAM"));
+        steps.click(QStringLiteral("TAMAM"));
         command();
         [&] { QTRY_VERIFY(steps.done()); }();
         waitIdle();
@@ -460,12 +459,8 @@ private Q_SLOTS:
         m_form = m_main->start(MainWindowFixture::Windows::All);
         m_main->click("BitBtn2");
         const QString path = disk.filePath(QStringLiteral("liste.xlsx"));
-        ModalSteps steps;
-        steps.then(QStringLiteral("ListeDisaAktarDialog"), [&](QWidget *window) {
-            auto *dialog = static_cast<QFileDialog *>(window);
-            chooseInFileDialog(dialog, path);
-        });
-        steps.answer(QStringLiteral("TAMAM"));
+        Answers steps;
+        steps.chooseFile(path, QStringLiteral("ListeDisaAktarDialog")).click(QStringLiteral("TAMAM"));
         m_main->click("BtnDisaAktar");
         QTRY_VERIFY(steps.done());
         waitIdle();

@@ -424,7 +424,7 @@ void TestMaintenanceWindows::repairCompactsAndEndsTheProgram()
     QCOMPARE(in<QPushButton>(w, "Button6")->text(), QStringLiteral("İptal"));
 
     {
-        Answers none({});
+        Answers none;
         click(w, "Button1");
         QCOMPARE(none.count(), 0); // the file shrank: no "best shape" message
     }
@@ -548,7 +548,7 @@ void TestMaintenanceWindows::repairOfADamagedDatabase()
     Answers answers(save ? QStringList{QStringLiteral("Evet"), QStringLiteral("TAMAM")}
                          : QStringList{QStringLiteral("Hayır")});
     click(w, "Button1");
-    QVERIFY(answers.answered());
+    QVERIFY(answers.done());
     QCOMPARE(answers.titles.value(0), QStringLiteral("Dikkat !"));
     QVERIFY2(answers.texts.value(0).contains(QStringLiteral("hasarlı")),
              qPrintable(answers.texts.value(0)));
@@ -795,7 +795,7 @@ void TestMaintenanceWindows::bulkDeleteRefusedByTheDatabase()
         QCOMPARE(resultLine(w),
                  QStringLiteral("İşlem yarıda kaldı: Personel kayıtları silinemedi."));
     });
-    QVERIFY(answers.answered());
+    QVERIFY(answers.done());
     QCOMPARE(answers.titles.value(1), QStringLiteral("Hata"));
     QVERIFY2(answers.texts.value(1).contains(QStringLiteral("bu kayıt silinemez")),
              qPrintable(answers.texts.value(1)));
@@ -822,7 +822,7 @@ void TestMaintenanceWindows::bulkDeleteWithoutASafetyCopy()
         QCOMPARE(resultLine(w),
                  QStringLiteral("Güvenlik kopyası alınamadı; hiçbir kayıt silinmedi."));
     });
-    QVERIFY(answers.answered());
+    QVERIFY(answers.done());
     QCOMPARE(answers.titles.value(1), QStringLiteral("Hata"));
     QVERIFY2(answers.texts.value(1).contains(QDir::toNativeSeparators(blocker.fileName())),
              qPrintable(answers.texts.value(1)));
@@ -873,7 +873,7 @@ void TestMaintenanceWindows::bulkDeleteKeepsItsOwnSafetyCopy()
         click(w, "BitBtn3");
         result = resultLine(w);
     });
-    QVERIFY(yes.answered());
+    QVERIFY(yes.done());
     QCOMPARE(rows("sabit"), 0);
     // The result line names the new copy, and it is there with the data it kept.
     const QString prefix = kDeleteDone + QStringLiteral(" Güvenlik kopyası: ");

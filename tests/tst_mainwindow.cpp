@@ -161,7 +161,7 @@ private Q_SLOTS:
         for (int attempt = 0; attempt < 2; ++attempt) {
             Answers no({"Hayır"});
             QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
-            QCOMPARE(no.answered(), asks);
+            QCOMPARE(no.done(), asks);
             if (asks) {
                 QCOMPARE(no.title(), QStringLiteral(" Meltora"));
                 QCOMPARE(no.text(), QStringLiteral("SABİT BİLGİLER veya SENDİKA İSİMLERİ  düzenlenmemiş. "
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(child<QToolButton>(form, "ToolButton1")->isEnabled());
         Answers yes({"Evet"});
         QTest::mouseClick(child<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
-        QVERIFY(yes.answered());
+        QVERIFY(yes.done());
         QCOMPARE(opened, 1);
         QVERIFY(visibleIn(form->panelKurum()));
     }
@@ -377,7 +377,7 @@ private Q_SLOTS:
             FullDisk full(100);
             Answers boxes({"Hayır", "TAMAM"});
             form->close();
-            QTRY_VERIFY(boxes.answered());
+            QTRY_VERIFY(boxes.done());
             QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to write to %1.").arg(dir().settingsPath()));
             // Why, in Turkish, below it.
             QCOMPARE(boxes.details.value(1),
@@ -398,7 +398,7 @@ private Q_SLOTS:
         form->close();
         QCOMPARE(boxes.texts.value(0), QStringLiteral("Programdan çıkmak istiyor musunuz?"));
         QCOMPARE(boxes.titles.value(0), QStringLiteral(" Meltora"));
-        QTRY_VERIFY(boxes.answered());
+        QTRY_VERIFY(boxes.done());
         QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to write to %1.").arg(dir().settingsPath()));
         QCOMPARE(boxes.details.value(1),
                  QStringLiteral("Ayrıntı: '%1' dosyası yazılamadı: aynı adla bir klasör var.")
@@ -461,7 +461,7 @@ private Q_SLOTS:
         auto *thrower = new QPushButton(form);
         connect(thrower, &QPushButton::clicked, form, [form] { form->data()->QSendika->remove(); });
         QTest::mouseClick(thrower, Qt::LeftButton);
-        QVERIFY(ok.answered());
+        QVERIFY(ok.done());
         QCOMPARE(ok.title(), QStringLiteral("Meltora"));
         QVERIFY(ok.text().endsWith('.'));
         QVERIFY(form->isVisible());

@@ -238,7 +238,7 @@ private Q_SLOTS:
         const QString person = current();
         Answers ok({"TAMAM"});
         typeText(edit3(), typed);
-        QVERIFY(ok.answered());
+        QVERIFY(ok.done());
         QCOMPARE(ok.text(), kNoMatch);
         QCOMPARE(ok.title(), QStringLiteral("Bilgi"));
         QCOMPARE(edit3()->text(), shown);
@@ -352,14 +352,14 @@ private Q_SLOTS:
         {
             Answers ok({"TAMAM"});
             QVERIFY(pick(cbAra(), item));
-            QCOMPARE(ok.answered(), group.isEmpty());
+            QCOMPARE(ok.done(), group.isEmpty());
             if (group.isEmpty())
                 QCOMPARE(ok.text(), kNoMatch);
         }
         if (!group.isEmpty()) {
             Answers ok({"TAMAM"});
             QVERIFY(pick(cbKan(), group));
-            QVERIFY(ok.answered());
+            QVERIFY(ok.done());
             QCOMPARE(ok.text(), kNoMatch);
         }
         QVERIFY(form->data()->QueryPersonel->isOpen());

@@ -6,7 +6,6 @@
 #include "app/windows.h"
 #include "data/inifile.h"
 #include "data/safefile.h"
-#include "modalsteps.h"
 #include "settings/passwordgate.h"
 #include "settings/passwordhash.h"
 #include "settings/profilestore.h"
@@ -34,35 +33,16 @@ namespace {
 
 const QString kMissing = QStringLiteral("<yok>");
 
-// The entry dialog: types the entry over what the box holds and presses "TAMAM".
-ModalSteps::Act enter(const QString &entry)
-{
-    return [entry](QWidget *dialog) {
-        auto *edit = child<QLineEdit>(dialog, "EditPassword");
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        typeText(edit, entry);
-        ModalSteps::press(child<QPushButton>(dialog, "OKBtn"));
-    };
-}
-
-ModalSteps::Act press(const char *button)
-{
-    return [button](QWidget *dialog) {
-        ModalSteps::press(child<QPushButton>(dialog, QLatin1String(button)));
-    };
-}
-
 // The change dialog: types the old password (when its box can be used) and the new one, then
 // presses "Tamam".
-ModalSteps::Act change(const QString &oldPassword, const QString &newPassword)
+Answers::Act change(const QString &oldPassword, const QString &newPassword)
 {
     return [oldPassword, newPassword](QWidget *dialog) {
         auto *oldBox = child<QLineEdit>(dialog, "EditOld");
         if (oldBox->isEnabled())
             typeText(oldBox, oldPassword);
         typeText(child<QLineEdit>(dialog, "EditNew"), newPassword);
-        ModalSteps::press(child<QPushButton>(dialog, "OKBtn"));
+        Answers::press(child<QPushButton>(dialog, "OKBtn"));
     };
 }
 
@@ -142,8 +122,8 @@ protected:
     // "Şifre Ata / Değiştir" with the question answered "Evet", inside the open settings dialog.
     void setPassword(const QString &oldPassword, const QString &newPassword)
     {
-        ModalSteps steps({"AyarFrm"});
-        steps.then("PassWdFrm", change(oldPassword, newPassword)).answer("Evet");
+        Answers steps;
+        steps.on("PassWdFrm", change(oldPassword, newPassword)).click("Evet");
         clickIn("ChangePasswdBtn");
         QTRY_VERIFY(steps.done());
         QCOMPARE(steps.unexpected, QStringList());
@@ -151,17 +131,21 @@ protected:
         QCOMPARE(steps.titles, QStringList({"Doğrula"}));
         QCOMPARE(steps.icons.value(0), QMessageBox::Question);
     }
-    // Clicks the protection box and plays the password question.
-    void clickProtection(ModalSteps::Act onQuestion)
+    // Clicks the protection box and answers the password question with `entry` and "TAMAM",
+    // or with "İptal" when cancelled.
+    void clickProtection(const QString &entry, bool cancel = false)
     {
-        ModalSteps steps({"AyarFrm"});
-        steps.then("GetPassWdFrm", onQuestion);
+        Answers steps;
+        if (cancel)
+            steps.click("İptal", "GetPassWdFrm");
+        else
+            steps.type(entry, "TAMAM", "GetPassWdFrm");
         QTest::mouseClick(sifreChk(), Qt::LeftButton, {}, QPoint(8, sifreChk()->height() / 2));
         QVERIFY(steps.done());
         QCOMPARE(steps.unexpected, QStringList());
     }
     // Runs the start-up gate, played by the steps, which it lets the program pass.
-    void expectPass(const ModalSteps &steps)
+    void expectPass(const Answers &steps)
     {
         QVERIFY(passwordgate::atStartUp(m_form));
         QVERIFY(steps.done());
@@ -312,7 +296,7 @@ private Q_SLOTS:
                 QVERIFY(sifreChk()->isChecked());
                 QVERIFY(sifreChk()->isEnabled());
                 if (setUp.contains("untick"))
-                    clickProtection(enter("Abc"));
+                    clickProtection("Abc");
                 clickIn("OKBtn");
             });
         }
@@ -327,9 +311,9 @@ private Q_SLOTS:
         QCOMPARE(sifreChk()->isChecked(), ticked);
         QCOMPARE(sifreChk()->isEnabled(), available);
 
-        ModalSteps steps;
+        Answers steps;
         if (entry != kMissing)
-            steps.then("GetPassWdFrm", enter(entry));
+            steps.type(entry, "TAMAM", "GetPassWdFrm");
         expectPass(steps);
     }
 
@@ -338,7 +322,7 @@ private Q_SLOTS:
     {
         writeProfile("[Meltora]\r\nSSifre=Abc\r\n");
         start();
-        ModalSteps steps;
+        Answers steps;
         expectPass(steps);
     }
 
@@ -347,8 +331,8 @@ private Q_SLOTS:
         ProfileStore().writePassword(QStringLiteral("Abc"));
         ProfileStore().writeActive(true);
         start();
-        ModalSteps steps;
-        steps.then("GetPassWdFrm", [](QWidget *dialog) {
+        Answers steps;
+        steps.on("GetPassWdFrm", [](QWidget *dialog) {
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Şifre Gir"));
             auto *edit = child<QLineEdit>(dialog, "EditPassword");
             QCOMPARE(dialog->focusWidget(), edit);
@@ -364,15 +348,18 @@ private Q_SLOTS:
             QCOMPARE(edit->echoMode(), QLineEdit::Normal);
             show->click();
             QCOMPARE(edit->echoMode(), QLineEdit::Password);
-            ModalSteps::press(child<QPushButton>(dialog, "OKBtn"));
+            Answers::press(child<QPushButton>(dialog, "OKBtn"));
         });
-        steps.answer("TAMAM");
-        steps.then("GetPassWdFrm", [](QWidget *dialog) {
+        steps.click("TAMAM");
+        steps.on("GetPassWdFrm", [](QWidget *dialog) {
             // The wrong entry stays in the box, which has the focus again.
             auto *edit = child<QLineEdit>(dialog, "EditPassword");
             QCOMPARE(edit->text(), QStringLiteral("abc"));
             QCOMPARE(dialog->focusWidget(), edit);
-            enter("Abc")(dialog);
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            typeText(edit, "Abc");
+            Answers::press(child<QPushButton>(dialog, "OKBtn"));
         });
         expectPass(steps);
         QCOMPARE(steps.texts, QStringList({"Geçersiz şifre."}));
@@ -385,10 +372,10 @@ private Q_SLOTS:
         ProfileStore().writePassword(QStringLiteral("Abc"));
         ProfileStore().writeActive(true);
         start();
-        ModalSteps steps;
+        Answers steps;
         for (const char *wrong : {"abc", "ABC", "Abc ", ""})
-            steps.then("GetPassWdFrm", enter(wrong)).answer("TAMAM");
-        steps.then("GetPassWdFrm", enter("Abc"));
+            steps.type(wrong, "TAMAM", "GetPassWdFrm").click("TAMAM");
+        steps.type("Abc", "TAMAM", "GetPassWdFrm");
         expectPass(steps);
         QCOMPARE(steps.texts.size(), 4);
     }
@@ -415,15 +402,15 @@ private Q_SLOTS:
         QVERIFY2(form, qPrintable(error));
         createWindows(form.get());
         form->showMaximized();
-        ModalSteps steps;
-        steps.then("GetPassWdFrm", [how](QWidget *dialog) {
+        Answers steps;
+        steps.on("GetPassWdFrm", [how](QWidget *dialog) {
             typeText(child<QLineEdit>(dialog, "EditPassword"), "Ab");
             if (how == "İptal")
-                ModalSteps::press(child<QPushButton>(dialog, "CancelBtn"));
+                Answers::press(child<QPushButton>(dialog, "CancelBtn"));
             else if (how == "Esc")
                 QTest::keyClick(child<QLineEdit>(dialog, "EditPassword"), Qt::Key_Escape);
-            else
-                ModalSteps::close(dialog);
+            else // its close box, once the step has returned
+                QMetaObject::invokeMethod(dialog, &QWidget::close, Qt::QueuedConnection);
         });
         QVERIFY(!passwordgate::atStartUp(form.get()));
         QVERIFY(steps.done());
@@ -442,15 +429,15 @@ private Q_SLOTS:
         start();
         whileOpen(settingsDialog(), openSettings(), [&] {
             QVERIFY(!sifreChk()->isEnabled());
-            ModalSteps steps({"AyarFrm"});
-            steps.then("PassWdFrm", [](QWidget *dialog) {
+            Answers steps;
+            steps.on("PassWdFrm", [](QWidget *dialog) {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("Şifre Değiştir"));
                 QVERIFY(!child<QLineEdit>(dialog, "EditOld")->isEnabled());
                 QCOMPARE(dialog->focusWidget(), child<QLineEdit>(dialog, "EditNew"));
                 // Enter presses "Tamam"
                 QTest::keyClick(child<QLineEdit>(dialog, "EditNew"), Qt::Key_Return);
             });
-            steps.answer("Evet");
+            steps.click("Evet");
             clickIn("ChangePasswdBtn");
             QVERIFY(steps.done());
             QCOMPARE(steps.unexpected, QStringList());
@@ -464,8 +451,8 @@ private Q_SLOTS:
         QCOMPARE(stored("Active"), QStringLiteral("1"));
         m_main->closeAnswering("Evet");
         start();
-        ModalSteps steps;
-        steps.then("GetPassWdFrm", press("OKBtn")); // nothing typed
+        Answers steps;
+        steps.click("TAMAM", "GetPassWdFrm"); // nothing typed
         expectPass(steps);
     }
 
@@ -490,11 +477,11 @@ private Q_SLOTS:
         ProfileStore().writePassword(QStringLiteral("Abc"));
         start();
         whileOpen(settingsDialog(), openSettings(), [&] {
-            ModalSteps steps({"AyarFrm"});
-            steps.then("PassWdFrm", change(oldTyped, newTyped));
+            Answers steps;
+            steps.on("PassWdFrm", change(oldTyped, newTyped));
             if (!message.isEmpty()) {
-                steps.answer("TAMAM");
-                steps.then("PassWdFrm", [&](QWidget *dialog) {
+                steps.click("TAMAM");
+                steps.on("PassWdFrm", [&](QWidget *dialog) {
                     // The dialog stays open with what was typed; then the user gives up.
                     QCOMPARE(child<QLineEdit>(dialog, "EditOld")->text(), oldTyped);
                     QCOMPARE(child<QLineEdit>(dialog, "EditNew")->text(), newTyped);
@@ -502,7 +489,7 @@ private Q_SLOTS:
                     QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
                 });
             } else {
-                steps.answer("Evet");
+                steps.click("Evet");
             }
             clickIn("ChangePasswdBtn");
             QVERIFY(steps.done());
@@ -526,8 +513,8 @@ private Q_SLOTS:
         const QByteArray profile = profileBytes();
         start();
         whileOpen(settingsDialog(), openSettings(), [&] {
-            ModalSteps steps({"AyarFrm"});
-            steps.then("PassWdFrm", change("Abc", "Yeni")).answer("Hayır");
+            Answers steps;
+            steps.on("PassWdFrm", change("Abc", "Yeni")).click("Hayır");
             clickIn("ChangePasswdBtn");
             QVERIFY(steps.done());
             QVERIFY(!sifreChk()->isChecked());
@@ -566,7 +553,7 @@ private Q_SLOTS:
         QVERIFY(ProfileStore().check(QStringLiteral("Abc")));
         m_main->closeAnswering("Evet");
         start();
-        ModalSteps steps;
+        Answers steps;
         expectPass(steps); // no question
     }
 
@@ -588,7 +575,7 @@ private Q_SLOTS:
         start();
         whileOpen(settingsDialog(), openSettings(), [&] {
             QVERIFY(sifreChk()->isChecked());
-            clickProtection(cancel ? press("CancelBtn") : enter(entry));
+            clickProtection(entry, cancel);
             QCOMPARE(sifreChk()->isChecked(), ticked);
             clickIn("OKBtn");
         });
@@ -602,7 +589,7 @@ private Q_SLOTS:
         ProfileStore().writeActive(true);
         start();
         whileOpen(settingsDialog(), openSettings(), [&] {
-            clickProtection(enter("Abc"));
+            clickProtection("Abc");
             QVERIFY(!sifreChk()->isChecked());
             settingsDialog()->close();
         });
@@ -611,7 +598,7 @@ private Q_SLOTS:
         m_main->closeAnswering("Evet");
         start();
         QCOMPARE(stored("Active"), QStringLiteral("0"));
-        ModalSteps steps;
+        Answers steps;
         expectPass(steps); // no question
     }
 
@@ -647,12 +634,12 @@ private Q_SLOTS:
             QCOMPARE(box->text(), password);
         };
         whileOpen(settingsDialog(), openSettings(), [&] {
-            ModalSteps steps({"AyarFrm"});
-            steps.then("PassWdFrm", [&](QWidget *dialog) {
+            Answers steps;
+            steps.on("PassWdFrm", [&](QWidget *dialog) {
                 enterNew(child<QLineEdit>(dialog, "EditNew"));
-                ModalSteps::press(child<QPushButton>(dialog, "OKBtn"));
+                Answers::press(child<QPushButton>(dialog, "OKBtn"));
             });
-            steps.answer("Evet");
+            steps.click("Evet");
             clickIn("ChangePasswdBtn");
             QVERIFY(steps.done());
             QCOMPARE(steps.unexpected, QStringList());
@@ -664,8 +651,8 @@ private Q_SLOTS:
         m_main->closeAnswering("Evet");
         start();
         {
-            ModalSteps gate;
-            gate.then("GetPassWdFrm", enter(password));
+            Answers gate;
+            gate.type(password, "TAMAM", "GetPassWdFrm");
             expectPass(gate);
         }
         whileOpen(settingsDialog(), openSettings(), [&] {
@@ -699,8 +686,8 @@ private Q_SLOTS:
         writeProfile(file);
         QCOMPARE(ProfileStore().readPassword(), QStringLiteral("Şifre"));
         start();
-        ModalSteps steps;
-        steps.then("GetPassWdFrm", enter(QStringLiteral("Şifre")));
+        Answers steps;
+        steps.type(QStringLiteral("Şifre"), "TAMAM", "GetPassWdFrm");
         expectPass(steps);
         QCOMPARE(steps.texts, QStringList()); // no "Geçersiz şifre."
 
@@ -769,8 +756,8 @@ private Q_SLOTS:
         }
         start();
         if (protectedBefore) {
-            ModalSteps gate;
-            gate.then("GetPassWdFrm", enter("Abc"));
+            Answers gate;
+            gate.type("Abc", "TAMAM", "GetPassWdFrm");
             expectPass(gate);
         }
         // This run's user has had the dialog open before, leaving it as it was.
@@ -854,8 +841,8 @@ private Q_SLOTS:
             QSKIP("this system lets every write through");
         whileOpen(settingsDialog(), openSettings(), [&] {
             { // The password: "Şifre yazılamadı", nothing changes.
-                ModalSteps steps({"AyarFrm"});
-                steps.then("PassWdFrm", change("Abc", "Yeni")).answer("Evet").answer("TAMAM");
+                Answers steps;
+                steps.on("PassWdFrm", change("Abc", "Yeni")).click("Evet").click("TAMAM");
                 clickIn("ChangePasswdBtn");
                 QVERIFY(steps.done());
                 QCOMPARE(steps.unexpected, QStringList());
@@ -866,10 +853,9 @@ private Q_SLOTS:
             }
 
             // The flag: a message naming the file, and "TAMAM" goes no further.
-            clickProtection(enter("Abc"));
+            clickProtection("Abc");
             QVERIFY(sifreChk()->isChecked());
-            ModalSteps flag({"AyarFrm"});
-            flag.answer("TAMAM");
+            Answers flag({"TAMAM"});
             clickIn("OKBtn");
             QVERIFY(flag.done());
             QVERIFY(flag.texts.value(0).contains(profilePath()));
@@ -909,13 +895,13 @@ private Q_SLOTS:
     {
         start();
         {
-            ModalSteps gate;
-            gate.then("GetPassWdFrm", enter("Abc"));
+            Answers gate;
+            gate.type("Abc", "TAMAM", "GetPassWdFrm");
             expectPass(gate);
         }
         whileOpen(settingsDialog(), openSettings(), [&] {
             QVERIFY(sifreChk()->isChecked());
-            clickProtection(enter("Abc"));
+            clickProtection("Abc");
             QVERIFY(!sifreChk()->isChecked());
             clickIn("OKBtn");
         });

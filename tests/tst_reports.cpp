@@ -8,7 +8,6 @@
 #include "app/tform1.h"
 #include "data/dataset.h"
 #include "data/sharedqueries.h"
-#include "modalsteps.h"
 #include "pdfwords.h"
 #include "reports/engine/pdfexport.h"
 #include "reports/previewpages.h"
@@ -155,71 +154,33 @@ QString todayText()
     return QDate::currentDate().toString(QStringLiteral("d.MM.yyyy"));
 }
 
-// Acts on the next modal dialog of a kind (and of a name, when given) as soon as it is up.
-template <typename Dialog> class NextDialog
-{
-public:
-    NextDialog(std::function<void(Dialog *)> action, const QString &name = QString())
-    {
-        QObject::connect(&m_poll, &QTimer::timeout, [this, action, name] {
-            auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible() ||
-                (!name.isEmpty() && dialog->objectName() != name))
-                return;
-            m_poll.stop();
-            seen = dialog->objectName();
-            action(dialog);
-        });
-        m_poll.start(10);
-    }
-    QString seen; // the name of the dialog acted on
-
-private:
-    QTimer m_poll;
-};
-
 // Runs a command and tells which modal window came up, closing it.
 QString modalWindowOf(const std::function<void()> &command)
 {
-    NextDialog<QDialog> closing([](QDialog *dialog) { dialog->reject(); });
+    QString seen;
+    Answers closing;
+    closing.on(QStringLiteral("QDialog"), [&seen](QWidget *window) {
+        seen = window->objectName();
+        static_cast<QDialog *>(window)->reject();
+    });
     command();
-    return closing.seen;
+    return seen;
 }
 
-// Answers the PDF file dialog with a path, as the user types it; keeps the name it offered.
-struct FileDialogAnswer {
-    explicit FileDialogAnswer(const QString &path)
-        : dialog(
-              [this, path](QFileDialog *d) {
-                  offeredName = d->selectedFiles().value(0);
-                  // The whole path typed into the name box, then "Kaydet".
-                  child<QLineEdit>(d, QStringLiteral("fileNameEdit"))->setText(path);
-                  QMetaObject::invokeMethod(d, "accept");
-              },
-              QStringLiteral("PdfFileDialog"))
-    {
-    }
-    QString offeredName;
-    NextDialog<QFileDialog> dialog;
-};
-
 // Answers the printer dialog: printing into a PDF file, or cancelling when the path is empty.
-struct PrinterDialogAnswer {
-    explicit PrinterDialogAnswer(const QString &pdfPath)
-        : dialog([pdfPath](QPrintDialog *d) {
-              if (pdfPath.isEmpty()) {
-                  d->reject();
-                  return;
-              }
-              d->printer()->setOutputFormat(QPrinter::PdfFormat);
-              d->printer()->setOutputFileName(pdfPath);
-              d->done(QDialog::Accepted);
-          })
-    {
-    }
-    bool seen() const { return !dialog.seen.isEmpty(); }
-    NextDialog<QPrintDialog> dialog;
-};
+Answers::Act printInto(const QString &pdfPath)
+{
+    return [pdfPath](QWidget *window) {
+        auto *dialog = static_cast<QPrintDialog *>(window);
+        if (pdfPath.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog->printer()->setOutputFileName(pdfPath);
+        dialog->done(QDialog::Accepted);
+    };
+}
 
 // The program's words when a job does not reach the printer.
 QString printerUnusable(const QString &printer)
@@ -237,7 +198,7 @@ void pressPrint(QPrintDialog *dialog)
     auto *buttons = dialog->findChild<QDialogButtonBox *>();
     for (QAbstractButton *button : buttons ? buttons->buttons() : QList<QAbstractButton *>())
         if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
-            ModalSteps::press(button);
+            Answers::press(button);
             return;
         }
     QFAIL("the printer dialog has no print button");
@@ -352,10 +313,14 @@ private:
             },
             [&] { steps(preview); });
     }
-    // "PDF olarak kaydet" into `path`, typed into the file dialog.
-    static void savePdfAs(ReportPreview *preview, const QString &path)
+    // "PDF olarak kaydet" into `path`, typed into the file dialog; the messages that follow
+    // are answered with `buttons`, and kept in `answers`.
+    static void savePdfAs(ReportPreview *preview, const QString &path, Answers &answers,
+                          const QStringList &buttons)
     {
-        FileDialogAnswer answer(path);
+        answers.chooseFile(path, QStringLiteral("PdfFileDialog"));
+        for (const QString &button : buttons)
+            answers.click(button);
         QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")), Qt::LeftButton);
     }
 
@@ -844,12 +809,12 @@ private Q_SLOTS:
                 QTest::mouseClick(child<QPushButton>(m_form, button), Qt::LeftButton);
             },
             [&] {
-                NextDialog<QFileDialog> dialog(
-                    [&](QFileDialog *d) {
-                        shown = d->selectedFiles().value(0);
-                        d->reject();
-                    },
-                    QStringLiteral("PdfFileDialog"));
+                Answers dialog;
+                dialog.on(QStringLiteral("PdfFileDialog"), [&](QWidget *window) {
+                    auto *d = static_cast<QFileDialog *>(window);
+                    shown = d->selectedFiles().value(0);
+                    d->reject();
+                });
                 QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")),
                                   Qt::LeftButton);
             });
@@ -1016,9 +981,15 @@ private Q_SLOTS:
                 QTest::keyClick(preview->pages(), Qt::Key_Up, Qt::ControlModifier);
                 QCOMPARE(zoom->currentText(), QStringLiteral("%115"));
                 // "PDF olarak kaydet": the file dialog offers the title as the name.
-                FileDialogAnswer answer(path);
+                QString offeredName;
+                Answers answer;
+                answer.on(QStringLiteral("PdfFileDialog"), [&](QWidget *window) {
+                    auto *d = static_cast<QFileDialog *>(window);
+                    offeredName = d->selectedFiles().value(0);
+                    chooseInFileDialog(d, path);
+                });
                 QTest::mouseClick(tool("ToolPdf"), Qt::LeftButton);
-                QCOMPARE(QFileInfo(answer.offeredName).fileName(),
+                QCOMPARE(QFileInfo(offeredName).fileName(),
                          QStringLiteral("ÖZEL LİSTE.pdf"));
                 QTest::keyClick(preview, Qt::Key_Escape);
                 QVERIFY(!preview->isVisible());
@@ -1052,7 +1023,8 @@ private Q_SLOTS:
                     for (int x = 0; x < shown.width(); x += 2)
                         red += shown.pixelColor(x, y) == QColor(Qt::red);
                 QVERIFY2(red > 10, "the logo is not in the preview");
-                FileDialogAnswer answer(path);
+                Answers answer;
+                answer.chooseFile(path, QStringLiteral("PdfFileDialog"));
                 QTest::mouseClick(child<QToolButton>(preview, QStringLiteral("ToolPdf")),
                                   Qt::LeftButton);
             });
@@ -1063,8 +1035,8 @@ private Q_SLOTS:
     void pdfIntoAnUnwritablePlaceSaysSo()
     {
         withBlankFormPreview([](ReportPreview *preview) {
-            Answers box({QStringLiteral("TAMAM")});
-            savePdfAs(preview, QStringLiteral("/proc/meltora-deneme.pdf"));
+            Answers box;
+            savePdfAs(preview, QStringLiteral("/proc/meltora-deneme.pdf"), box, {QStringLiteral("TAMAM")});
             QCOMPARE(box.count(), 1);
             QCOMPARE(box.title(), QStringLiteral("Hata"));
             QVERIFY2(box.text().startsWith(
@@ -1091,8 +1063,8 @@ private Q_SLOTS:
             for (int save = 0; save < kSaves; ++save) {
                 QFile::remove(path);
                 disk.leaveRoom(qint64(save) * 16 * 1024 / kSaves);
-                Answers box({QStringLiteral("TAMAM")});
-                savePdfAs(preview, path);
+                Answers box;
+                savePdfAs(preview, path, box, {QStringLiteral("TAMAM")});
                 const QString said = QStringLiteral("save %1 with %2 bytes free: %3")
                                          .arg(save)
                                          .arg(disk.room())
@@ -1122,10 +1094,10 @@ private Q_SLOTS:
     {
         const QString path = m_out.filePath(QStringLiteral("tam-liste.pdf"));
         withBlankFormPreview([&](ReportPreview *preview) {
-            Answers box({QStringLiteral("TAMAM")});
+            Answers box;
             {
                 FullDisk limit(4096);
-                savePdfAs(preview, path);
+                savePdfAs(preview, path, box, {QStringLiteral("TAMAM")});
             }
             QCOMPARE(box.count(), 1);
             QCOMPARE(box.text(), QStringLiteral("'%1' dosyası yazılamadı: dosya bu disk için ya "
@@ -1147,18 +1119,20 @@ private Q_SLOTS:
         m_form->settings().preview = false;
         const QString cancelled = m_out.filePath(QStringLiteral("iptal.pdf"));
         {
-            PrinterDialogAnswer answer{QString()};
+            Answers answer;
+            answer.on(QStringLiteral("PrintDialog"), printInto(QString()));
             QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
                               Qt::LeftButton);
-            QVERIFY(answer.seen());
+            QVERIFY(answer.done());
         }
         QVERIFY(!QFile::exists(cancelled));
         const QString blank = m_out.filePath(QStringLiteral("bos.pdf"));
         {
-            PrinterDialogAnswer answer(blank);
+            Answers answer;
+            answer.on(QStringLiteral("PrintDialog"), printInto(blank));
             QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn3")),
                               Qt::LeftButton);
-            QVERIFY(answer.seen());
+            QVERIFY(answer.done());
         }
         QCOMPARE(pdfPageCount(blank), 2);
         QCOMPARE(pdfImageCount(blank), 2); // the blank membership form prints its logos
@@ -1168,10 +1142,11 @@ private Q_SLOTS:
         selectMember(QStringLiteral("ALİ"));
         const QString filled = m_out.filePath(QStringLiteral("dolu.pdf"));
         {
-            PrinterDialogAnswer answer(filled);
+            Answers answer;
+            answer.on(QStringLiteral("PrintDialog"), printInto(filled));
             QTest::mouseClick(child<QPushButton>(m_form, QStringLiteral("BitBtn12")),
                               Qt::LeftButton);
-            QVERIFY(answer.seen());
+            QVERIFY(answer.done());
         }
         QCOMPARE(pdfPageCount(filled), 2);
         QCOMPARE(pdfImageCount(filled), 0); // logo3sec on, but never on paper
@@ -1213,15 +1188,10 @@ private Q_SLOTS:
         QFile::remove(path);
 
         const bool said = !printerThere || !jobTaken;
-        ModalSteps steps({QStringLiteral("ReportPreview")});
-        steps.then(QStringLiteral("PrintDialog"), [path](QWidget *window) {
-            auto *dialog = static_cast<QPrintDialog *>(window);
-            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
-            dialog->printer()->setOutputFileName(path);
-            dialog->done(QDialog::Accepted);
-        });
+        Answers steps;
+        steps.on(QStringLiteral("PrintDialog"), printInto(path));
         if (said)
-            steps.answer(QStringLiteral("TAMAM"));
+            steps.click(QStringLiteral("TAMAM"));
         whileOpen(
             preview,
             [&] {
@@ -1275,8 +1245,8 @@ private Q_SLOTS:
         m_driver->setOutput(nullptr);
         m_form->settings().preview = true;
         ReportPreview *preview = m_driver->preview();
-        ModalSteps steps({QStringLiteral("ReportPreview")});
-        steps.then(QStringLiteral("PrintDialog"), [&](QWidget *window) {
+        Answers steps;
+        steps.on(QStringLiteral("PrintDialog"), [&](QWidget *window) {
             auto *dialog = static_cast<QPrintDialog *>(window);
             auto *printers = child<QComboBox>(dialog, QStringLiteral("printers"));
             printers->setCurrentIndex(printers->findText(queue));
@@ -1288,7 +1258,7 @@ private Q_SLOTS:
             pressPrint(dialog);
         });
         if (removed)
-            steps.answer(QStringLiteral("TAMAM"));
+            steps.click(QStringLiteral("TAMAM"));
         whileOpen(
             preview,
             [&] {

@@ -10,13 +10,11 @@
 #include "data/sharedqueries.h"
 #include "maintenance/restore.h"
 #include "maintenance/tfrmgeriyukle.h"
-#include "modalsteps.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,11 +112,8 @@ class TestRestore : public QObject
     // Picks `path` with the file dialog of "Başka Bir Yedek Seç...".
     void pickWithDialog(TFrmGeriYukle *w, const QString &path)
     {
-        ModalSteps steps({QStringLiteral("FrmGeriYukle")});
-        steps.then(QStringLiteral("OpenDialog1"), [path](QWidget *dialog) {
-            auto *files = static_cast<QFileDialog *>(dialog);
-            chooseInFileDialog(files, path);
-        });
+        Answers steps;
+        steps.chooseFile(path, QStringLiteral("OpenDialog1"));
         QTest::mouseClick(child<QPushButton>(w, "Button1"), Qt::LeftButton);
         QVERIFY(steps.done());
         QVERIFY(steps.unexpected.isEmpty());
@@ -184,7 +179,7 @@ void TestRestore::backupPickedWithTheDialogTakesThePlaceOfTheRegister()
         restore(w, {QStringLiteral("Evet"), QStringLiteral("TAMAM")}, answers);
         QVERIFY(!w->isVisible()); // done: the window closes after the message
     });
-    QVERIFY2(answers && answers->answered(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
+    QVERIFY2(answers && answers->done(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
     QVERIFY(answers->texts.value(0).startsWith(kQuestionStart));
     QCOMPARE(answers->titles.value(1), QStringLiteral("Bilgi"));
     QVERIFY2(answers->texts.value(1).startsWith(QStringLiteral(
@@ -221,7 +216,7 @@ void TestRestore::changingTheMindBringsTheFormerRegisterBack()
         pickWithDialog(w, backup("Eski.dat"));
         restore(w, {QStringLiteral("Evet"), QStringLiteral("TAMAM")}, answers);
     });
-    QVERIFY2(answers && answers->answered(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
+    QVERIFY2(answers && answers->done(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
     QCOMPARE(listedUnits(), QStringList{"YEDEK OKULU 1"});
     // The safety copy of the former register is the newest in the list: put back.
     whileWindowOpen([&](TFrmGeriYukle *w) {
@@ -233,7 +228,7 @@ void TestRestore::changingTheMindBringsTheFormerRegisterBack()
                           list->visualItemRect(list->topLevelItem(0)).center());
         restore(w, {QStringLiteral("Evet"), QStringLiteral("TAMAM")}, answers);
     });
-    QVERIFY2(answers && answers->answered(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
+    QVERIFY2(answers && answers->done(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
     QVERIFY(answers->texts.value(1).startsWith(
         QStringLiteral("Yedek geri yüklendi. Veritabanında şimdi 2 birim ve 3 personel kayıtlı.")));
     QCOMPARE(fileBytes(database()), formerBytes);
@@ -267,7 +262,7 @@ void TestRestore::safetyCopiesListedNewestFirst()
         QCOMPARE(w->chosen(), folder.filePath("Data_2024-12-30_23-59-59.dat"));
         restore(w, {QStringLiteral("Evet"), QStringLiteral("TAMAM")}, answers);
     });
-    QVERIFY2(answers && answers->answered(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
+    QVERIFY2(answers && answers->done(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
     QVERIFY(answers->texts.value(1).startsWith(
         QStringLiteral("Yedek geri yüklendi. Veritabanında şimdi 2 birim ve 0 personel kayıtlı.")));
     QCOMPARE(countIn(database(), "okul"), 2);
@@ -323,7 +318,7 @@ void TestRestore::backupThatFailsTheCheckChangesNothing()
         restore(w, {QStringLiteral("Evet"), QStringLiteral("TAMAM")}, answers);
         QVERIFY(w->isVisible()); // the window stays for another choice
     });
-    QVERIFY2(answers && answers->answered(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
+    QVERIFY2(answers && answers->done(), answers ? qPrintable(answers->texts.join(" / ")) : "no answers");
     QCOMPARE(answers->titles.value(1), QStringLiteral("Hata"));
     QVERIFY2(answers->texts.value(1).contains(reason), qPrintable(answers->texts.value(1)));
     QVERIFY(answers->texts.value(1).contains(QStringLiteral("Veritabanı değiştirilmedi.")));

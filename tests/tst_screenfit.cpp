@@ -123,26 +123,23 @@ private Q_SLOTS:
         m_form->move(m_form->pos() + QPoint(moveBy.x() * screen.width() / 3,
                                             moveBy.y() * screen.height() / 3));
         waitIdle();
-        bool cameUp = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto *window = qobject_cast<TFrmIstatistik *>(QApplication::activeModalWidget());
-            if (!window)
-                return;
-            poll.stop();
-            cameUp = true;
-            checkOnScreen(window);
-            auto *close = child<QPushButton>(window, QStringLiteral("BitBtn1"));
-            checkOnScreen(close, QRectF(close->rect()));
-            PieChartView *view = window->chartView();
-            const PieChart::Layout l = view->chart().layout(QRectF(view->rect()), view);
-            QCOMPARE(l.legend.size(), 12);
-            checkOnScreen(view, l.legendFrame);
-            QTest::mouseClick(close, Qt::LeftButton);
-        });
-        poll.start(10);
-        QTest::mouseClick(child<QToolButton>(m_form, QStringLiteral("ToolButton8")),
-                          Qt::LeftButton);
+        const bool cameUp = whileOpen(
+            QStringLiteral("FrmIstatistik"),
+            [&] {
+                QTest::mouseClick(child<QToolButton>(m_form, QStringLiteral("ToolButton8")),
+                                  Qt::LeftButton);
+            },
+            [&](QWidget *shown) {
+                auto *window = static_cast<TFrmIstatistik *>(shown);
+                checkOnScreen(window);
+                auto *close = child<QPushButton>(window, QStringLiteral("BitBtn1"));
+                checkOnScreen(close, QRectF(close->rect()));
+                PieChartView *view = window->chartView();
+                const PieChart::Layout l = view->chart().layout(QRectF(view->rect()), view);
+                QCOMPARE(l.legend.size(), 12);
+                checkOnScreen(view, l.legendFrame);
+                QTest::mouseClick(close, Qt::LeftButton);
+            });
         QVERIFY(cameUp);
     }
 

@@ -9,7 +9,6 @@
 #include "data/settings.h"
 #include "data/sharedqueries.h"
 #include "entry/tsabitbilgi.h"
-#include "modalsteps.h"
 #include "settings/colourbox.h"
 #include "settings/tayarfrm.h"
 #include "testsupport.h"
@@ -114,8 +113,8 @@ class TestSettingsDialog : public QObject
                       QString *title = nullptr)
     {
         QColor opened;
-        ModalSteps steps({"AyarFrm"});
-        steps.then("QColorDialog", [&](QWidget *window) {
+        Answers steps;
+        steps.on("QColorDialog", [&](QWidget *window) {
             auto *colours = static_cast<QColorDialog *>(window);
             opened = colours->currentColor();
             if (title)

@@ -229,7 +229,7 @@ void TestStartup::commandsWaitForTheStaffList()
             waitIdle();
             QTest::mouseClick(child<QPushButton>(sil, "BitBtn3"), Qt::LeftButton);
         });
-        QVERIFY(yes.answered());
+        QVERIFY(yes.done());
         QCOMPARE(rowsIn("uyeler"), 0); // all three: the list was there when the deletion ran
     }
     QVERIFY(waited);
@@ -397,7 +397,7 @@ void TestStartup::repairLetsTheReadingGo()
     QVERIFY(!personel()->isOpen());
     // Nothing of this program holds the file any more, so the repair itself goes through.
     {
-        Answers none({});
+        Answers none;
         QTest::mouseClick(child<QPushButton>(tamir, "Button1"), Qt::LeftButton);
         QCOMPARE(none.count(), 0);
     }
@@ -433,7 +433,7 @@ void TestStartup::failedReadingIsSaidAsAFailedOpening()
     Answers ok({QStringLiteral("TAMAM")});
     form->show();
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
-    QVERIFY(ok.answered());
+    QVERIFY(ok.done());
     QCOMPARE(ok.text(), messages::withFullStop(atOnce));
     QCOMPARE(ok.title(), QStringLiteral("Meltora"));
     QCOMPARE(ok.icons.value(0), QMessageBox::Critical);

@@ -102,7 +102,7 @@ private Q_SLOTS:
         QString error, detail;
         std::unique_ptr<TForm1> form(startuprescue::createMainWindow(&error, &detail));
         QVERIFY2(form, qPrintable(error + QLatin1Char('\n') + detail));
-        QVERIFY(answers.answered());
+        QVERIFY(answers.done());
         QCOMPARE(answers.count(), 2);
 
         // The question, in Turkish, before any window.
@@ -180,7 +180,7 @@ private Q_SLOTS:
             f.write(QByteArray(kPageSize, '\x5a'));
             f.close();
         }
-        Answers none({});
+        Answers none;
         QString error, detail;
         std::unique_ptr<TForm1> form(startuprescue::createMainWindow(&error, &detail));
         QVERIFY(!form);

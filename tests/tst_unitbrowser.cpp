@@ -127,7 +127,7 @@ private Q_SLOTS:
 
         Answers ok({"TAMAM"});
         QTest::keyClicks(edit("Edit1"), "x");
-        QVERIFY(ok.answered());
+        QVERIFY(ok.done());
         QCOMPARE(ok.text(), QStringLiteral("Aradığınız kriterlere uygun birim kaydı bulunamadı."));
         QCOMPARE(edit("Edit1")->text(), QString());
         QCOMPARE(okul->recordCount(), 4);
@@ -164,7 +164,7 @@ private Q_SLOTS:
         {
             Answers ok({"TAMAM"});
             typeText(QApplication::focusWidget(), "x");
-            QVERIFY(ok.answered());
+            QVERIFY(ok.done());
             QCOMPARE(ok.text(), message);
         }
         QCOMPARE(search->text(), QString());
@@ -194,7 +194,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         Answers ok({"TAMAM"});
         edit("Edit1")->setText(typed);
-        QVERIFY(ok.answered());
+        QVERIFY(ok.done());
         QCOMPARE(ok.text(), QStringLiteral("Aradığınız kriterlere uygun birim kaydı bulunamadı."));
         QCOMPARE(okul->recordCount(), 4);
     }
@@ -242,7 +242,7 @@ private Q_SLOTS:
         auto *criterion = child<QComboBox>(m_form, "ComboBox2");
         criterion->setCurrentIndex(3);
         Q_EMIT criterion->activated(3);
-        QCOMPARE(ok.answered(), message);
+        QCOMPARE(ok.done(), message);
         if (message)
             QCOMPARE(ok.text(), QStringLiteral("Aradığınız kriterlere uygun personel bulunamadı."));
         QCOMPARE(columnOf(*uye, "Birlestir"), listed);
@@ -410,7 +410,7 @@ private Q_SLOTS:
             Answers boxes({"TAMAM", "TAMAM"}); // the confirmation, then the refusal
             QTest::keyClick(units, Qt::Key_Delete, Qt::ControlModifier);
             QCOMPARE(boxes.texts.value(0), QStringLiteral("Delete record?"));
-            QTRY_VERIFY(boxes.answered());
+            QTRY_VERIFY(boxes.done());
             QCOMPARE(boxes.texts.value(1), QStringLiteral("Silmek istediğiniz birime ait personel kayıtları var. "
                                                           "Önce personel kayıtlarını silmelisiniz!"));
         }
@@ -419,7 +419,7 @@ private Q_SLOTS:
         selectUnit("İNÖNÜ");
         Answers again({"TAMAM"});
         QTest::keyClick(units, Qt::Key_Delete, Qt::ControlModifier);
-        QVERIFY(again.answered());
+        QVERIFY(again.done());
         QCOMPARE(okul->recordCount(), 3);
         okul->requery();
         QCOMPARE(okul->recordCount(), 3);
@@ -432,7 +432,7 @@ private Q_SLOTS:
         units->setFocus();
         Answers cancel({"İptal"});
         QTest::keyClick(units, Qt::Key_Delete, Qt::ControlModifier);
-        QVERIFY(cancel.answered());
+        QVERIFY(cancel.done());
         QCOMPARE(okul->recordCount(), 4);
     }
 

@@ -408,7 +408,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, typedHead);
         QFETCH(QString, head);
-        Answers answers({});
+        Answers answers;
         whileOpen(f, newUnitFromTheBrowser(), [&] {
             typeText(box("DBEdit2"), typedHead);
             closeForm();
@@ -534,7 +534,7 @@ private Q_SLOTS:
                                            "BitBtn1", "DBEdit1"}));
             Answers no({"Hayır"}); // entering "İl :" took the fixed province
             closeForm();
-            QVERIFY(no.answered());
+            QVERIFY(no.done());
         });
     }
 

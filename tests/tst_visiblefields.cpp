@@ -86,7 +86,7 @@ void reset(QDialog *dialog, const QString &answer)
 {
     Answers warning({answer});
     click(dialog, "BitBtn3");
-    QVERIFY(warning.answered());
+    QVERIFY(warning.done());
     QCOMPARE(warning.title(), QStringLiteral("Dikkat !"));
     QCOMPARE(warning.text(), kResetQuestion);
     QCOMPARE(warning.icons.value(0), QMessageBox::Warning);
