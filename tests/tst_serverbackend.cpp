@@ -10,9 +10,15 @@
 #include "data/registercopy.h"
 #include "data/schema.h"
 #include "data/transaction.h"
+#include "maintenance/databasebackup.h"
+#include "app/startuprescue.h"
+#include "app/tform1.h"
+#include "data/registerchoice.h"
+#include "data/sharedqueries.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -248,6 +254,35 @@ private Q_SLOTS:
         QVERIFY2(error.contains(QStringLiteral("zaten tablo var")), qPrintable(error));
     }
 
+    // "Veritabanını Yedekle" on a server writes a file register of its rows, which opens
+    // anywhere; a second backup of that name takes the place of the first. "Veritabanını Onar"
+    // tidies the tables the role owns.
+    void backupAndRepairOnTheServer()
+    {
+        if (!testserver::active())
+            QSKIP("the file's backup and repair have tests of their own");
+        TestProgramDir dir;
+        Database db;
+        db.open(dir.address());
+        addUnits(db, kUnitNames);
+        QTemporaryDir folder;
+        const QString target = folder.filePath(QStringLiteral("Data.dat"));
+        maintenance::DatabaseBackup backup(db);
+        QString error;
+        QVERIFY2(backup.copyTo(target, &error), qPrintable(error));
+        addUnits(db, {QStringLiteral("SONRADAN")});
+        QVERIFY2(backup.copyTo(target, &error), qPrintable(error));
+        Database copy;
+        copy.open(target, schema::kKey);
+        QCOMPARE(copy.scalar(QStringLiteral("SELECT count(*) FROM okul")).toInt(), kUnitNames.size() + 1);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Data.dat")});
+
+        QStringList tidied = registercopy::tidyServer(db);
+        QCOMPARE(tidied.size(), 6);
+        for (const QString &table : tidied)
+            QVERIFY2(!table.startsWith(QLatin1String("pg_temp")), qPrintable(table));
+    }
+
     // Two offices reading workbooks at once each see only their own staged rows.
     void stagedRowsStayWithTheirOffice()
     {
@@ -263,6 +298,34 @@ private Q_SLOTS:
                  QStringLiteral("BİRİNCİ"));
         QCOMPARE(textOf(second, QStringLiteral("SELECT string_agg(okul_adi, ',') FROM veriler")),
                  QStringLiteral("İKİNCİ"));
+    }
+
+    // Starting on a server that is not there: the user is told and chooses; "Yeniden Dene"
+    // asks again, "Dosyadaki Kaydı Aç" opens the file register, "Çık" ends without a second
+    // message.
+    void unreachableServerAtStartOffersTheFile()
+    {
+        TestProgramDir dir;
+        const QString nowhere = QStringLiteral("host=/nonexistent-socket-folder dbname=x connect_timeout=2");
+        registerchoice::useServer(nowhere);
+        {
+            Answers answers({QStringLiteral("Yeniden Dene"), QStringLiteral("Dosyadaki Kaydı Aç")});
+            QString error, detail;
+            std::unique_ptr<TForm1> form(startuprescue::createMainWindow(&error, &detail));
+            QVERIFY2(form, qPrintable(error));
+            QCOMPARE(answers.count(), 2);
+            QVERIFY2(answers.text().contains(QStringLiteral("sunucusuna bağlanılamadı")), qPrintable(answers.text()));
+            QVERIFY(!form->data()->connection().isServer());
+            QVERIFY(child<QLabel>(form.get(), QStringLiteral("KayitYeri"))->text().contains(QStringLiteral("Data.dat")));
+        }
+        registerchoice::useServer(nowhere);
+        Answers answers({QStringLiteral("Çık")});
+        QString error, detail;
+        std::unique_ptr<TForm1> form(startuprescue::createMainWindow(&error, &detail));
+        QVERIFY(!form);
+        QCOMPARE(answers.count(), 1);
+        QVERIFY(error.isEmpty());
+        registerchoice::useFile();
     }
 
     // The server that cannot be reached, and one that holds no tables, say so in their words.

@@ -1,6 +1,10 @@
 #include "windows.h"
 
 #include "data/dataset.h"
+#include "data/dberror.h"
+#include "data/registercopy.h"
+#include "maintenance/waitcursor.h"
+#include "toolkit/messages.h"
 #include "memberbrowser.h"
 #include "tform1.h"
 #include "toolkit/tsrdbgrid.h"
@@ -25,6 +29,33 @@
 
 #include <QCoreApplication>
 #include "reports/printdriver.h"
+
+namespace
+{
+
+// On a server there is no file to rewrite: its tables are tidied where the role may, and
+// otherwise the server's own upkeep looks after them.
+void tidyTheServer(TForm1 *form)
+{
+    QStringList tidied;
+    try {
+        maintenance::WaitCursor wait;
+        tidied = registercopy::tidyServer(form->data()->connection());
+    } catch (const DbError &e) {
+        messages::showError(e);
+        return;
+    }
+    if (tidied.isEmpty())
+        messages::information(form, QStringLiteral("Kayıtlar bir veritabanı sunucusunda: tabloların "
+                                                   "bakımını sunucunun kendi otomatik bakımı yapar. "
+                                                   "Programın yapacağı bir işlem yok."));
+    else
+        messages::information(form, QStringLiteral("Sunucudaki tabloların bakımı yapıldı (boş alan "
+                                                   "geri kazanıldı, istatistikler yenilendi): %1.")
+                                        .arg(tidied.join(QStringLiteral(", "))));
+}
+
+} // namespace
 
 void createWindows(TForm1 *form)
 {
@@ -70,6 +101,10 @@ void createWindows(TForm1 *form)
         return true;
     });
     form->setCommand(Command::Repair, [form, frmTamir] {
+        if (form->data()->connection().isServer()) {
+            tidyTheServer(form);
+            return;
+        }
         // The repair rewrites the file: the program lets it go and stays out of service.
         const QString database = form->data()->connection().path();
         form->data()->disconnect();

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 
 namespace registercopy
 {
@@ -225,25 +226,22 @@ Outcome push(const QString &file, const QByteArray &key, const QString &connecti
     return outcome;
 }
 
-Outcome pull(const QString &connectionString, const QString &folder, const QByteArray &key)
+namespace
+{
+
+// Copies the server's register into a new file at `partial`; the outcome of the copy.
+Outcome pullInto(const RegisterAddress &server, const QString &partial, const QByteArray &key)
 {
     Outcome outcome;
-    const QString target = QDir(folder).filePath(QString::fromLatin1(schema::kDatabaseFile));
-    if (QFileInfo::exists(target)) {
-        outcome.error = QStringLiteral("%1 zaten var; üzerine yazılmaz.").arg(QDir::toNativeSeparators(target));
-        return outcome;
-    }
-    // Written under another name first: a copy that fails half-way is never taken for one.
-    const QString partial = QDir(folder).filePath(QStringLiteral(".Data.dat.cekiliyor"));
     QFile::remove(partial);
     QString error;
-    if (!QDir().mkpath(folder) || !Database::create(partial, key, &error)) {
-        outcome.error = error.isEmpty() ? QStringLiteral("%1 klasörüne yazılamıyor.").arg(folder) : error;
+    if (!Database::create(partial, key, &error)) {
+        outcome.error = error;
         return outcome;
     }
     try {
         Database from;
-        from.openForReading(RegisterAddress{QString(), QByteArray(), connectionString});
+        from.openForReading(server);
         from.checkTables();
         Database to;
         to.open(partial, key);
@@ -251,12 +249,71 @@ Outcome pull(const QString &connectionString, const QString &folder, const QByte
     } catch (const DbError &e) {
         outcome.error = e.describedText();
     }
-    if (outcome.ok && !QFile::rename(partial, target)) {
+    if (!outcome.ok)
+        QFile::remove(partial);
+    return outcome;
+}
+
+} // namespace
+
+Outcome pullToFile(const RegisterAddress &server, const QString &target, const QByteArray &key)
+{
+    const QFileInfo place(target);
+    const QString partial = place.absoluteDir().filePath(QStringLiteral(".") + place.fileName() +
+                                                         QStringLiteral(".cekiliyor"));
+    Outcome outcome = pullInto(server, partial, key);
+    if (!outcome.ok)
+        return outcome;
+    // rename() replaces an older backup of that name in one step.
+    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(partial);
         outcome.ok = false;
         outcome.error = QStringLiteral("%1 yazılamadı.").arg(QDir::toNativeSeparators(target));
     }
-    if (!outcome.ok)
+    return outcome;
+}
+
+QStringList tidyServer(Database &db)
+{
+    // VACUUM is the owner's (or a superuser's); another role's VACUUM would only warn and
+    // skip. The shared tables only, by their full names: the session's staging table is its own.
+    QStringList names;
+    for (const schema::Table &table : schema::tables())
+        names << QString::fromLatin1(table.name);
+    Statement mine(db, QStringLiteral(
+        "SELECT c.oid::regclass::text FROM pg_class c "
+        "WHERE c.relname = ANY (string_to_array(?, ',')) AND c.relkind = 'r' AND c.relpersistence = 'p' "
+        "AND (pg_has_role(c.relowner, 'MEMBER') OR (SELECT rolsuper FROM pg_roles WHERE rolname = current_user))"));
+    mine.bind(1, names.join(u','));
+    QStringList tidied;
+    while (mine.step())
+        tidied << mine.string(0);
+    for (const QString &table : std::as_const(tidied))
+        db.exec(QStringLiteral("VACUUM (ANALYZE) %1").arg(table));
+    return tidied;
+}
+
+Outcome pull(const QString &connectionString, const QString &folder, const QByteArray &key)
+{
+    const QString target = QDir(folder).filePath(QString::fromLatin1(schema::kDatabaseFile));
+    if (QFileInfo::exists(target)) {
+        Outcome refused;
+        refused.error = QStringLiteral("%1 zaten var; üzerine yazılmaz.").arg(QDir::toNativeSeparators(target));
+        return refused;
+    }
+    if (!QDir().mkpath(folder)) {
+        Outcome refused;
+        refused.error = QStringLiteral("%1 klasörü oluşturulamadı.").arg(QDir::toNativeSeparators(folder));
+        return refused;
+    }
+    // Written under another name first: a copy that fails half-way is never taken for one.
+    const QString partial = QDir(folder).filePath(QStringLiteral(".Data.dat.cekiliyor"));
+    Outcome outcome = pullInto(RegisterAddress{QString(), QByteArray(), connectionString, QString()}, partial, key);
+    if (outcome.ok && !QFile::rename(partial, target)) {
         QFile::remove(partial);
+        outcome.ok = false;
+        outcome.error = QStringLiteral("%1 yazılamadı.").arg(QDir::toNativeSeparators(target));
+    }
     return outcome;
 }
 

@@ -41,5 +41,12 @@ Outcome push(const QString &file, const QByteArray &key, const QString &connecti
 // `meltora-db pull`: the server's register into a new encrypted Data.dat in `folder`,
 // which must not hold one yet. The file appears only when it is complete and checked.
 Outcome pull(const QString &connectionString, const QString &folder, const QByteArray &key);
+// The register open on `server` written as an encrypted file at `target`, which appears
+// only once it is complete and checked, in the place of an older file of that name: a backup.
+Outcome pullToFile(const RegisterAddress &server, const QString &target, const QByteArray &key);
+
+// Tidies the tables on a server (VACUUM (ANALYZE)) where the role may; the names of the
+// tables tidied, none when the server's own upkeep looks after them. Throws DbError.
+QStringList tidyServer(Database &db);
 
 } // namespace registercopy

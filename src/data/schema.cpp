@@ -204,13 +204,16 @@ bool isPartlyFilled(Mask mask, const QString &text)
     return digits > 0 && digits < requiredDigits(mask);
 }
 
-QStringList createStatements()
+namespace
+{
+
+QStringList createStatementsWith(QString (*definition)(const Table &, const Column &))
 {
     QStringList out;
     for (const Table &t : tables()) {
         QStringList defs;
         for (const Column &c : t.columns)
-            defs << columnDefinition(t, c);
+            defs << definition(t, c);
         out << QStringLiteral("CREATE TABLE %1 (\n  %2\n)")
                    .arg(QLatin1String(t.name), defs.join(QStringLiteral(",\n  ")));
     }
@@ -219,18 +222,16 @@ QStringList createStatements()
     return out;
 }
 
+} // namespace
+
+QStringList createStatements()
+{
+    return createStatementsWith(columnDefinition);
+}
+
 QStringList serverCreateStatements()
 {
-    QStringList out;
-    for (const Table &t : tables()) {
-        QStringList defs;
-        for (const Column &c : t.columns)
-            defs << serverColumnDefinition(t, c);
-        out << QStringLiteral("CREATE TABLE %1 (\n  %2\n)")
-                   .arg(QLatin1String(t.name), defs.join(QStringLiteral(",\n  ")));
-    }
-    out << QStringLiteral("CREATE INDEX uyeler_SiraNo ON uyeler(SiraNo)");
-    return out;
+    return createStatementsWith(serverColumnDefinition);
 }
 
 QString keyOf(const Table &table)

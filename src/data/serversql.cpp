@@ -63,6 +63,8 @@ std::vector<Token> tokens(const QString &sql)
             while (end < sql.size() && continuesWord(sql[end]))
                 ++end;
             kind = Kind::Word;
+        } else if (c == u':' && end < sql.size() && sql[end] == u':') {
+            ++end; // a cast, written in the server's own words
         } else if (c == u'?') {
             kind = Kind::Parameter;
         } else if (c == u':' && end < sql.size() && startsWord(sql[end])) {

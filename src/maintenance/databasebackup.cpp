@@ -1,6 +1,8 @@
 #include "databasebackup.h"
 
 #include "data/database.h"
+#include "data/registercopy.h"
+#include "data/schema.h"
 #include "databasefile.h"
 
 #include <QDateTime>
@@ -36,6 +38,8 @@ QString DatabaseBackup::targetFolder(const QString &location, const QString &fol
 
 bool DatabaseBackup::copyTo(const QString &target, QString *error)
 {
+    if (m_db.isServer())
+        return pullFromServer(target, error);
     if (!QFileInfo::exists(m_db.path())) {
         if (error)
             *error = failureText(QStringLiteral("Veritabanı dosyası bulunamadı"), m_db.path(),
@@ -50,6 +54,17 @@ bool DatabaseBackup::copyTo(const QString &target, QString *error)
         return false;
     }
     return copyDatabase(m_db, target, m_fs, opensAndPassesQuickCheck(target), error);
+}
+
+bool DatabaseBackup::pullFromServer(const QString &target, QString *error)
+{
+    // A register on a server is backed up as a file of its own, openable and restorable
+    // anywhere: the rows read from the server into a new encrypted Data.dat, checked.
+    const registercopy::Outcome outcome =
+        registercopy::pullToFile(m_db.address(), target, QByteArray(schema::kKey));
+    if (!outcome.ok && error)
+        *error = failureText(QStringLiteral("Sunucudaki kayıtların yedeği alınamadı"), target, outcome.error);
+    return outcome.ok;
 }
 
 bool DatabaseBackup::copySettings(const QString &source, const QString &target, QString *error)

@@ -34,6 +34,7 @@ public:
     static constexpr int kSafetyCopiesKept = 10;
 
 private:
+    bool pullFromServer(const QString &target, QString *error);
     void dropOldSafetyCopies(const QString &folder, const QString &justMade) const;
 
     Database &m_db;
