@@ -206,6 +206,35 @@ private Q_SLOTS:
         QTest::newRow("Esc") << "Esc" << false;
         QTest::newRow("close box") << "close box" << false;
     }
+    // The server's connection string is kept on "TAMAM" and written at exit; one with a
+    // password in it is refused, as nothing the program writes holds a password.
+    void serverConnectionIsKeptWithoutAPassword()
+    {
+        start();
+        whileOpen(dialog(), openSettings(), [&] {
+            pages()->setCurrentIndex(3);
+            auto *server = child<QLineEdit>(dialog(), "SunucuBaglantisi");
+            QVERIFY(server->isVisible());
+            server->setFocus();
+            typeText(server, "host=sunucu dbname=meltora password=gizli");
+            Answers refused({QStringLiteral("TAMAM")});
+            clickIn("OKBtn");
+            QCOMPARE(refused.count(), 1);
+            QVERIFY2(refused.text().contains(QStringLiteral("parola yazılmaz")), qPrintable(refused.text()));
+            QVERIFY(dialog()->isVisible());
+            server->selectAll();
+            typeText(server, "service=meltora");
+            clickIn("OKBtn");
+            QVERIFY(!dialog()->isVisible());
+        });
+        QCOMPARE(m_form->settings().server, QStringLiteral("service=meltora"));
+        m_main->closeAnswering("Evet");
+        Settings written;
+        SettingsFile::load(SettingsFile::defaultPath(), written);
+        QCOMPARE(written.server, QStringLiteral("service=meltora"));
+        QVERIFY(!fileBytes(SettingsFile::defaultPath()).contains("gizli"));
+    }
+
     void changesReachTheMainWindowOnlyOnTamam()
     {
         QFETCH(QString, how);

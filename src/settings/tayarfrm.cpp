@@ -23,6 +23,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -89,6 +91,7 @@ TAyarFrm::TAyarFrm(QWidget *mainWindow, Settings &settings, IdleRefresh *idle,
     m_pageControl->addTab(buildPasswordPage(), QStringLiteral(" Şifre Aktivasyonu "));
     m_pageControl->addTab(buildSwitchesPage(), QStringLiteral(" Görsel/İşlevsel Ayarlar "));
     m_pageControl->addTab(buildColoursPage(), QStringLiteral(" Sendika Grup Renkleri "));
+    m_pageControl->addTab(buildServerPage(), QStringLiteral(" Sunucu "));
     // One size for every page: the dialog keeps its frame when the user changes pages.
     m_pageControl->setFixedSize(m_pageControl->sizeHint());
     layout->addWidget(m_pageControl);
@@ -180,6 +183,26 @@ QWidget *TAyarFrm::buildSwitchesPage()
     return page;
 }
 
+QWidget *TAyarFrm::buildServerPage()
+{
+    QWidget *page;
+    QVBoxLayout *layout = newPage(QStringLiteral("TabSheet4"), &page);
+    layout->addWidget(explanation(
+        QStringLiteral("BevelSunucu"),
+        QStringLiteral("Kayıtlar birçok birimin ortak kullandığı bir PostgreSQL sunucusunda "
+                       "tutulacaksa bağlantı tanımını yazın (örneğin service=meltora). Boş "
+                       "bırakılırsa kayıtlar Data.dat dosyasındadır. Parola buraya yazılmaz: "
+                       "~/.pgpass dosyasından alınır ya da açılışta sorulur. Değişiklik programın "
+                       "bir sonraki açılışında geçerli olur."),
+        page));
+    m_server = new QLineEdit(page);
+    name(m_server, QStringLiteral("SunucuBaglantisi"), QStringLiteral("Sunucu bağlantı tanımı"));
+    m_server->setPlaceholderText(QStringLiteral("service=meltora"));
+    layout->addWidget(m_server);
+    layout->addStretch(1);
+    return page;
+}
+
 QWidget *TAyarFrm::buildColoursPage()
 {
     QWidget *page;
@@ -224,6 +247,7 @@ void TAyarFrm::execute()
     m_chkYazdir->setChecked(m_settings.preview);
     m_chkLogo->setChecked(m_settings.logo);
     m_chkSes->setChecked(m_settings.sound);
+    m_server->setText(m_settings.server);
     m_pageControl->setCurrentIndex(0);
     dialogs::centreOn(this, m_mainWindow);
     exec();
@@ -265,8 +289,19 @@ void TAyarFrm::keyPressEvent(QKeyEvent *event)
 
 void TAyarFrm::OkBtnClick()
 {
+    const QString server = m_server->text().trimmed();
+    // The settings file is readable by anyone who can read the folder: no password goes in.
+    if (server.contains(QLatin1String("password"), Qt::CaseInsensitive) ||
+        QRegularExpression(QStringLiteral("://[^/@]*:[^/@]*@")).match(server).hasMatch()) {
+        m_pageControl->setCurrentWidget(m_server->parentWidget());
+        messages::warning(this, QStringLiteral("Sunucu bağlantı tanımına parola yazılmaz: parolayı "
+                                               "~/.pgpass dosyasına yazın ya da açılışta girin."));
+        m_server->setFocus();
+        return;
+    }
     if (!StoreProtection())
         return;
+    m_settings.server = server;
     m_settings.colours = m_colours;
     m_settings.preview = m_chkYazdir->isChecked();
     m_settings.logo = m_chkLogo->isChecked();

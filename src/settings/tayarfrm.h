@@ -10,6 +10,7 @@
 class ColourBox;
 class IdleRefresh;
 class QCheckBox;
+class QLineEdit;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -69,6 +70,7 @@ private:
     QWidget *buildPasswordPage();
     QWidget *buildSwitchesPage();
     QWidget *buildColoursPage();
+    QWidget *buildServerPage();
     void showColours();
     // Shows the box of each slot that has a union beside it and hides the others.
     void showSlotBoxes();
@@ -88,6 +90,7 @@ private:
     QCheckBox *m_chkYazdir = nullptr;
     QCheckBox *m_chkLogo = nullptr;
     QCheckBox *m_chkSes = nullptr;
+    QLineEdit *m_server = nullptr; // the server's connection string; empty: the file
     std::array<ColourBox *, 6> m_boxes{};
     std::array<QLabel *, 6> m_labels{};
     QComboBox *m_cbRenk = nullptr;
