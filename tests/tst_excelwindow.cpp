@@ -9,6 +9,7 @@
 #include "excelworkbooks.h"
 #include "maintenance/tfrmexcel.h"
 #include "maintenance/tfrmexcels.h"
+#include "testserver.h"
 #include "testsupport.h"
 #include "toolkit/dbedit.h"
 
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 
@@ -611,8 +613,18 @@ private Q_SLOTS:
             retype("Edit1", QStringLiteral("2"));
             readWorkbook(book("units.xlsx"));
             m_main->dir().exec(
-                QStringLiteral("CREATE TRIGGER refuses BEFORE INSERT ON okul WHEN NEW.okul_adi = "
-                               "'ZEKİ OKULU' BEGIN SELECT RAISE(ABORT, 'disk dolu'); END"));
+                testserver::active()
+                    ? QStringLiteral("CREATE FUNCTION refuses() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                                     "BEGIN IF NEW.okul_adi = 'ZEKİ OKULU' THEN RAISE EXCEPTION 'disk dolu'; "
+                                     "END IF; RETURN NEW; END $$; CREATE TRIGGER refuses BEFORE INSERT ON "
+                                     "okul FOR EACH ROW EXECUTE FUNCTION refuses()")
+                    : QStringLiteral("CREATE TRIGGER refuses BEFORE INSERT ON okul WHEN NEW.okul_adi = "
+                                     "'ZEKİ OKULU' BEGIN SELECT RAISE(ABORT, 'disk dolu'); END"));
+            // The server's database outlives the test: the trigger goes with it.
+            const auto dropTrigger = qScopeGuard([this] {
+                if (testserver::active())
+                    m_main->dir().exec(QStringLiteral("DROP TRIGGER refuses ON okul; DROP FUNCTION refuses()"));
+            });
             {
                 Answers told({QStringLiteral("TAMAM")});
                 click("Button3");

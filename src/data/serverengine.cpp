@@ -110,6 +110,7 @@ public:
         m_values.resize(size_t(m_sql.parameterNames.size()));
         m_bound.resize(m_values.size(), false);
         m_returnsKey = addKeyReturning();
+        addKeyOrder();
     }
     ~ServerCursor() override { finish(); }
 
@@ -253,6 +254,25 @@ private:
                 return true;
             }
         return false;
+    }
+
+    // The file gives a table's rows in key order when a statement names no order, and the
+    // lists rely on it (staged rows stay in the workbook's order; equal names stay in the
+    // order they were entered). The server gives them as they lie on its pages, which an
+    // update changes: the key order is asked for.
+    void addKeyOrder()
+    {
+        static const QRegularExpression wholeRows(
+            QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\\w+)\\b"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression ordered(
+            QStringLiteral("\\b(ORDER|GROUP)\\s+BY\\b|\\bLIMIT\\b|\\bUNION\\b|;"),
+            QRegularExpression::CaseInsensitiveOption);
+        const QString text = QString::fromUtf8(m_sql.text);
+        const QRegularExpressionMatch m = wholeRows.match(text);
+        if (!m.hasMatch() || ordered.match(text).hasMatch())
+            return;
+        if (const schema::Table *table = schema::table(m.captured(1)))
+            m_sql.text += " ORDER BY " + schema::keyOf(*table).toUtf8();
     }
 
     void start()
