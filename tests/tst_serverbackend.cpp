@@ -10,6 +10,7 @@
 #include "data/registercopy.h"
 #include "data/schema.h"
 #include "data/transaction.h"
+#include "maintenance/bulkdelete.h"
 #include "maintenance/databasebackup.h"
 #include "app/startuprescue.h"
 #include "app/tform1.h"
@@ -281,6 +282,30 @@ private Q_SLOTS:
         QCOMPARE(tidied.size(), 6);
         for (const QString &table : tidied)
             QVERIFY2(!table.startsWith(QLatin1String("pg_temp")), qPrintable(table));
+    }
+
+    // Bulk delete on either register: the staff listed go, units that staff still name stay,
+    // all in one transaction; a refusal by the database leaves every row.
+    void bulkDeleteKeepsUnitsWithStaff()
+    {
+        TestProgramDir dir;
+        dir.exec(QStringList{
+            QStringLiteral("INSERT INTO okul (okul_adi) VALUES ('A OKULU'), ('B OKULU'), ('C OKULU')"),
+            QStringLiteral("INSERT INTO uyeler (SiraNo, adi, soyadi) VALUES (1, 'ALİ', 'AK'), (3, 'CAN', 'CAN')"),
+        });
+        SharedQueries data;
+        data.connect(dir.address());
+        data.openAll();
+        maintenance::BulkDelete bulk(&data);
+        maintenance::BulkDelete::Outcome outcome;
+        QString error;
+        QVERIFY2(bulk.run(maintenance::BulkDelete::Kind::Units, nullptr, &outcome, &error), qPrintable(error));
+        QCOMPARE(outcome.deleted, 1);
+        QCOMPARE(outcome.kept, 2);
+        QCOMPARE(columnOf(*data.units(), QStringLiteral("okul_adi")), QStringList({"A OKULU", "C OKULU"}));
+        QVERIFY2(bulk.run(maintenance::BulkDelete::Kind::Staff, nullptr, &outcome, &error), qPrintable(error));
+        QCOMPARE(outcome.deleted, 2);
+        QCOMPARE(data.connection().scalar(QStringLiteral("SELECT count(*) FROM uyeler")).toInt(), 0);
     }
 
     // Two offices reading workbooks at once each see only their own staged rows.
