@@ -301,21 +301,30 @@ void TestDataFolder::commandLine_data()
     QTest::addColumn<QString>("dataFolder");
     QTest::addColumn<bool>("error");
     QTest::addColumn<QStringList>("unknown");
-    QTest::newRow("none") << QStringList{} << false << false << "" << false << QStringList{};
+    QTest::addColumn<QString>("server");
+    QTest::newRow("none") << QStringList{} << false << false << "" << false << QStringList{} << QString();
     QTest::newRow("--help") << QStringList{"--help"} << true << false << "" << false
-                            << QStringList{};
-    QTest::newRow("-h") << QStringList{"-h"} << true << false << "" << false << QStringList{};
+                            << QStringList{} << QString();
+    QTest::newRow("-h") << QStringList{"-h"} << true << false << "" << false << QStringList{} << QString();
     QTest::newRow("--version") << QStringList{"--version"} << false << true << "" << false
-                               << QStringList{};
+                               << QStringList{} << QString();
     QTest::newRow("--data DIR") << QStringList{"--data", "/srv/ortak"} << false << false
-                                << "/srv/ortak" << false << QStringList{};
+                                << "/srv/ortak" << false << QStringList{} << QString();
     QTest::newRow("--data=DIR") << QStringList{"--data=/srv/Şube"} << false << false
-                                << "/srv/Şube" << false << QStringList{};
+                                << "/srv/Şube" << false << QStringList{} << QString();
     QTest::newRow("--data without a folder") << QStringList{"--data"} << false << false << ""
-                                             << true << QStringList{};
+                                             << true << QStringList{} << QString();
     QTest::newRow("unknown kept") << QStringList{"-platform", "offscreen", "--data", "x"} << false
                                   << false << "x" << false
-                                  << QStringList{"-platform", "offscreen"};
+                                  << QStringList{"-platform", "offscreen"} << QString();
+    QTest::newRow("--server CONNINFO")
+        << QStringList{"--server", "host=sunucu dbname=meltora"} << false << false << "" << false
+        << QStringList{} << "host=sunucu dbname=meltora";
+    QTest::newRow("--server=URI") << QStringList{"--server=postgresql://sunucu/meltora?sslmode=verify-full"}
+                                  << false << false << "" << false << QStringList{}
+                                  << "postgresql://sunucu/meltora?sslmode=verify-full";
+    QTest::newRow("--server without a string") << QStringList{"--server"} << false << false << ""
+                                               << true << QStringList{} << QString();
 }
 
 void TestDataFolder::commandLine()
@@ -326,7 +335,9 @@ void TestDataFolder::commandLine()
     QFETCH(QString, dataFolder);
     QFETCH(bool, error);
     QFETCH(QStringList, unknown);
+    QFETCH(QString, server);
     const commandline::Options options = commandline::parse(arguments);
+    QCOMPARE(options.server, server);
     QCOMPARE(options.help, help);
     QCOMPARE(options.version, version);
     QCOMPARE(options.dataFolder, dataFolder);
