@@ -19,6 +19,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopeGuard>
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -351,6 +353,55 @@ private Q_SLOTS:
         QCOMPARE(answers.count(), 1);
         QVERIFY(error.isEmpty());
         registerchoice::useFile();
+    }
+
+    // A server that asks for a password libpq's own sources lack: it is asked for in a masked
+    // box, asked again when refused, and kept nowhere but in memory.
+    void passwordIsAskedAndNotKept()
+    {
+        if (!testserver::active())
+            QSKIP("needs a server that asks for a password");
+        TestProgramDir dir;
+        Database admin;
+        admin.open(dir.address());
+        admin.exec(QStringLiteral(
+            "DO $$ BEGIN CREATE ROLE meltora_parola LOGIN PASSWORD 'gizli-1923'; "
+            "EXCEPTION WHEN duplicate_object THEN NULL; END $$; "
+            "GRANT ALL ON ALL TABLES IN SCHEMA public TO meltora_parola; "
+            "GRANT ALL ON ALL SEQUENCES IN SCHEMA public TO meltora_parola"));
+        // Only this role must give a password, over the server's local socket.
+        const QString hba = admin.scalar(QStringLiteral("SHOW hba_file")).toString();
+        QFile rules(hba);
+        QVERIFY(rules.open(QIODevice::ReadOnly));
+        const QByteArray before = rules.readAll();
+        rules.close();
+        const auto restore = qScopeGuard([&] {
+            QFile back(hba);
+            if (back.open(QIODevice::WriteOnly))
+                back.write(before);
+            back.close();
+            admin.scalar(QStringLiteral("SELECT pg_reload_conf()"));
+        });
+        QVERIFY(rules.open(QIODevice::WriteOnly));
+        rules.write("local all meltora_parola scram-sha-256\n" + before);
+        rules.close();
+        admin.scalar(QStringLiteral("SELECT pg_reload_conf()"));
+        QTest::qWait(300);
+
+        qunsetenv("PGPASSWORD");
+        registerchoice::useServer(testserver::registerConnection() + QStringLiteral(" user=meltora_parola"));
+        Answers answers;
+        answers.type(QStringLiteral("yanlis"), QStringLiteral("Tamam"), QStringLiteral("SunucuParolasi"))
+            .type(QStringLiteral("gizli-1923"), QStringLiteral("Tamam"), QStringLiteral("SunucuParolasi"));
+        QString error, detail;
+        std::unique_ptr<TForm1> form(startuprescue::createMainWindow(&error, &detail));
+        QVERIFY2(form, qPrintable(error + QLatin1Char(' ') + detail));
+        QVERIFY(answers.done());
+        QCOMPARE(answers.unexpected, QStringList());
+        QVERIFY(form->data()->connection().isServer());
+        form.reset();
+        QVERIFY(!fileBytes(dir.settingsPath()).contains("gizli"));
+        registerchoice::setPassword(QString());
     }
 
     // The server that cannot be reached, and one that holds no tables, say so in their words.
