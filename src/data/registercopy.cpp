@@ -48,16 +48,6 @@ QString selectInKeyOrder(const schema::Table &table)
         .arg(columnsOf(table).join(QStringLiteral(", ")), QLatin1String(table.name), schema::keyOf(table));
 }
 
-// The value as it is bound again on the other side: null, a whole number, or text.
-QVariant valueOf(const Statement &row, int column)
-{
-    if (row.isNull(column))
-        return {};
-    if (row.cursor().isInteger(column))
-        return row.integer(column);
-    return row.string(column);
-}
-
 void copyTable(Database &from, Database &to, const schema::Table &table, Progress *progress,
                qlonglong *copied)
 {
@@ -80,7 +70,7 @@ void copyTable(Database &from, Database &to, const schema::Table &table, Progres
     int inBatch = 0;
     while (read.step()) {
         for (int c = 0; c < columns; ++c)
-            pending.push_back(valueOf(read, c));
+            pending.push_back(read.value(c)); // null, a whole number or text, bound again as read
         if (++inBatch == batch) {
             flush(inBatch);
             inBatch = 0;

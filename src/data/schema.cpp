@@ -160,8 +160,6 @@ const Table *table(const QString &name)
     return nullptr;
 }
 
-namespace {
-
 const Column *findColumn(const QString &tableName, const QString &column)
 {
     if (const Table *t = table(tableName))
@@ -170,8 +168,6 @@ const Column *findColumn(const QString &tableName, const QString &column)
                 return &c;
     return nullptr;
 }
-
-} // namespace
 
 int textSize(const QString &tableName, const QString &column)
 {

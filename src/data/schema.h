@@ -29,6 +29,8 @@ struct Table {
 const QList<Table> &tables();
 const Table *table(const QString &name);
 
+// The column of that name in that table, in either case; null when there is none.
+const Column *findColumn(const QString &table, const QString &column);
 // Maximum characters of a text column, 0 when unlimited or unknown.
 int textSize(const QString &table, const QString &column);
 Mask maskOf(const QString &table, const QString &column);

@@ -45,11 +45,8 @@ QByteArray declaredTypeOf(Oid type)
 
 bool isYesNo(const QString &tableName, const QString &columnName)
 {
-    if (const schema::Table *table = schema::table(tableName))
-        for (const schema::Column &column : table->columns)
-            if (columnName.compare(QLatin1String(column.name), Qt::CaseInsensitive) == 0)
-                return column.kind == schema::Column::YesNo;
-    return false;
+    const schema::Column *column = schema::findColumn(tableName, columnName);
+    return column && column->kind == schema::Column::YesNo;
 }
 
 quint64 columnKey(Oid table, int column)
@@ -291,7 +288,7 @@ private:
         if (!PQsendQueryParams(conn, m_sql.text.constData(), int(values.size()), nullptr,
                                values.data(), lengths.data(), nullptr, 0)) {
             m_engine.releaseConnection(this);
-            throw fail(nullptr);
+            throw m_engine.errorOf(nullptr);
         }
         PQsetSingleRowMode(conn);
         m_streaming = true;
@@ -358,7 +355,6 @@ private:
         throw error;
     }
 
-    DbError fail(PGresult *result) { return m_engine.errorOf(result); }
 
     // The result that describes the columns: the first row's, or the end's when none came.
     // Asked before the first step, it runs the statement with the values bound so far.

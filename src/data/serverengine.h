@@ -65,9 +65,6 @@ private:
     ServerCursor *m_streaming = nullptr;
     mutable quint64 m_roundTrips = 0;
     QString m_lastError;
-    struct Column {
-        ColumnSource source;
-    };
     // The program's tables' columns by (table oid, column number).
     QHash<quint64, ColumnSource> m_columns;
 };
