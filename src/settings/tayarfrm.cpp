@@ -92,6 +92,8 @@ TAyarFrm::TAyarFrm(QWidget *mainWindow, Settings &settings, IdleRefresh *idle,
     m_pageControl->addTab(buildSwitchesPage(), QStringLiteral(" Görsel/İşlevsel Ayarlar "));
     m_pageControl->addTab(buildColoursPage(), QStringLiteral(" Sendika Grup Renkleri "));
     m_pageControl->addTab(buildServerPage(), QStringLiteral(" Sunucu "));
+    // Every tab in sight: a hidden page behind scroll arrows is one the user never finds.
+    m_pageControl->setUsesScrollButtons(false);
     // One size for every page: the dialog keeps its frame when the user changes pages.
     m_pageControl->setFixedSize(m_pageControl->sizeHint());
     layout->addWidget(m_pageControl);
