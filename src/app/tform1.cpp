@@ -1,5 +1,7 @@
 #include "tform1.h"
 
+#include "data/changenotices.h"
+
 #include "data/backgroundopen.h"
 #include "data/dberror.h"
 #include "data/programdir.h"
@@ -116,6 +118,7 @@ TForm1 *TForm1::create(QString *error, QString *detail, DbError::Kind *kind)
         return nullptr;
     }
     form->showRegisterPlace();
+    form->followServerConnection();
     form->m_idle->install();
     qApp->installEventFilter(form); // key preview: F1 anywhere in the window
     screenfit::fitEveryWindow();
@@ -436,6 +439,20 @@ void TForm1::showRegisterPlace()
     m_registerPlace->setText(QStringLiteral(" %1: %2 (%3) ")
                                  .arg(db.isServer() ? QStringLiteral("Sunucu") : QStringLiteral("Kayıt"),
                                       db.description(), how));
+    m_registerPlace->setStyleSheet(QString());
+}
+
+void TForm1::followServerConnection()
+{
+    ChangeNotices *notices = m_data->changeNotices();
+    if (!notices)
+        return;
+    connect(notices, &ChangeNotices::connectionLost, this, [this] {
+        m_registerPlace->setText(QStringLiteral(" Sunucu bağlantısı koptu; yeniden bağlanılıyor… "
+                                                "Gösterilenler son alınan hâliyle duruyor. "));
+        m_registerPlace->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    });
+    connect(notices, &ChangeNotices::connectionBack, this, &TForm1::showRegisterPlace);
 }
 
 QLabel *TForm1::statusPanel(int index) const
@@ -457,6 +474,18 @@ void TForm1::connectCounts()
         m_labelPersonel->setText(QString::number(personel->recordCount()));
     });
     connect(m_data->staff(), &Dataset::afterScroll, this, [this](Dataset *personel) {
+        m_statusPanels[2]->setText(
+            QStringLiteral(" Toplam Kayıtlı Personel: %1").arg(personel->recordCount()));
+    });
+    // Another office's changes come into the lists without a move of the cursor.
+    connect(m_data->units(), &Dataset::changesFollowed, this, [this](Dataset *okul) {
+        m_statusPanels[0]->setText(QStringLiteral(" Kayıtlı Birim: %1").arg(okul->recordCount()));
+    });
+    connect(m_data->unitStaff(), &Dataset::changesFollowed, this, [this](Dataset *uye) {
+        m_statusPanels[1]->setText(QStringLiteral(" Birim/Personel Sayısı: %1").arg(uye->recordCount()));
+    });
+    connect(m_data->staff(), &Dataset::changesFollowed, this, [this](Dataset *personel) {
+        m_labelPersonel->setText(QString::number(personel->recordCount()));
         m_statusPanels[2]->setText(
             QStringLiteral(" Toplam Kayıtlı Personel: %1").arg(personel->recordCount()));
     });

@@ -94,6 +94,8 @@ public:
     // Says in the status bar which register is open: the file, or the server and database,
     // and whether the way to it is encrypted.
     void showRegisterPlace();
+    // Tells in the status bar when the server's connection is lost and when it is back.
+    void followServerConnection();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -135,6 +135,17 @@ public:
     void setSort(const QString &sortText);
     QString sort() const { return m_sortText; }
 
+    // Brings the rows of `keys` in line with the table as the statement reads them now, after
+    // another office changed, added or deleted them; followAllChanges() compares every row.
+    // The current row stays current wherever it moves, and rows land where the list's order
+    // puts them (at the end of a list without one). The row being edited is left as the user
+    // has it and marked (isChangedElsewhere()): the save's check decides. While a new row is
+    // being entered, the changes wait until it is saved or given up. Throws DbError.
+    void followChanges(const QList<qlonglong> &keys);
+    void followAllChanges();
+    // Whether another office changed the row being edited since the edit began.
+    bool isChangedElsewhere() const { return m_changedElsewhere; }
+
     // Master link; the detail follows every change of the master's current row.
     void setMaster(Dataset *master, const QString &linkField);
     Dataset *master() const { return m_master; }
@@ -158,12 +169,40 @@ Q_SIGNALS:
     void currentMoved(int row);
     void stateChanged(Dataset::State state);
     void fieldEdited(const QString &field);
+    // Rows came, went or changed by followChanges(); the count may be another.
+    void changesFollowed(Dataset *dataset);
+    // The row being edited was changed or deleted elsewhere.
+    void changedElsewhere(Dataset *dataset);
 
 private:
     struct Row;
     enum class Kind { Text, Integer, Real, YesNo };
 
     struct ClientOrder;
+    // The field the list is kept in order by, by the user's sort or the statement's own order;
+    // -1 for the statement's order, which a new row cannot be placed in.
+    struct RowOrder {
+        int field = -1;
+        bool descending = false;
+    };
+    RowOrder rowOrder() const;
+    QByteArray orderKeyOf(const Row &row, int field) const;
+    // Where a row belongs in m_order: after the rows that sort before it or equal to it.
+    size_t orderPlaceOf(int index, const RowOrder &order) const;
+    void follow(const std::optional<QList<qlonglong>> &keys);
+    void followWhenBrowsing(const std::optional<QList<qlonglong>> &keys);
+    void markChangedElsewhere(qlonglong key);
+    // removeListed() on a server: the rows of `keys` (key, row index) deleted a batch a
+    // statement; marks them in `gone`. Returns how many went.
+    int deleteInBatches(const std::vector<std::pair<qlonglong, int>> &keys, const QString &keepCondition,
+                        std::vector<bool> &gone, Progress *progress);
+    // Once an edit has ended: the changes that waited for it.
+    void followDeferred();
+    // Whether a row shows under the master link's filter.
+    bool passesFilter(int index) const;
+    // Applies a reading of changed rows: the keys it was asked for, or every row.
+    struct Followed;
+    void applyFollowed(Followed &&changes);
     static std::optional<ClientOrder> clientOrder(const QString &statement);
     // The columns of a statement; `declared` tells those whose type the table declares.
     static void readColumns(const Statement &s, Fetched *fetched, std::vector<bool> *declared);
@@ -253,4 +292,9 @@ private:
     QVariant m_appliedKey;
     bool m_filterActive = false;
     QVariant m_filterKey;
+
+    bool m_changedElsewhere = false;
+    // Changes heard while a row was being edited or entered, applied once it is done.
+    bool m_followAllLater = false;
+    QList<qlonglong> m_followLater;
 };

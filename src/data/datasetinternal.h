@@ -50,6 +50,13 @@ struct Dataset::Row {
     }
 };
 
+// A statement ordered by a text column, whose rows the dataset orders itself.
+struct Dataset::ClientOrder {
+    QString statement; // without its Order By
+    QString column;
+    bool descending = false;
+};
+
 // Everything a statement returned, with what the dataset needs to know of its columns.
 struct Dataset::Fetched {
     QStringList fieldNames;

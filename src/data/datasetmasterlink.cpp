@@ -79,21 +79,38 @@ QVariant Dataset::masterKey() const
     return m_master->value(m_linkField);
 }
 
+bool Dataset::passesFilter(int index) const
+{
+    const Row *row = m_rows[size_t(index)].get();
+    if (!row)
+        return false;
+    if (!m_filterActive || index == m_pendingRow)
+        return true;
+    const int link = fieldIndex(m_linkField);
+    if (link < 0 || m_filterKey.isNull() || row->isNull(link))
+        return false;
+    return row->text(link, int(m_fieldNames.size())) == m_filterKey.toString().toUtf8();
+}
+
 void Dataset::rebuildView()
 {
     m_view.clear();
     m_view.reserve(m_order.size());
-    const int link = m_filterActive ? fieldIndex(m_linkField) : -1;
+    if (!m_filterActive) {
+        for (int index : m_order)
+            if (m_rows[size_t(index)])
+                m_view.push_back(index);
+        return;
+    }
+    const int link = fieldIndex(m_linkField);
     const QByteArray key = m_filterKey.isNull() ? QByteArray() : m_filterKey.toString().toUtf8();
     for (int index : m_order) {
         const Row *row = m_rows[size_t(index)].get();
         if (!row)
             continue;
-        if (m_filterActive && index != m_pendingRow) {
-            if (link < 0 || m_filterKey.isNull() || row->isNull(link) ||
-                row->text(link, int(m_fieldNames.size())) != key)
-                continue;
-        }
+        if (index != m_pendingRow &&
+            (link < 0 || m_filterKey.isNull() || row->isNull(link) || row->text(link, int(m_fieldNames.size())) != key))
+            continue;
         m_view.push_back(index);
     }
 }

@@ -122,11 +122,6 @@ private:
 // ordered here, after fetching, in the same Turkish order the TR collation gives. The
 // engine's sorter would call the collation some two million times for 100,000 staff;
 // comparing sort keys made once per row takes a fraction of that.
-struct Dataset::ClientOrder {
-    QString statement; // without its Order By
-    QString column;
-    bool descending = false;
-};
 
 std::optional<Dataset::ClientOrder> Dataset::clientOrder(const QString &statement)
 {

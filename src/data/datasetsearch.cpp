@@ -105,6 +105,36 @@ bool Dataset::moveToPrefix(const QString &fieldName, const QString &prefix, bool
     return true;
 }
 
+QByteArray Dataset::orderKeyOf(const Row &row, int field) const
+{
+    if (row.isNull(field))
+        return QByteArray(); // nulls sort first, as empty text
+    const QByteArrayView bytes = row.text(field, int(m_fieldNames.size()));
+    switch (m_kinds[size_t(field)]) {
+    case Kind::Text:
+        return turkish::sortKey(QString::fromUtf8(bytes));
+    case Kind::Real:
+        return realKey(bytes.toByteArray().toDouble());
+    case Kind::Integer:
+    case Kind::YesNo:
+        break;
+    }
+    return numericKey(bytes.toByteArray().toLongLong());
+}
+
+Dataset::RowOrder Dataset::rowOrder() const
+{
+    bool descending = false;
+    const QString name = sortFieldOf(m_sortText, &descending);
+    if (!name.isEmpty())
+        return {fieldIndex(name), descending};
+    if (const std::optional<ClientOrder> order = clientOrder(m_rowsRead.sql))
+        for (int f = 0; f < m_fieldNames.size(); ++f)
+            if (m_fieldNames[f].compare(order->column, Qt::CaseInsensitive) == 0)
+                return {f, order->descending};
+    return {};
+}
+
 void Dataset::setSort(const QString &sortText)
 {
     ensureActive("Sort");
@@ -123,18 +153,10 @@ void Dataset::setSort(const QString &sortText)
         if (m_rows[size_t(i)])
             m_order.push_back(i);
     if (field >= 0) {
-        const int fields = int(m_fieldNames.size());
         std::vector<QByteArray> keys(m_rows.size());
-        const Kind kind = m_kinds[size_t(field)];
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            const Row *row = m_rows[i].get();
-            if (!row || row->isNull(field))
-                continue; // nulls sort first, as empty text
-            QByteArrayView bytes = row->text(field, fields);
-            keys[i] = kind == Kind::Text   ? turkish::sortKey(QString::fromUtf8(bytes))
-                      : kind == Kind::Real ? realKey(bytes.toByteArray().toDouble())
-                                           : numericKey(bytes.toByteArray().toLongLong());
-        }
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (const Row *row = m_rows[i].get())
+                keys[i] = orderKeyOf(*row, field);
         auto less = [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; };
         if (descending)
             std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) { return less(b, a); });

@@ -10,6 +10,7 @@
 #include "schema.h"
 #include "transaction.h"
 
+#include <QHash>
 #include <QScopeGuard>
 #include <algorithm>
 
@@ -315,6 +316,7 @@ void Dataset::post()
     Q_EMIT rowUpdated(m_cursor);
     Q_EMIT afterPost(this);
     notifyDetails(); // a new unit has its key only now
+    followDeferred();
 }
 
 void Dataset::dropPendingRow()
@@ -336,6 +338,7 @@ void Dataset::cancel()
         m_buffer.clear();
         Q_EMIT stateChanged(m_state);
         Q_EMIT rowUpdated(m_cursor);
+        followDeferred();
         return;
     }
     if (m_state != State::Insert)
@@ -350,6 +353,7 @@ void Dataset::cancel()
     m_cursor = back;
     Q_EMIT stateChanged(m_state);
     setCursor(back, true);
+    followDeferred();
 }
 
 void Dataset::remove()
@@ -383,6 +387,36 @@ void Dataset::remove()
     Q_EMIT afterDelete(this);
     m_eof = m_bof = m_view.empty();
     setCursor(m_view.empty() ? 0 : std::min(viewRow, int(m_view.size()) - 1), true);
+}
+
+int Dataset::deleteInBatches(const std::vector<std::pair<qlonglong, int>> &keys, const QString &keepCondition,
+                             std::vector<bool> &gone, Progress *progress)
+{
+    // A server answers each statement across the network: the keys go a thousand at a time,
+    // and the rows deleted come back with the answer.
+    constexpr size_t kBatch = 1000;
+    const QString &key = m_columns[m_keyField];
+    int deleted = 0;
+    for (size_t start = 0; start < keys.size(); start += kBatch) {
+        const size_t end = std::min(keys.size(), start + kBatch);
+        QHash<qlonglong, int> indexOf;
+        QStringList list;
+        for (size_t i = start; i < end; ++i) {
+            indexOf.insert(keys[i].first, keys[i].second);
+            list << QString::number(keys[i].first); // keys of the program's own rows
+        }
+        QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(m_table, key, list.join(u','));
+        if (!keepCondition.isEmpty())
+            sql += QStringLiteral(" AND NOT (%1)").arg(keepCondition);
+        sql += QStringLiteral(" RETURNING %1").arg(key);
+        Statement st(*m_db, sql);
+        while (st.step()) {
+            gone[size_t(indexOf.value(st.integer(0)))] = true;
+            ++deleted;
+        }
+        progress::advance(progress, int(end));
+    }
+    return deleted;
 }
 
 int Dataset::removeListed(const QString &keepCondition, Progress *progress)
@@ -429,8 +463,11 @@ int Dataset::removeListed(const QString &keepCondition, Progress *progress)
             deleted = int(keys.size());
             progress::advance(progress, deleted);
         }
+        if (!wholeTable && m_db->isServer()) {
+            deleted = deleteInBatches(keys, keepCondition, gone, progress);
+        }
         Statement st(*m_db, sql);
-        for (size_t i = 0; i < keys.size() && !wholeTable; ++i) {
+        for (size_t i = 0; i < keys.size() && !wholeTable && !m_db->isServer(); ++i) {
             const auto [key, index] = keys[i];
             st.bind(1, key);
             st.step();

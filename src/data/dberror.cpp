@@ -69,6 +69,15 @@ DbError::Description DbError::describe() const
         return {QStringLiteral("Sunucudaki veritabanında Meltora tabloları yok: önce "
                                "\"meltora-db create --server\" ile oluşturun."),
                 m_message};
+    case Kind::ServerLost:
+        return {QStringLiteral("Veritabanı sunucusuyla bağlantı koptu; işlem yapılamadı. "
+                               "Yazdıklarınız duruyor: bağlantı yeniden kurulunca (durum "
+                               "çubuğunda görünür) tekrar deneyin."),
+                m_message};
+    case Kind::StillInUse:
+        return {QStringLiteral("Silmek istediğiniz birime ait personel kayıtları var. "
+                               "Önce personel kayıtlarını silmelisiniz!"),
+                QString()};
     case Kind::NoMasterRow:
         return {QStringLiteral("Yeni personel yalnızca kayıtlı bir birime eklenebilir: önce birimi "
                                "kaydedin ya da listeden bir birim seçin."),

@@ -31,6 +31,8 @@ public:
         LoginRefused,      // the server refused the user or the password
         PasswordNeeded,    // the server asks for a password that libpq's own sources lack
         NoServerTables,    // the server's database holds no tables of the program
+        ServerLost,        // the connection to the server broke off while the program worked
+        StillInUse,        // a unit that staff rows still name cannot be deleted
     };
 
     // A refusal by the program's own rules, with the text the user reads.

@@ -92,6 +92,9 @@ public:
     virtual void interrupt() = 0;
     // Questions sent to a server so far and waited for; 0 for the file, which has no wire.
     virtual quint64 roundTrips() const { return 0; }
+    // The server's process serving this connection, which the change notices name; 0 for
+    // the file.
+    virtual int serverProcess() const { return 0; }
     // The file's own connection, for work that only the file does; null on a server.
     virtual sqlite3 *fileHandle() const { return nullptr; }
 };

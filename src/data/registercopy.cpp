@@ -101,6 +101,22 @@ QString sayDifferent(const TableCheck &a, const TableCheck &b)
         .arg(a.rows == b.rows ? QStringLiteral(" (içerikleri farklı)") : QString());
 }
 
+// The copy announces itself once a table when it is done rather than once a batch, and
+// takes the staff rows as the file holds them: a unit deleted long ago may still be named.
+void prepareServerForCopy(Database &to)
+{
+    to.exec(QStringLiteral("SET LOCAL %1 = 'on'").arg(QLatin1String(schema::kQuietSetting)));
+    to.exec(QStringLiteral("ALTER TABLE uyeler DROP CONSTRAINT IF EXISTS %1").arg(QLatin1String(schema::kUnitLink)));
+}
+
+void finishServerCopy(Database &to)
+{
+    to.exec(schema::serverUnitLinkStatement(false));
+    for (const char *table : {"okul", "uyeler"})
+        to.exec(QStringLiteral("SELECT pg_notify('%1', '%2|I|' || pg_backend_pid() || '|*')")
+                    .arg(QLatin1String(schema::kNoticeChannel), QLatin1String(table)));
+}
+
 bool holdsRows(Database &db)
 {
     for (const schema::Table &table : schema::tables())
@@ -152,9 +168,13 @@ Outcome copy(Database &from, Database &to, Progress *progress)
         }
         progress::begin(progress, QStringLiteral("Kayıtlar kopyalanıyor"), 0);
         Transaction transaction(to);
+        if (to.isServer())
+            prepareServerForCopy(to);
         for (const schema::Table &table : schema::tables())
             copyTable(from, to, table, progress, &outcome.rows);
         moveKeyCounters(to);
+        if (to.isServer())
+            finishServerCopy(to);
         transaction.commit();
         const QList<TableCheck> source = checksOf(from);
         const QList<TableCheck> copied = checksOf(to);

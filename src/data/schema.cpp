@@ -227,7 +227,57 @@ QStringList createStatements()
 
 QStringList serverCreateStatements()
 {
-    return createStatementsWith(serverColumnDefinition);
+    return createStatementsWith(serverColumnDefinition) << serverUnitLinkStatement(true)
+                                                       << serverNoticeStatements();
+}
+
+QString serverUnitLinkStatement(bool checkExistingRows)
+{
+    return QStringLiteral("ALTER TABLE uyeler ADD CONSTRAINT %1 FOREIGN KEY (SiraNo) REFERENCES okul (SiraNo)%2")
+        .arg(QLatin1String(kUnitLink), checkExistingRows ? QString() : QStringLiteral(" NOT VALID"));
+}
+
+QStringList serverNoticeStatements()
+{
+    // One notice a statement, not a row: a bulk delete of 100,000 staff sends one "*".
+    QStringList out;
+    out << QStringLiteral(
+               "CREATE OR REPLACE FUNCTION meltora_duyur() RETURNS trigger LANGUAGE plpgsql AS $f$\n"
+               "DECLARE n bigint; keys text;\n"
+               "BEGIN\n"
+               "  IF coalesce(current_setting('%1', true), '') = 'on' THEN RETURN NULL; END IF;\n"
+               "  IF TG_OP = 'DELETE' THEN\n"
+               "    SELECT count(*), string_agg(to_jsonb(r) ->> TG_ARGV[0], ',') INTO n, keys\n"
+               "      FROM (SELECT * FROM eski LIMIT %2 + 1) r;\n"
+               "  ELSE\n"
+               "    SELECT count(*), string_agg(to_jsonb(r) ->> TG_ARGV[0], ',') INTO n, keys\n"
+               "      FROM (SELECT * FROM yeni LIMIT %2 + 1) r;\n"
+               "  END IF;\n"
+               "  IF n = 0 THEN RETURN NULL; END IF;\n"
+               "  IF n > %2 THEN keys := '*'; END IF;\n"
+               "  PERFORM pg_notify('%3', TG_TABLE_NAME || '|' || left(TG_OP, 1) || '|' ||\n"
+               "                    pg_backend_pid() || '|' || keys);\n"
+               "  RETURN NULL;\n"
+               "END $f$")
+               .arg(QLatin1String(kQuietSetting))
+               .arg(kNoticeKeys)
+               .arg(QLatin1String(kNoticeChannel));
+    for (const char *table : {"okul", "uyeler"}) {
+        const QString name = QLatin1String(table);
+        const QString key = keyOf(*schema::table(name)).toLower();
+        const struct {
+            const char *suffix, *event, *rows;
+        } events[] = {{"eklendi", "INSERT", "NEW TABLE AS yeni"},
+                      {"degisti", "UPDATE", "NEW TABLE AS yeni"},
+                      {"silindi", "DELETE", "OLD TABLE AS eski"}};
+        for (const auto &e : events) {
+            out << QStringLiteral("DROP TRIGGER IF EXISTS %1_%2 ON %1").arg(name, QLatin1String(e.suffix));
+            out << QStringLiteral("CREATE TRIGGER %1_%2 AFTER %3 ON %1 REFERENCING %4 FOR EACH STATEMENT "
+                                  "EXECUTE FUNCTION meltora_duyur('%5')")
+                       .arg(name, QLatin1String(e.suffix), QLatin1String(e.event), QLatin1String(e.rows), key);
+        }
+    }
+    return out;
 }
 
 QString keyOf(const Table &table)

@@ -42,6 +42,24 @@ QStringList serverCreateStatements();
 // The key column of a table.
 QString keyOf(const Table &table);
 
+// A staff row's unit must exist on a server: two offices, one deleting a unit while the other
+// adds staff to it, would otherwise leave staff without a unit between them. The constraint
+// is added at the end of a copy without checking the rows copied (a file may hold staff of a
+// unit deleted long ago).
+inline constexpr const char *kUnitLink = "uyeler_birimi";
+QString serverUnitLinkStatement(bool checkExistingRows);
+
+// Every change of a unit or staff row on a server is announced on this channel, so that the
+// other offices' lists follow it: "table|kind|server process|keys", kind I, U or D, keys
+// separated by commas, or "*" when a statement changed too many rows to name them.
+inline constexpr const char *kNoticeChannel = "meltora_degisiklik";
+// Rows above which a notice names no keys.
+inline constexpr int kNoticeKeys = 400;
+// The function and triggers that send the notices; harmless to run again.
+QStringList serverNoticeStatements();
+// Set for a transaction that announces its changes itself (a copy into an empty database).
+inline constexpr const char *kQuietSetting = "meltora.sessiz";
+
 // The server's Turkish collation (ICU), which sorts and folds case as the file's TR does.
 inline constexpr const char *kServerCollation = "tr-TR-x-icu";
 

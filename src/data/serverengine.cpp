@@ -276,6 +276,7 @@ private:
     {
         m_started = true;
         m_changes = 0;
+        m_engine.ensureConnected();
         m_engine.takeConnection(this);
         PGconn *conn = m_engine.connection();
         std::vector<const char *> values(m_values.size());
@@ -288,7 +289,7 @@ private:
         if (!PQsendQueryParams(conn, m_sql.text.constData(), int(values.size()), nullptr,
                                values.data(), lengths.data(), nullptr, 0)) {
             m_engine.releaseConnection(this);
-            throw m_engine.errorOf(nullptr);
+            throw m_engine.errorOf(nullptr, m_sql.text);
         }
         PQsetSingleRowMode(conn);
         m_streaming = true;
@@ -324,7 +325,7 @@ private:
             return;
         }
         if (!m_error)
-            m_error = std::make_unique<DbError>(m_engine.errorOf(result.get()));
+            m_error = std::make_unique<DbError>(m_engine.errorOf(result.get(), m_sql.text));
     }
 
     bool nextRow()
@@ -410,22 +411,29 @@ private:
 
 // ---------------------------------------------------------------- the connection
 
-ServerEngine::ServerEngine(const QString &connectionString, Use use, const QString &password)
+ServerParameters::ServerParameters(const QString &connectionString, const QString &password)
+    : m_conninfo(connectionString.toUtf8()), m_secret(password.toUtf8())
 {
-    const QByteArray conninfo = connectionString.toUtf8();
-    const QByteArray secret = password.toUtf8();
     // The string's own settings win over these, except the encoding, which the program needs.
-    std::vector<const char *> keys = {"connect_timeout", "application_name", "dbname"};
-    std::vector<const char *> values = {"10", "Meltora", conninfo.constData()};
+    // Keepalives tell a dropped network from a quiet one within half a minute.
+    keys = {"connect_timeout", "application_name", "keepalives_idle", "keepalives_interval",
+            "keepalives_count", "dbname"};
+    values = {"10", "Meltora", "10", "5", "3", m_conninfo.constData()};
     if (!password.isEmpty()) {
         keys.push_back("password");
-        values.push_back(secret.constData());
+        values.push_back(m_secret.constData());
     }
     keys.push_back("client_encoding");
     values.push_back("UTF8");
     keys.push_back(nullptr);
     values.push_back(nullptr);
-    m_conn = PQconnectdbParams(keys.data(), values.data(), 1);
+}
+
+ServerEngine::ServerEngine(const QString &connectionString, Use use, const QString &password)
+    : m_use(use)
+{
+    const ServerParameters parameters(connectionString, password);
+    m_conn = PQconnectdbParams(parameters.keys.data(), parameters.values.data(), 1);
     if (!m_conn)
         throw DbError(DbError::Kind::ServerUnreachable, QStringLiteral("out of memory"));
     if (PQstatus(m_conn) != CONNECTION_OK) {
@@ -438,18 +446,51 @@ ServerEngine::ServerEngine(const QString &connectionString, Use use, const QStri
     PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
     m_cancel = PQgetCancel(m_conn);
     try {
-        // A row another office holds is waited for as long as a locked file is.
-        setBusyTimeout(Database::kBusyTimeoutMs);
-        if (use == Use::Reading)
-            run("SET default_transaction_read_only = on");
-        else
-            makeOwnStagingTable();
+        prepareSession();
         loadColumns();
     } catch (...) {
         PQfreeCancel(m_cancel);
         PQfinish(m_conn);
         throw;
     }
+}
+
+void ServerEngine::prepareSession()
+{
+    // A row another office holds is waited for as long as a locked file is.
+    setBusyTimeout(Database::kBusyTimeoutMs);
+    if (m_use == Use::Reading)
+        run("SET default_transaction_read_only = on");
+    else
+        makeOwnStagingTable();
+}
+
+void ServerEngine::ensureConnected()
+{
+    if (PQstatus(m_conn) == CONNECTION_OK)
+        return;
+    if (m_inTransaction)
+        throw DbError(DbError::Kind::ServerLost, textOf(PQerrorMessage(m_conn)));
+    m_streaming = nullptr;
+    PQreset(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        throw DbError(DbError::Kind::ServerLost, textOf(PQerrorMessage(m_conn)));
+    PQsetNoticeProcessor(m_conn, [](void *, const char *) {}, nullptr);
+    PQfreeCancel(m_cancel);
+    m_cancel = PQgetCancel(m_conn);
+    prepareSession();
+}
+
+int ServerEngine::serverProcess() const
+{
+    return PQbackendPID(m_conn);
+}
+
+void ServerEngine::noteTransactionEnd(const QByteArray &sql)
+{
+    const QByteArray word = sql.trimmed().left(8).toUpper();
+    if (word.startsWith("COMMIT") || word.startsWith("ROLLBACK") || word.startsWith("END"))
+        m_inTransaction = false;
 }
 
 ServerEngine::~ServerEngine()
@@ -471,14 +512,21 @@ void ServerEngine::releaseConnection(ServerCursor *cursor)
         m_streaming = nullptr;
 }
 
-DbError ServerEngine::errorOf(PGresult *result)
+DbError ServerEngine::errorOf(PGresult *result, const QByteArray &sql)
 {
     using Kind = DbError::Kind;
     const QString text = textOf(result ? PQresultErrorMessage(result) : PQerrorMessage(m_conn));
     m_lastError = text;
     if (PQstatus(m_conn) != CONNECTION_OK)
-        return DbError(Kind::ServerUnreachable, text);
+        return DbError(Kind::ServerLost, text);
     const QByteArray state = result ? QByteArray(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QByteArray();
+    if (state == "23503") {
+        // The unit link: a unit deleted while staff name it, or staff given a unit that is gone.
+        const bool deleting = sql.trimmed().left(6).toUpper() == "DELETE";
+        return DbError(deleting ? Kind::StillInUse : Kind::NoMasterRow, text);
+    }
+    if (state == "57P01" || state == "57P02" || state == "57P03")
+        return DbError(Kind::ServerLost, text); // the server is shutting down or starting
     if (state == "23514")
         return checkError(text, QString::fromUtf8(PQresultErrorField(result, PG_DIAG_CONSTRAINT_NAME)));
     if (state == "55P03" || state == "40P01" || state == "40001")
@@ -496,8 +544,10 @@ void ServerEngine::run(const QByteArray &sql)
 {
     if (m_streaming)
         m_streaming->takeTheRestIn();
+    ensureConnected();
     ++m_roundTrips;
     Result result(PQexec(m_conn, sql.constData()));
+    noteTransactionEnd(sql);
     const ExecStatusType status = PQresultStatus(result.get());
     // Nothing to run (an empty list of statements) is no error, as on the file.
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY)
@@ -570,13 +620,16 @@ void ServerEngine::begin(Begin how)
 {
     Q_UNUSED(how) // rows are locked as they are written; readers are never kept waiting
     run("BEGIN");
+    m_inTransaction = true;
 }
 
 void ServerEngine::rollbackQuietly()
 {
     if (m_streaming)
         m_streaming->takeTheRestIn();
-    PQclear(PQexec(m_conn, "ROLLBACK"));
+    m_inTransaction = false;
+    if (PQstatus(m_conn) == CONNECTION_OK)
+        PQclear(PQexec(m_conn, "ROLLBACK"));
 }
 
 void ServerEngine::checkTables()

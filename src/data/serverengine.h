@@ -4,11 +4,25 @@
 
 #include <QHash>
 #include <QStringList>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
 struct pg_cancel;
 class ServerCursor;
+
+// libpq's keywords and values for a connection string and a password typed in this run.
+struct ServerParameters {
+    ServerParameters(const QString &connectionString, const QString &password);
+    ServerParameters(const ServerParameters &) = delete;
+    ServerParameters &operator=(const ServerParameters &) = delete;
+    std::vector<const char *> keys;
+    std::vector<const char *> values;
+
+private:
+    QByteArray m_conninfo;
+    QByteArray m_secret;
+};
 
 // The register as a database on a PostgreSQL server, reached through libpq. The program's
 // statements are turned into the server's SQL (serversql.h); results come back as text and
@@ -41,6 +55,7 @@ public:
     bool isServer() const override { return true; }
     void interrupt() override;
     quint64 roundTrips() const override { return m_roundTrips; }
+    int serverProcess() const override;
     void countRoundTrip() { ++m_roundTrips; }
 
     // For the cursors.
@@ -51,7 +66,12 @@ public:
     void releaseConnection(ServerCursor *cursor);
     // Where a result column comes from, by the server's table and column numbers.
     ColumnSource sourceOf(unsigned tableOid, int columnNumber);
-    DbError errorOf(pg_result *result);
+    // `sql` is the statement that failed, where a cursor ran one.
+    DbError errorOf(pg_result *result, const QByteArray &sql = QByteArray());
+    // A connection the server or the network dropped is made again before the next statement,
+    // unless a transaction was open on it: that transaction is gone, and saying so is all
+    // that is left. Throws DbError::Kind::ServerLost when the server is still away.
+    void ensureConnected();
     void noteError(const QString &text) { m_lastError = text; }
     // The server's SQL for one of the program's statements, run without parameters.
     void run(const QByteArray &sql);
@@ -59,6 +79,12 @@ public:
 private:
     void loadColumns();
     void makeOwnStagingTable();
+    // What a new session needs: the lock wait, and a staging table or reading only.
+    void prepareSession();
+    void noteTransactionEnd(const QByteArray &sql);
+
+    Use m_use;
+    bool m_inTransaction = false;
 
     pg_conn *m_conn = nullptr;
     pg_cancel *m_cancel = nullptr;

@@ -1,6 +1,7 @@
 #include "sharedqueries.h"
 
 #include "backgroundopen.h"
+#include "changenotices.h"
 #include "dberror.h"
 #include "schema.h"
 
@@ -75,6 +76,48 @@ void SharedQueries::connect(const RegisterAddress &address)
 {
     m_db.open(address);
     m_db.checkTables();
+    if (m_db.isServer())
+        listenForChanges(address);
+}
+
+QList<Dataset *> SharedQueries::listsOf(const QString &table) const
+{
+    QList<Dataset *> lists;
+    for (Dataset *query : {QueryOkul, Query_Uye, QueryPersonel})
+        if (query && query->isOpen() && table.compare(QLatin1String(query == QueryOkul ? "okul" : "uyeler"),
+                                                      Qt::CaseInsensitive) == 0)
+            lists << query;
+    return lists;
+}
+
+void SharedQueries::listenForChanges(const RegisterAddress &address)
+{
+    m_notices = new ChangeNotices(
+        address, [this] { return m_db.engine() ? m_db.engine()->serverProcess() : 0; }, this);
+    QObject::connect(m_notices, &ChangeNotices::changed, this, [this](const QList<ChangeNotices::Change> &changes) {
+        for (const ChangeNotices::Change &change : changes)
+            for (Dataset *list : listsOf(change.table)) {
+                try {
+                    if (change.everyRow)
+                        list->followAllChanges();
+                    else
+                        list->followChanges(change.keys);
+                } catch (const DbError &) {
+                    // The list keeps what it shows; a lost connection reads it all again later.
+                }
+            }
+    });
+    QObject::connect(m_notices, &ChangeNotices::connectionBack, this, [this] {
+        // Nothing was heard while the server was away.
+        for (const QString &table : {QStringLiteral("okul"), QStringLiteral("uyeler")})
+            for (Dataset *list : listsOf(table)) {
+                try {
+                    list->followAllChanges();
+                } catch (const DbError &) {
+                }
+            }
+    });
+    m_notices->start();
 }
 
 bool SharedQueries::connect(const QString &databasePath, QString *error)
@@ -127,6 +170,8 @@ void SharedQueries::openAllButLongStaffList()
 
 void SharedQueries::disconnect()
 {
+    delete m_notices;
+    m_notices = nullptr;
     m_staffListOpening->cancel();
     for (Dataset *query : all())
         if (query)

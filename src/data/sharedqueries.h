@@ -6,6 +6,7 @@
 #include <QObject>
 
 class BackgroundOpen;
+class ChangeNotices;
 
 // The connection and the seven long-lived queries that every window shares. The main
 // window owns one of these for the whole run.
@@ -58,6 +59,10 @@ public:
 
     QList<Dataset *> all() const;
 
+    // On a server: what the other offices change, which the open lists of units and staff
+    // follow by themselves; null for the file.
+    ChangeNotices *changeNotices() const { return m_notices; }
+
     // Staff rows stored for a unit, counted in the table itself: the staff list may show
     // only a search result.
     int staffCountOfUnit(const QVariant &siraNo);
@@ -67,7 +72,11 @@ public:
 
 private:
     bool staffListIsLong();
+    void listenForChanges(const RegisterAddress &address);
+    // The open lists of a table, masters before their details.
+    QList<Dataset *> listsOf(const QString &table) const;
 
     Database m_db;
     BackgroundOpen *m_staffListOpening;
+    ChangeNotices *m_notices = nullptr;
 };

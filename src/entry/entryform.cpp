@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QToolBar>
@@ -94,6 +95,23 @@ QPushButton *okButton(QDialog *form, QWidget *parent, int minimumWidth)
     return button;
 }
 
+QLabel *changedElsewhereNote(QWidget *parent, Dataset *dataset)
+{
+    auto *note = new QLabel(parent);
+    note->setObjectName(QStringLiteral("BaskaYerdeDegisti"));
+    note->setText(QStringLiteral("Bu kayıt siz düzenlerken başka bir yerde değiştirildi; "
+                                 "kaydettiğinizde denetlenecek."));
+    note->setWordWrap(true);
+    note->setStyleSheet(QStringLiteral("color: #b00000;"));
+    note->hide();
+    QObject::connect(dataset, &Dataset::changedElsewhere, note, &QLabel::show);
+    QObject::connect(dataset, &Dataset::stateChanged, note, [note](Dataset::State state) {
+        if (state == Dataset::State::Browse || state == Dataset::State::Inactive)
+            note->hide();
+    });
+    return note;
+}
+
 BottomRow bottomRow(const Settings &settings, QDialog *dialog, Dataset *dataset, const QString &newHint,
                     std::function<void()> onNew, std::function<void()> onDelete, int okMinimumWidth)
 {
@@ -114,7 +132,7 @@ BottomRow bottomRow(const Settings &settings, QDialog *dialog, Dataset *dataset,
     bottom.actions = new RecordActions([dataset] { return dataset; }, dialog);
     bottom.actions->addTo(bar);
     layout->addWidget(bar);
-    layout->addStretch(1);
+    layout->addWidget(changedElsewhereNote(bottom.row, dataset), 1);
 
     layout->addWidget(okButton(dialog, bottom.row, okMinimumWidth));
     return bottom;

@@ -5,6 +5,7 @@
 
 class Dataset;
 class QDialog;
+class QLabel;
 class QPushButton;
 class QToolButton;
 class QWidget;
@@ -31,6 +32,10 @@ QToolButton *deleteButton(const Settings &settings, QWidget *parent, const QStri
 // "TAMAM": closes the form, and with it asks the form's close questions. Only a click
 // presses it: Enter means nothing in an entry form.
 QPushButton *okButton(QDialog *form, QWidget *parent, int minimumWidth);
+
+// A note, hidden until another office changes the row being edited, and again once the
+// edit ends.
+QLabel *changedElsewhereNote(QWidget *parent, Dataset *dataset);
 
 // The bottom row of a form on one table: a toolbar ("ToolBar1") with New ("ToolButton1",
 // hint `newHint`), "Kayıt Sil" ("ToolButton2") and the record commands on `dataset`, then
