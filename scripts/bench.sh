@@ -4,6 +4,7 @@
 # maintenance commands on it against the sqlcipher shell and cp.
 #
 #   scripts/bench.sh [extra bench_data arguments, e.g. --reps 7]
+#   scripts/bench.sh soak [--clients N] [--seconds S]   many offices on a throw-away server
 #
 # The database is kept in MELTORA_BENCH_DIR (default: the user's cache folder) because making
 # it takes a while and every run should read the same rows.
@@ -20,6 +21,18 @@ data="$cache/units${units}-staff${staff}-big${big}"
 oneunit="$cache/units${units}-staff${staff}-big${staff}"
 
 bash "$root/scripts/setup.sh"
+
+# "soak": ten offices on a throw-away server for two minutes, and nothing else.
+if [ "${1:-}" = soak ]; then
+  shift
+  cmake -S "$root" -B "$build" -G Ninja >/dev/null
+  cmake --build "$build" --target bench_soak
+  # shellcheck source=throwaway-server.sh
+  source "$root/scripts/throwaway-server.sh"
+  start_throwaway_server
+  "$build/bin/bench_soak" "$MELTORA_TEST_SERVER" --clients 10 --seconds 120 "$@"
+  exit
+fi
 
 # Only the programs the measurement needs, so that unrelated work in progress elsewhere in
 # the tree does not stop it. The default build type of the project is Release.

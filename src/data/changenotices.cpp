@@ -19,9 +19,8 @@ bool runQuietly(PGconn *conn, const QByteArray &sql)
 
 } // namespace
 
-ChangeNotices::ChangeNotices(const RegisterAddress &address, std::function<int()> ownProcess,
-                             QObject *parent)
-    : QObject(parent), m_address(address), m_ownProcess(std::move(ownProcess))
+ChangeNotices::ChangeNotices(const RegisterAddress &address, QObject *parent)
+    : QObject(parent), m_address(address)
 {
     m_gather.setSingleShot(true);
     m_gather.setInterval(kGatherMs);
@@ -141,7 +140,9 @@ void ChangeNotices::readNotices()
     }
     while (PGnotify *notice = PQnotifies(m_conn)) {
         ++m_received;
-        take(QByteArray(notice->extra));
+        const QByteArray payload(notice->extra);
+        Q_EMIT heard(payload);
+        take(payload);
         PQfreemem(notice);
     }
 }
@@ -151,8 +152,6 @@ void ChangeNotices::take(const QByteArray &payload)
     // "table|kind|server process|keys"
     const QList<QByteArray> parts = payload.split('|');
     if (parts.size() != 4)
-        return;
-    if (m_ownProcess && parts[2].toInt() == m_ownProcess())
         return;
     const QString table = QString::fromLatin1(parts[0]);
     Change &change = m_pending[table];

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QSet>
 #include <QTimer>
-#include <functional>
 
 struct pg_conn;
 class QSocketNotifier;
@@ -32,10 +31,8 @@ public:
         bool everyRow = false; // too many to name: the table's lists are read again whole
     };
 
-    // `ownProcess` names the server process of the program's own connection, whose changes
-    // its lists already show.
-    ChangeNotices(const RegisterAddress &address, std::function<int()> ownProcess,
-                  QObject *parent = nullptr);
+    // The program's own changes are heard too: its other lists follow them as well.
+    explicit ChangeNotices(const RegisterAddress &address, QObject *parent = nullptr);
     ~ChangeNotices() override;
 
     // Connects and starts listening.
@@ -55,6 +52,8 @@ public:
 
 Q_SIGNALS:
     void changed(const QList<ChangeNotices::Change> &changes);
+    // Every notice as it arrives, before any gathering: "table|kind|server process|keys".
+    void heard(const QByteArray &notice);
     // The connection broke off; the lists keep what they show.
     void connectionLost();
     // Connected again after a loss: everything is to be read afresh.
@@ -73,7 +72,6 @@ private:
     void forgetNotifier();
 
     RegisterAddress m_address;
-    std::function<int()> m_ownProcess;
     pg_conn *m_conn = nullptr;
     QSocketNotifier *m_notifier = nullptr;
     bool m_listening = false;

@@ -92,8 +92,7 @@ QList<Dataset *> SharedQueries::listsOf(const QString &table) const
 
 void SharedQueries::listenForChanges(const RegisterAddress &address)
 {
-    m_notices = new ChangeNotices(
-        address, [this] { return m_db.engine() ? m_db.engine()->serverProcess() : 0; }, this);
+    m_notices = new ChangeNotices(address, this);
     QObject::connect(m_notices, &ChangeNotices::changed, this, [this](const QList<ChangeNotices::Change> &changes) {
         for (const ChangeNotices::Change &change : changes)
             for (Dataset *list : listsOf(change.table)) {
