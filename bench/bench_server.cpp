@@ -6,7 +6,9 @@
 // of a file register into an empty server database and pull back into a new Data.dat, each
 // with rows per second.
 //
-//   bench_server DIR CONNINFO [--reps N]
+//   bench_server DIR CONNINFO [--reps N] [--keep]
+//
+// With --keep the database stays, for bench_startup --server to start the real program on.
 //
 // DIR holds a demo Data.dat (meltora-db demo DIR --units 5000 --staff 100000). CONNINFO is a
 // key=value libpq string for a role that may make databases; the benchmark makes and drops a
@@ -43,33 +45,6 @@ long peakResidentKb()
     return -1;
 }
 
-// psql running the statements, output to /dev/null, from its start to its end.
-double psqlRun(const QString &conninfo, const QString &statements)
-{
-    static const QString psql = QStandardPaths::findExecutable(QStringLiteral("psql"));
-    if (psql.isEmpty())
-        return -1;
-    QTemporaryFile script;
-    if (!script.open())
-        return -1;
-    script.write(statements.toUtf8());
-    script.flush();
-    bench::Timer timer;
-    const pid_t pid = bench::spawn({psql, QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"),
-                                    conninfo, QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                    QStringLiteral("-f"), script.fileName()},
-                                   bench::environment());
-    if (pid < 0 || bench::waitExit(pid) != 0)
-        return -1;
-    return timer.ms();
-}
-
-// The statements every list of the main window reads at the start, as psql is given them.
-const QString kStartUp = QStringLiteral(
-    "select * from okul order by okul_adi;\n"
-    "select * from uyeler where SiraNo = (select min(SiraNo) from okul) order by adi;\n"
-    "select * from sabit;\nselect * from uyeler order by adi;\nselect * from yetkili;\n"
-    "select * from sendikalar;\nselect * from veriler;\n");
 const QString kStaff = QStringLiteral("select * from uyeler order by adi;\n");
 const QString kSortBySurname = QStringLiteral("select * from uyeler order by soyadi;\n");
 
@@ -96,7 +71,7 @@ template <typename Action> Measured turnAbout(int reps, const QString &conninfo,
 {
     Measured m;
     for (int i = 0; i < reps; ++i) {
-        m.psql.push_back(psqlRun(conninfo, psqlStatements));
+        m.psql.push_back(bench::psqlRun(conninfo, psqlStatements));
         bench::Timer timer;
         m.roundTrips = action();
         m.program.push_back(timer.ms());
@@ -111,12 +86,13 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() < 2) {
-        say(QStringLiteral("usage: bench_server DIR CONNINFO [--reps N]"));
+        say(QStringLiteral("usage: bench_server DIR CONNINFO [--reps N] [--keep]"));
         return 2;
     }
     const QString file = QDir(args[0]).filePath(QStringLiteral("Data.dat"));
     const QString admin = args[1];
     const int reps = bench::option(args, QStringLiteral("--reps"), 5);
+    const bool keep = args.contains(QStringLiteral("--keep"));
     const QString conninfo = admin + QStringLiteral(" dbname=meltora_bench");
     bench::Report report;
     try {
@@ -133,10 +109,10 @@ int main(int argc, char **argv)
         // memory is the program's alone.
         if (!runTool({QStringLiteral("push"), file, conninfo}))
             return 1;
-        psqlRun(conninfo, QStringLiteral("VACUUM ANALYZE;\n"));
+        bench::psqlRun(conninfo, QStringLiteral("VACUUM ANALYZE;\n"));
 
         const RegisterAddress server{QString(), QByteArray(), conninfo, QString()};
-        const Measured start = turnAbout(reps, conninfo, kStartUp, [&] {
+        const Measured start = turnAbout(reps, conninfo, bench::kServerStartUp, [&] {
             SharedQueries data;
             data.connect(server);
             data.openAll();
@@ -175,7 +151,8 @@ int main(int argc, char **argv)
         QTemporaryDir target;
         if (!runTool({QStringLiteral("pull"), conninfo, target.path()}))
             return 1;
-        adminDb.exec(QStringLiteral("DROP DATABASE IF EXISTS meltora_bench WITH (FORCE)"));
+        if (!keep)
+            adminDb.exec(QStringLiteral("DROP DATABASE IF EXISTS meltora_bench WITH (FORCE)"));
     } catch (const DbError &e) {
         say(e.describedText());
         return 1;

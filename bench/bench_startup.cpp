@@ -10,7 +10,11 @@
 // again, beside the shell selecting the same rows), each until the window shows the staff;
 // and the resident memory after those repeats.
 //
-//   bench_startup DIR [--pairs N] [--program PATH] [--screenshots DIR]
+//   bench_startup DIR [--pairs N] [--program PATH] [--screenshots DIR] [--server CONNINFO]
+//
+// With --server the program opens the register on a server (meltora --server CONNINFO, a
+// database filled by bench_server --keep) and the reference is psql running the same
+// statements, output to /dev/null.
 //
 // DIR holds the demo database. The program runs in a program folder of its own (a copy of the
 // executable beside the database), with an empty configuration folder, so that no password is
@@ -91,8 +95,9 @@ QString startupStatements(const QString &database, QString *error)
 class Bench
 {
 public:
-    Bench(bench::XSession &x, const QString &program, const QString &database, const QString &emptyWindow)
-        : m_x(x), m_database(database), m_emptyWindow(emptyWindow)
+    Bench(bench::XSession &x, const QString &program, const QString &database, const QString &emptyWindow,
+          const QString &server)
+        : m_x(x), m_database(database), m_emptyWindow(emptyWindow), m_server(server)
     {
         m_folder = m_temp.filePath(QStringLiteral("program"));
         m_config = m_temp.filePath(QStringLiteral("config"));
@@ -118,7 +123,10 @@ public:
         Start s;
         m_x.reset();
         const double t0 = nowMs();
-        const pid_t pid = bench::spawn({program}, m_env, QString(), m_log);
+        QStringList command{program};
+        if (program == m_program && !m_server.isEmpty())
+            command << QStringLiteral("--server") << m_server;
+        const pid_t pid = bench::spawn(command, m_env, QString(), m_log);
         if (pid < 0)
             return s;
         const unsigned long w = m_x.waitForMappedWindow(pid, 30000);
@@ -157,7 +165,7 @@ private:
 
     bench::XSession &m_x;
     QTemporaryDir m_temp;
-    QString m_database, m_emptyWindow, m_folder, m_config, m_program, m_log;
+    QString m_database, m_emptyWindow, m_server, m_folder, m_config, m_program, m_log;
     QStringList m_env;
 };
 
@@ -309,7 +317,14 @@ double clickUntilShown(bench::XSession &x, unsigned long window, pid_t pid, cons
 class OtherCopy
 {
 public:
-    explicit OtherCopy(const QString &database) { m_db.open(database, schema::kKey, &m_error); }
+    explicit OtherCopy(const RegisterAddress &address)
+    {
+        try {
+            m_db.open(address);
+        } catch (const DbError &e) {
+            m_error = e.message();
+        }
+    }
     bool saveMember()
     {
         try {
@@ -356,6 +371,7 @@ int main(int argc, char **argv)
     int pairs = 9;
     QString program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("meltora"));
     QString screenshots;
+    QString server;
     for (int i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--pairs") || args[i] == QLatin1String("--reps"))
             pairs = std::max(7, args[i + 1].toInt());
@@ -363,7 +379,13 @@ int main(int argc, char **argv)
             program = args[i + 1];
         else if (args[i] == QLatin1String("--screenshots"))
             screenshots = args[i + 1];
+        else if (args[i] == QLatin1String("--server"))
+            server = args[i + 1];
     }
+    // The reference: the sqlcipher shell on the file, psql on a server.
+    auto reference = [&](const QString &statements, const QString &psqlStatements) {
+        return server.isEmpty() ? bench::shellRun(database, statements) : bench::psqlRun(server, psqlStatements);
+    };
     const QString emptyWindow = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bench_emptywindow"));
     if (!QFileInfo(database).exists() || !QFileInfo(program).isExecutable()) {
         say(QStringLiteral("bench_startup: needs %1 and %2").arg(database, program));
@@ -381,22 +403,25 @@ int main(int argc, char **argv)
         say(QStringLiteral("bench_startup: %1").arg(error));
         return 1;
     }
-    Bench b(x, program, database, emptyWindow);
-    const bool shell = !QStandardPaths::findExecutable(QStringLiteral("sqlcipher")).isEmpty();
+    Bench b(x, program, database, emptyWindow, server);
+    const bool shell = !QStandardPaths::findExecutable(server.isEmpty() ? QStringLiteral("sqlcipher")
+                                                                        : QStringLiteral("psql"))
+                            .isEmpty();
     say(QStringLiteral("start-up of %1 on %2 (X server %3), %4 pairs; the shell runs: %5")
             .arg(program, database, x.displayName())
             .arg(pairs)
-            .arg(shell ? QString(statements).replace(QLatin1Char('\n'), QLatin1Char(' '))
-                       : QStringLiteral("(no sqlcipher shell: references n/a)")));
+            .arg(shell ? QString(server.isEmpty() ? statements : bench::kServerStartUp)
+                             .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                       : QStringLiteral("(no reference shell: references n/a)")));
 
     // One start of each first, so that every counted run finds the files in the page cache.
-    bench::shellRun(database, statements);
+    reference(statements, bench::kServerStartUp);
     b.meltora();
     b.emptyWindow();
 
     std::vector<double> shellTimes, mapped, answering, empty;
     for (int i = 0; i < pairs; ++i) {
-        shellTimes.push_back(bench::shellRun(database, statements));
+        shellTimes.push_back(reference(statements, bench::kServerStartUp));
         const Bench::Start s = b.meltora();
         mapped.push_back(s.mapped);
         answering.push_back(s.answering);
@@ -405,7 +430,9 @@ int main(int argc, char **argv)
     bench::Report report;
     const double shellMs = bench::median(shellTimes);
     report.ratio(QStringLiteral("start-up until the main window is mapped and answers input"), bench::median(answering),
-                 shellMs, 0.5, QStringLiteral("shell, seven start-up statements"));
+                 shellMs, 0.5,
+                 server.isEmpty() ? QStringLiteral("shell, seven start-up statements")
+                                  : QStringLiteral("psql, seven start-up statements"));
     say(QStringLiteral("  (until mapped: %1 ms; an empty Qt window under the same watch: %2 ms; "
                        "program runs %3 ms, shell runs %4 ms)")
             .arg(fixed(bench::median(mapped)), fixed(bench::median(empty)), joined(answering),
@@ -456,12 +483,14 @@ int main(int argc, char **argv)
         say(QStringLiteral("  (runs %1 ms)").arg(joined(again)));
 
         // The same after another copy saved a member: all staff are read again.
-        OtherCopy other(database);
+        OtherCopy other(server.isEmpty() ? RegisterAddress{database, schema::kKey, QString(), QString()}
+                                         : RegisterAddress{QString(), QByteArray(), server, QString()});
         std::vector<double> reread, shellAll;
         bool saved = true;
         for (int i = 0; i < pairs; ++i)
             inTurns(i, [&] {
-                shellAll.push_back(bench::shellRun(database, QStringLiteral("SELECT * FROM uyeler ORDER BY adi COLLATE NOCASE;")));
+                shellAll.push_back(reference(QStringLiteral("SELECT * FROM uyeler ORDER BY adi COLLATE NOCASE;"),
+                                             QStringLiteral("select * from uyeler order by adi;\n")));
             }, [&] {
                 clickAndWait(x, window, pid, buttons[0]);
                 saved = other.saveMember() && saved;

@@ -121,6 +121,32 @@ double shellRun(const QString &database, const QString &statements)
     return t.ms();
 }
 
+double psqlRun(const QString &conninfo, const QString &statements)
+{
+    static const QString psql = QStandardPaths::findExecutable(QStringLiteral("psql"));
+    if (psql.isEmpty())
+        return -1;
+    QTemporaryFile script;
+    if (!script.open())
+        return -1;
+    script.write(statements.toUtf8());
+    script.flush();
+    Timer timer;
+    const pid_t pid = spawn({psql, QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), conninfo,
+                             QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-f"),
+                             script.fileName()},
+                            environment());
+    if (pid < 0 || waitExit(pid) != 0)
+        return -1;
+    return timer.ms();
+}
+
+const QString kServerStartUp = QStringLiteral(
+    "select * from okul order by okul_adi;\n"
+    "select * from uyeler where SiraNo = (select min(SiraNo) from okul) order by adi;\n"
+    "select * from sabit;\nselect * from uyeler order by adi;\nselect * from yetkili;\n"
+    "select * from sendikalar;\nselect * from veriler;\n");
+
 double shellMedian(const QString &database, const QString &statements, int reps)
 {
     std::vector<double> times;

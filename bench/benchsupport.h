@@ -45,6 +45,10 @@ QStringList environment();
 // running the statements with its output sent to /dev/null, from its start to its end; -1
 // when the shell is not there or failed.
 double shellRun(const QString &database, const QString &statements);
+// psql running the statements, output to /dev/null, from its start to its end; -1 without psql.
+double psqlRun(const QString &conninfo, const QString &statements);
+// The statements every list of the main window reads at the start, as psql is given them.
+extern const QString kServerStartUp;
 // The median of reps such runs.
 double shellMedian(const QString &database, const QString &statements, int reps);
 

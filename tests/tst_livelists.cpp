@@ -3,6 +3,7 @@
 // edited is left to the save's check; a lost connection is told, refuses saves with the
 // typing kept, comes back by itself and reads what it missed.
 
+#include "app/tform1.h"
 #include "data/changenotices.h"
 #include "data/database.h"
 #include "data/dataset.h"
@@ -12,8 +13,12 @@
 #include "testserver.h"
 #include "testsupport.h"
 #include "toolkit/datasetmodel.h"
+#include "toolkit/tsrdbgrid.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
@@ -265,8 +270,9 @@ private Q_SLOTS:
                  0);
     }
 
-    // B's connections are cut, as by a server restart: B says so, refuses a save with the
-    // typing kept, comes back by itself and reads what A changed meanwhile.
+    // B's connections are cut and the database takes no new ones, as while a server
+    // restarts: B says so, refuses a save with the typing kept, comes back by itself once the
+    // server does, and reads what A changed meanwhile.
     void aLostConnectionComesBackAndCatchesUp()
     {
         ChangeNotices *notices = m_b->data.changeNotices();
@@ -274,8 +280,22 @@ private Q_SLOTS:
         QSignalSpy back(notices, &ChangeNotices::connectionBack);
         QVERIFY(moveTo(m_b->staff(), QStringLiteral("FATMA IŞIK")));
 
-        Database &admin = m_a->data.connection();
-        Statement cut(admin, QStringLiteral("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+        Database &ownA = m_a->data.connection();
+        const QString name = ownA.scalar(QStringLiteral("SELECT current_database()")).toString();
+        Database server; // on the server's own database: the register's cannot shut itself
+        server.openServer(qEnvironmentVariable("MELTORA_TEST_SERVER"));
+        auto allowConnections = [&server, name](bool allow) {
+            server.exec(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2")
+                            .arg(name, allow ? QStringLiteral("true") : QStringLiteral("false")));
+        };
+        allowConnections(false);
+        auto allowAgain = qScopeGuard([&] {
+            try {
+                allowConnections(true);
+            } catch (const DbError &) {
+            }
+        });
+        Statement cut(ownA, QStringLiteral("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
                                             "WHERE datname = current_database() AND pid <> pg_backend_pid() "
                                             "AND pid <> ?"));
         cut.bind(1, m_a->data.changeNotices()->serverProcess());
@@ -298,6 +318,10 @@ private Q_SLOTS:
             QVERIFY(e.describe().text.contains(QStringLiteral("Yazdıklarınız duruyor")));
         }
         QCOMPARE(m_b->staff()->fieldText(QStringLiteral("baba_adi")), QStringLiteral("ALİ"));
+        QTest::qWait(1500); // tries of the listener meanwhile change nothing
+        QCOMPARE(back.count(), 0);
+        allowAgain.dismiss();
+        allowConnections(true);
         m_b->staff()->post(); // the connection is made again for it
         QCOMPARE(currentName(m_b->staff()), QStringLiteral("FATMA IŞIK"));
 
@@ -307,6 +331,52 @@ private Q_SLOTS:
         QCOMPARE(m_a->data.connection().scalar(QStringLiteral("SELECT baba_adi FROM uyeler WHERE adi = 'FATMA'"))
                      .toString(),
                  QStringLiteral("ALİ"));
+    }
+
+    // Two main windows on the server, each with "Personel Ara" pressed: a name saved in one
+    // shows in the other's grid within a second, and the other's current member stays.
+    void twoWindowsWithTheMemberBrowserOpen()
+    {
+        cleanup(); // the windows open their own connections
+        MainWindowFixture main(kFixture);
+        TForm1 *a = main.start(MainWindowFixture::Windows::MainOnly);
+        QString error;
+        std::unique_ptr<TForm1> b(TForm1::create(&error));
+        QVERIFY2(b, qPrintable(error));
+        b->show();
+        QVERIFY(QTest::qWaitForWindowExposed(b.get()));
+        for (TForm1 *form : {a, b.get()}) {
+            QTest::mouseClick(child<QPushButton>(form->centralWidget(), "BitBtn2"), Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(form->data()->changeNotices()->isListening(), 5000);
+        }
+        auto *grid = child<TSrDBGrid>(b.get(), "SrDBGrid3");
+        typeText(child<QLineEdit>(b.get(), "Edit3"), QStringLiteral("EMRE"));
+        QCOMPARE(b->data()->staff()->fieldText(QStringLiteral("Birlestir")), QStringLiteral("EMRE ÇELİK"));
+        Dataset *staffB = b->data()->staff();
+        const int row = staffB->recNo() - 1; // the row the grid marks as current
+
+        Dataset *staffA = a->data()->staff();
+        QVERIFY(moveTo(staffA, QStringLiteral("AHMET YILMAZ")));
+        staffA->edit();
+        staffA->setFieldText(QStringLiteral("adi"), QStringLiteral("ZEKİ"));
+        staffA->setFieldText(QStringLiteral("Birlestir"), QStringLiteral("ZEKİ YILMAZ"));
+        staffA->post();
+
+        auto names = [grid] {
+            QStringList shown;
+            for (int r = 0; r < grid->model()->rowCount(); ++r)
+                shown << grid->model()->index(r, 0).data().toString();
+            return shown;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(names().contains(QStringLiteral("ZEKİ YILMAZ")), 1000);
+        QVERIFY(!names().contains(QStringLiteral("AHMET YILMAZ")));
+        QCOMPARE(names().last(), QStringLiteral("ZEKİ YILMAZ"));
+        QCOMPARE(b->data()->staff()->fieldText(QStringLiteral("Birlestir")), QStringLiteral("EMRE ÇELİK"));
+        // AHMET was above EMRE and is now below him: the grid's current row is still EMRE's.
+        QCOMPARE(staffB->recNo() - 1, row - 1);
+        QCOMPARE(grid->model()->index(staffB->recNo() - 1, 0).data().toString(), QStringLiteral("EMRE ÇELİK"));
+        b.reset();
+        main.close();
     }
 };
 

@@ -467,6 +467,11 @@ void ServerEngine::prepareSession()
 
 void ServerEngine::ensureConnected()
 {
+    // A server that went away while the connection was idle has said so, or closed it: what
+    // is waiting on the socket is read first (without waiting), so that the statement goes
+    // to a connection made again rather than fail on the dead one.
+    if (PQstatus(m_conn) == CONNECTION_OK)
+        PQconsumeInput(m_conn);
     if (PQstatus(m_conn) == CONNECTION_OK)
         return;
     if (m_inTransaction)

@@ -76,8 +76,6 @@ void SharedQueries::connect(const RegisterAddress &address)
 {
     m_db.open(address);
     m_db.checkTables();
-    if (m_db.isServer())
-        listenForChanges(address);
 }
 
 QList<Dataset *> SharedQueries::listsOf(const QString &table) const
@@ -90,31 +88,35 @@ QList<Dataset *> SharedQueries::listsOf(const QString &table) const
     return lists;
 }
 
-void SharedQueries::listenForChanges(const RegisterAddress &address)
+void SharedQueries::follow(Dataset *list, const std::optional<QList<qlonglong>> &keys)
 {
-    m_notices = new ChangeNotices(address, this);
+    try {
+        if (keys)
+            list->followChanges(*keys);
+        else
+            list->followAllChanges();
+    } catch (const DbError &) {
+        // The list keeps what it shows: a lost connection reads it all again once it is back.
+    }
+}
+
+void SharedQueries::listenForChanges()
+{
+    // Here rather than on connecting, which the main window does on another thread: the
+    // notices are read by the event loop of the thread the lists live in.
+    if (m_notices || !m_db.isServer())
+        return;
+    m_notices = new ChangeNotices(m_db.address(), this);
     QObject::connect(m_notices, &ChangeNotices::changed, this, [this](const QList<ChangeNotices::Change> &changes) {
         for (const ChangeNotices::Change &change : changes)
-            for (Dataset *list : listsOf(change.table)) {
-                try {
-                    if (change.everyRow)
-                        list->followAllChanges();
-                    else
-                        list->followChanges(change.keys);
-                } catch (const DbError &) {
-                    // The list keeps what it shows; a lost connection reads it all again later.
-                }
-            }
+            for (Dataset *list : listsOf(change.table))
+                follow(list, change.everyRow ? std::nullopt : std::optional(change.keys));
     });
     QObject::connect(m_notices, &ChangeNotices::connectionBack, this, [this] {
         // Nothing was heard while the server was away.
         for (const QString &table : {QStringLiteral("okul"), QStringLiteral("uyeler")})
-            for (Dataset *list : listsOf(table)) {
-                try {
-                    list->followAllChanges();
-                } catch (const DbError &) {
-                }
-            }
+            for (Dataset *list : listsOf(table))
+                follow(list, std::nullopt);
     });
     m_notices->start();
 }
@@ -138,6 +140,7 @@ bool SharedQueries::connect(const RegisterAddress &address, QString *error)
 
 void SharedQueries::openAll()
 {
+    listenForChanges();
     for (Dataset *query : all())
         query->open();
 }
@@ -156,6 +159,7 @@ bool SharedQueries::staffListIsLong()
 
 void SharedQueries::openAllButLongStaffList()
 {
+    listenForChanges();
     if (!staffListIsLong()) {
         openAll();
         return;

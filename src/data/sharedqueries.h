@@ -4,6 +4,7 @@
 #include "dataset.h"
 
 #include <QObject>
+#include <optional>
 
 class BackgroundOpen;
 class ChangeNotices;
@@ -60,7 +61,7 @@ public:
     QList<Dataset *> all() const;
 
     // On a server: what the other offices change, which the open lists of units and staff
-    // follow by themselves; null for the file.
+    // follow by themselves, from the first opening of the lists on; null for the file.
     ChangeNotices *changeNotices() const { return m_notices; }
 
     // Staff rows stored for a unit, counted in the table itself: the staff list may show
@@ -72,7 +73,9 @@ public:
 
 private:
     bool staffListIsLong();
-    void listenForChanges(const RegisterAddress &address);
+    void listenForChanges();
+    // Another office's changes of `keys`, or of any row, into a list.
+    static void follow(Dataset *list, const std::optional<QList<qlonglong>> &keys);
     // The open lists of a table, masters before their details.
     QList<Dataset *> listsOf(const QString &table) const;
 
