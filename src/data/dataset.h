@@ -192,9 +192,9 @@ private:
     void follow(const std::optional<QList<qlonglong>> &keys);
     void followWhenBrowsing(const std::optional<QList<qlonglong>> &keys);
     void markChangedElsewhere(qlonglong key);
-    // removeListed() on a server: the rows of `keys` (key, row index) deleted a batch a
+    // removeListed() on a server: the rows of `keys` (key, row index) deleted in one
     // statement; marks them in `gone`. Returns how many went.
-    int deleteInBatches(const std::vector<std::pair<qlonglong, int>> &keys, const QString &keepCondition,
+    int deleteAtOnce(const std::vector<std::pair<qlonglong, int>> &keys, const QString &keepCondition,
                         std::vector<bool> &gone, Progress *progress);
     // Once an edit has ended: the changes that waited for it.
     void followDeferred();

@@ -389,33 +389,32 @@ void Dataset::remove()
     setCursor(m_view.empty() ? 0 : std::min(viewRow, int(m_view.size()) - 1), true);
 }
 
-int Dataset::deleteInBatches(const std::vector<std::pair<qlonglong, int>> &keys, const QString &keepCondition,
-                             std::vector<bool> &gone, Progress *progress)
+int Dataset::deleteAtOnce(const std::vector<std::pair<qlonglong, int>> &keys, const QString &keepCondition,
+                          std::vector<bool> &gone, Progress *progress)
 {
-    // A server answers each statement across the network: the keys go a thousand at a time,
-    // and the rows deleted come back with the answer.
-    constexpr size_t kBatch = 1000;
-    const QString &key = m_columns[m_keyField];
-    int deleted = 0;
-    for (size_t start = 0; start < keys.size(); start += kBatch) {
-        const size_t end = std::min(keys.size(), start + kBatch);
-        QHash<qlonglong, int> indexOf;
-        QStringList list;
-        for (size_t i = start; i < end; ++i) {
-            indexOf.insert(keys[i].first, keys[i].second);
-            list << QString::number(keys[i].first); // keys of the program's own rows
-        }
-        QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)").arg(m_table, key, list.join(u','));
-        if (!keepCondition.isEmpty())
-            sql += QStringLiteral(" AND NOT (%1)").arg(keepCondition);
-        sql += QStringLiteral(" RETURNING %1").arg(key);
-        Statement st(*m_db, sql);
-        while (st.step()) {
-            gone[size_t(indexOf.value(st.integer(0)))] = true;
-            ++deleted;
-        }
-        progress::advance(progress, int(end));
+    // A server answers each statement across the network: every key goes in one statement,
+    // as one array, and the rows deleted come back with the answer.
+    QHash<qlonglong, int> indexOf;
+    indexOf.reserve(qsizetype(keys.size()));
+    QStringList list;
+    list.reserve(qsizetype(keys.size()));
+    for (const auto &[key, index] : keys) {
+        indexOf.insert(key, index);
+        list << QString::number(key);
     }
+    const QString &key = m_columns[m_keyField];
+    QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ANY (CAST(? AS bigint[]))").arg(m_table, key);
+    if (!keepCondition.isEmpty())
+        sql += QStringLiteral(" AND NOT (%1)").arg(keepCondition);
+    sql += QStringLiteral(" RETURNING %1").arg(key);
+    Statement st(*m_db, sql);
+    st.bind(1, QStringLiteral("{%1}").arg(list.join(u',')));
+    int deleted = 0;
+    while (st.step()) {
+        gone[size_t(indexOf.value(st.integer(0)))] = true;
+        ++deleted;
+    }
+    progress::advance(progress, int(keys.size()));
     return deleted;
 }
 
@@ -464,7 +463,7 @@ int Dataset::removeListed(const QString &keepCondition, Progress *progress)
             progress::advance(progress, deleted);
         }
         if (!wholeTable && m_db->isServer()) {
-            deleted = deleteInBatches(keys, keepCondition, gone, progress);
+            deleted = deleteAtOnce(keys, keepCondition, gone, progress);
         }
         Statement st(*m_db, sql);
         for (size_t i = 0; i < keys.size() && !wholeTable && !m_db->isServer(); ++i) {
