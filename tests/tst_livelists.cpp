@@ -333,6 +333,25 @@ private Q_SLOTS:
                  QStringLiteral("ALİ"));
     }
 
+    // A register made before the tables announced their changes learns it when a program
+    // first listens on it with a role that may add the announcing.
+    void anOlderRegisterLearnsToAnnounce()
+    {
+        cleanup();
+        m_dir = std::make_unique<TestProgramDir>();
+        m_dir->exec(kFixture);
+        m_dir->exec(QStringList{"DROP FUNCTION meltora_duyur() CASCADE"});
+        m_a = std::make_unique<Office>(m_dir->address());
+        QVERIFY(m_a->data.changeNotices()->serverAnnounces());
+        m_b = std::make_unique<Office>(m_dir->address());
+        m_a->units()->first();
+        m_a->units()->edit();
+        m_a->units()->setFieldText(QStringLiteral("okul_adi"), QStringLiteral("ATATÜRK ANADOLU LİSESİ"));
+        m_a->units()->post();
+        QTRY_COMPARE_WITH_TIMEOUT(m_b->units()->fieldText(QStringLiteral("okul_adi")),
+                                  QStringLiteral("ATATÜRK ANADOLU LİSESİ"), 1000);
+    }
+
     // Two main windows on the server, each with "Personel Ara" pressed: a name saved in one
     // shows in the other's grid within a second, and the other's current member stays.
     void twoWindowsWithTheMemberBrowserOpen()
