@@ -19,7 +19,8 @@ namespace
 bool isServerTrouble(DbError::Kind kind)
 {
     using Kind = DbError::Kind;
-    return kind == Kind::ServerUnreachable || kind == Kind::ServerLost || kind == Kind::LoginRefused ||
+    return kind == Kind::ServerUnreachable || kind == Kind::ServerLost || kind == Kind::ServerNotTrusted ||
+           kind == Kind::LoginRefused ||
            kind == Kind::NoServerTables || kind == Kind::PasswordNeeded;
 }
 

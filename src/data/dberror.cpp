@@ -69,6 +69,11 @@ DbError::Description DbError::describe() const
         return {QStringLiteral("Sunucudaki veritabanında Meltora tabloları yok: önce "
                                "\"meltora-db create --server\" ile oluşturun."),
                 m_message};
+    case Kind::ServerNotTrusted:
+        return {QStringLiteral("Sunucuyla güvenli (şifreli) bağlantı kurulamadı: sunucunun sertifikası "
+                               "doğrulanamadı ya da sunucu şifreli bağlantı kabul etmiyor. Bağlantı "
+                               "tanımındaki sslmode ve sslrootcert ayarlarını denetleyin."),
+                m_message};
     case Kind::ServerLost:
         return {QStringLiteral("Veritabanı sunucusuyla bağlantı koptu; işlem yapılamadı. "
                                "Yazdıklarınız duruyor: bağlantı yeniden kurulunca (durum "
@@ -89,8 +94,12 @@ DbError::Description DbError::describe() const
 QString DbError::describedText() const
 {
     const Description d = describe();
-    // Only an error of a kind not told apart needs the engine's words to say anything.
-    if (m_kind != Kind::Engine || d.detail.isEmpty())
+    // Only an error of a kind not told apart needs the engine's words to say anything; and a
+    // server that cannot be reached, whose words name the host and what failed there.
+    const bool wordsHelp = m_kind == Kind::Engine || m_kind == Kind::ServerUnreachable ||
+                           m_kind == Kind::ServerNotTrusted || m_kind == Kind::LoginRefused;
+    if (!wordsHelp || d.detail.isEmpty())
         return d.text;
-    return QStringLiteral("%1. Ayrıntı: %2").arg(d.text, d.detail);
+    const QString sentence = d.text.endsWith(QLatin1Char('.')) ? d.text : d.text + QLatin1Char('.');
+    return QStringLiteral("%1 Ayrıntı: %2").arg(sentence, d.detail);
 }

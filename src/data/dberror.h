@@ -32,6 +32,7 @@ public:
         PasswordNeeded,    // the server asks for a password that libpq's own sources lack
         NoServerTables,    // the server's database holds no tables of the program
         ServerLost,        // the connection to the server broke off while the program worked
+        ServerNotTrusted,  // the encrypted connection failed: the server's certificate or the settings
         StillInUse,        // a unit that staff rows still name cannot be deleted
     };
 

@@ -72,6 +72,11 @@ DbError connectionError(PGconn *conn)
                        "permission denied"));
     if (PQconnectionUsedPassword(conn) || refused.match(text).hasMatch())
         return DbError(DbError::Kind::LoginRefused, text);
+    // The encrypted way failed: no trusted root, a name that does not match, no TLS there.
+    static const QRegularExpression untrusted(
+        QStringLiteral("certificate|SSL|server does not support SSL|root.crt"), QRegularExpression::CaseInsensitiveOption);
+    if (untrusted.match(text).hasMatch())
+        return DbError(DbError::Kind::ServerNotTrusted, text);
     return DbError(DbError::Kind::ServerUnreachable, text);
 }
 
