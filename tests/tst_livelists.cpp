@@ -191,6 +191,43 @@ private Q_SLOTS:
         QCOMPARE(m_b->staff()->fieldText(QStringLiteral("cep_tel")), QStringLiteral("(532) 111 22 33"));
     }
 
+    // A list read after the listening began keeps its rows when "Personel Ara" opens it again,
+    // with what other offices changed meanwhile in the statement's order; a lost connection
+    // ends that until the list has been compared with the server again.
+    void aFollowedListIsKeptOnReopening()
+    {
+        Dataset *staff = m_b->staff();
+        auto personelAra = [staff] {
+            staff->clearSql();
+            staff->addSql(QStringLiteral("SELECT * FROM uyeler Order By adi"));
+            staff->clearParams();
+            staff->reopen();
+        };
+        personelAra(); // read now, with the listening on
+        QVERIFY(staff->isFollowedLive());
+
+        Dataset *unitStaff = m_a->data.unitStaff();
+        m_a->units()->first();
+        unitStaff->append();
+        unitStaff->setFieldText(QStringLiteral("adi"), QStringLiteral("CAN"));
+        unitStaff->setFieldText(QStringLiteral("soyadi"), QStringLiteral("ER"));
+        unitStaff->post();
+        QTRY_COMPARE_WITH_TIMEOUT(staff->recordCount(), 7, 1000);
+        staff->setSort(QStringLiteral("soyadi DESC")); // a title click, which a reopening undoes
+
+        const quint64 before = m_b->data.connection().engine()->roundTrips();
+        personelAra();
+        QCOMPARE(m_b->data.connection().engine()->roundTrips(), before);
+        QCOMPARE(columnOf(*staff, QStringLiteral("Birlestir")),
+                 (QStringList{"AHMET YILMAZ", "BURAK KAYA", "CAN ER", "CEMİLE ŞAHİN", "DERYA ÖZ", "EMRE ÇELİK",
+                              "FATMA IŞIK"}));
+
+        Q_EMIT m_b->data.changeNotices()->connectionLost();
+        QVERIFY(!staff->isFollowedLive());
+        personelAra();
+        QVERIFY(m_b->data.connection().engine()->roundTrips() > before);
+    }
+
     // While B enters a new row, A's changes wait, and come in once B has saved.
     void changesWaitForANewRowBeingEntered()
     {

@@ -1,5 +1,6 @@
 #include "changenotices.h"
 
+#include "dataset.h"
 #include "schema.h"
 #include "serverengine.h"
 
@@ -126,7 +127,9 @@ void ChangeNotices::connected()
         return;
     }
     m_listening = true;
+    m_listeningSince = Dataset::steadyNow();
     watchSocket(false);
+    Q_EMIT listening(m_listeningSince);
     if (std::exchange(m_away, false))
         Q_EMIT connectionBack();
     readNotices(); // any that came with the answers above

@@ -44,6 +44,9 @@ public:
     // Whether the server announces changes at all: a database made before it did, by a role
     // that may not add the announcing, does not.
     bool serverAnnounces() const { return m_announces; }
+    // Listening, on a server that announces: every change from listeningSince() on is heard.
+    bool hearsEveryChange() const { return m_listening && m_announces; }
+    qint64 listeningSince() const { return m_listeningSince; }
     // Notices received so far, the program's own among them.
     quint64 received() const { return m_received; }
 
@@ -58,6 +61,9 @@ Q_SIGNALS:
     void connectionLost();
     // Connected again after a loss: everything is to be read afresh.
     void connectionBack();
+    // Listening from now on, at the first connection and after each loss; `since` is when,
+    // on the steady clock (ns) the lists' readings are timed by.
+    void listening(qint64 since);
 
 private:
     void connectNow();
@@ -78,6 +84,7 @@ private:
     bool m_announces = false;
     bool m_away = false; // lost, and not connected again yet
     quint64 m_received = 0;
+    qint64 m_listeningSince = 0;
     QTimer m_gather;
     QTimer m_retry;
     QHash<QString, Change> m_pending;

@@ -127,8 +127,12 @@ void Dataset::open(const std::shared_ptr<Fetched> &fetched, const ReadMark &read
 
 bool Dataset::holdsCurrentRows()
 {
-    return isOpen() && m_readAt && sameReading(m_rowsRead, reading()) && m_db &&
-           m_db->unchangedSince(*m_readAt);
+    if (!isOpen() || !m_readAt || !sameReading(m_rowsRead, reading()))
+        return false;
+    // Every change of the table has come into the rows since they were read.
+    if (m_followedLive)
+        return !m_followAllLater && m_followLater.isEmpty();
+    return m_db && m_db->unchangedSince(*m_readAt);
 }
 
 bool Dataset::sameReading(const Reading &a, const Reading &b)
@@ -152,8 +156,10 @@ void Dataset::reopen()
         return;
     }
     const ReadMark readAt = *m_readAt;
+    const bool live = m_followedLive;
     Fetched kept = closeKeepingRows();
     m_readAt = readAt;
+    m_followedLive = live;
     openWith(std::move(kept));
 }
 
@@ -182,6 +188,18 @@ Dataset::Fetched Dataset::closeKeepingRows()
     }
     if (keepFolded)
         kept.foldedField = folded;
+    kept.readStarted = m_readStarted;
+    // Rows another office added wait at the end of the slots: they go where the statement's
+    // own order puts them, as a reading would.
+    if (std::exchange(m_rowsFollowed, false))
+        if (const std::optional<ClientOrder> order = clientOrder(m_rowsRead.sql)) {
+            int field = -1;
+            for (int f = 0; f < kept.fieldNames.size() && field < 0; ++f)
+                if (kept.fieldNames[f].compare(order->column, Qt::CaseInsensitive) == 0)
+                    field = f;
+            if (field >= 0)
+                orderRows(kept.rows, kept.folded, field, int(kept.fieldNames.size()), order->descending);
+        }
     m_rows.clear(); // nothing left for close() to give back
     close();
     return kept;
@@ -231,6 +249,11 @@ void Dataset::closeRows(bool giveBackMemory)
 {
     if (!isOpen())
         return;
+    m_followedLive = false;
+    m_rowsFollowed = false;
+    m_followAllLater = false;
+    m_followLater.clear();
+    m_changedElsewhere = false;
     m_state = State::Inactive;
     dropRows(giveBackMemory);
     m_buffer.clear();

@@ -145,6 +145,14 @@ public:
     void followAllChanges();
     // Whether another office changed the row being edited since the edit began.
     bool isChangedElsewhere() const { return m_changedElsewhere; }
+    // Said by whoever hands the list the changes of its table: every change reaches the rows
+    // through followChanges() while it stays open, so reopen() may keep them on a server too.
+    // Closing the list ends it.
+    void setFollowedLive(bool live) { m_followedLive = live && isOpen(); }
+    bool isFollowedLive() const { return m_followedLive; }
+    // When the reading of the rows held began, on the steady clock (ns).
+    qint64 readStarted() const { return m_readStarted; }
+    static qint64 steadyNow();
 
     // Master link; the detail follows every change of the master's current row.
     void setMaster(Dataset *master, const QString &linkField);
@@ -294,6 +302,9 @@ private:
     QVariant m_filterKey;
 
     bool m_changedElsewhere = false;
+    bool m_followedLive = false;
+    bool m_rowsFollowed = false; // rows came, went or changed since the reading
+    qint64 m_readStarted = 0;
     // Changes heard while a row was being edited or entered, applied once it is done.
     bool m_followAllLater = false;
     QList<qlonglong> m_followLater;

@@ -184,6 +184,7 @@ void Dataset::applyFollowed(Followed &&changes)
 
     if (gone.empty() && added.empty() && updated.empty())
         return;
+    m_rowsFollowed = true;
 
     const bool rowByRow = gone.size() + added.size() + moved.size() <= kRowByRowLimit;
     // Rows leaving their place: out of the view and the order first.

@@ -67,6 +67,7 @@ struct Dataset::Fetched {
     int foldedField = -1;
     std::vector<QString> folded; // that field of every row, folded for the prefix search
     Reading readBy;
+    qint64 readStarted = 0; // when the reading began, on the steady clock (ns)
 };
 
 namespace datasetinternal {

@@ -10,6 +10,7 @@
 #include "turkish.h"
 
 #include <QRegularExpression>
+#include <chrono>
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -298,6 +299,7 @@ bool Dataset::readRows(Statement &s, const std::vector<bool> &declared,
 std::shared_ptr<Dataset::Fetched> Dataset::read(Database &db, const Reading &what,
                                                 const std::atomic<bool> *cancelled)
 {
+    const qint64 readStart = steadyNow();
     const std::optional<ClientOrder> order = clientOrder(what.sql);
     const QString statement = order ? order->statement : what.sql;
     Statement st(db, statement);
@@ -308,6 +310,7 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(Database &db, const Reading &wha
 
     auto fetched = std::make_shared<Fetched>();
     fetched->readBy = what;
+    fetched->readStarted = readStart;
     std::vector<bool> declared;
     readColumns(st, fetched.get(), &declared);
     const int fields = int(fetched->fieldNames.size());
@@ -326,8 +329,15 @@ std::shared_ptr<Dataset::Fetched> Dataset::read(Database &db, const Reading &wha
     return fetched;
 }
 
+qint64 Dataset::steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void Dataset::take(Fetched &&fetched)
 {
+    m_readStarted = fetched.readStarted;
     const int fields = int(fetched.fieldNames.size());
     m_fieldNames = std::move(fetched.fieldNames);
     m_kinds = std::move(fetched.kinds);

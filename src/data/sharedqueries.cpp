@@ -88,15 +88,18 @@ QList<Dataset *> SharedQueries::listsOf(const QString &table) const
     return lists;
 }
 
-void SharedQueries::follow(Dataset *list, const std::optional<QList<qlonglong>> &keys)
+bool SharedQueries::follow(Dataset *list, const std::optional<QList<qlonglong>> &keys)
 {
     try {
         if (keys)
             list->followChanges(*keys);
         else
             list->followAllChanges();
+        return true;
     } catch (const DbError &) {
-        // The list keeps what it shows: a lost connection reads it all again once it is back.
+        // The list keeps what it shows, and is read again when it is reopened.
+        list->setFollowedLive(false);
+        return false;
     }
 }
 
@@ -112,12 +115,24 @@ void SharedQueries::listenForChanges()
             for (Dataset *list : listsOf(change.table))
                 follow(list, change.everyRow ? std::nullopt : std::optional(change.keys));
     });
+    QObject::connect(m_notices, &ChangeNotices::connectionLost, this, [this] {
+        for (Dataset *list : {QueryOkul, Query_Uye, QueryPersonel})
+            list->setFollowedLive(false);
+    });
     QObject::connect(m_notices, &ChangeNotices::connectionBack, this, [this] {
-        // Nothing was heard while the server was away.
+        // Nothing was heard while the server was away: each list is compared whole, which
+        // makes it as good as read now.
         for (const QString &table : {QStringLiteral("okul"), QStringLiteral("uyeler")})
             for (Dataset *list : listsOf(table))
-                follow(list, std::nullopt);
+                if (follow(list, std::nullopt))
+                    list->setFollowedLive(m_notices->hearsEveryChange());
     });
+    // A list read once the listening had begun hears every change after its reading.
+    for (Dataset *list : {QueryOkul, Query_Uye, QueryPersonel})
+        QObject::connect(list, &Dataset::afterOpen, this, [this](Dataset *opened) {
+            opened->setFollowedLive(m_notices && m_notices->hearsEveryChange() &&
+                                    m_notices->listeningSince() <= opened->readStarted());
+        });
     m_notices->start();
 }
 

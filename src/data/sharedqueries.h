@@ -74,8 +74,9 @@ public:
 private:
     bool staffListIsLong();
     void listenForChanges();
-    // Another office's changes of `keys`, or of any row, into a list.
-    static void follow(Dataset *list, const std::optional<QList<qlonglong>> &keys);
+    // Another office's changes of `keys`, or of any row, into a list; false when they could
+    // not be read.
+    static bool follow(Dataset *list, const std::optional<QList<qlonglong>> &keys);
     // The open lists of a table, masters before their details.
     QList<Dataset *> listsOf(const QString &table) const;
 
