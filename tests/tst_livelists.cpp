@@ -228,6 +228,26 @@ private Q_SLOTS:
         QVERIFY(m_b->data.connection().engine()->roundTrips() > before);
     }
 
+    // The long staff list read in the background at start-up waits for the listening, so that
+    // it too is followed and the first "Personel Ara" keeps it.
+    void theListReadAtStartIsFollowed()
+    {
+        SharedQueries::setLongStaffList(1);
+        const auto restore = qScopeGuard([] { SharedQueries::setLongStaffList(10000); });
+        SharedQueries data;
+        data.connect(m_dir->address());
+        data.openAllButLongStaffList();
+        QVERIFY(!data.staff()->isOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(data.staff()->isOpen(), 5000);
+        QVERIFY(data.changeNotices()->isListening());
+        QVERIFY(data.staff()->readStarted() >= data.changeNotices()->listeningSince());
+        QVERIFY(data.staff()->isFollowedLive());
+        const quint64 before = data.connection().engine()->roundTrips();
+        data.staff()->reopen();
+        QCOMPARE(data.connection().engine()->roundTrips(), before);
+        QCOMPARE(data.staff()->recordCount(), 6);
+    }
+
     // While B enters a new row, A's changes wait, and come in once B has saved.
     void changesWaitForANewRowBeingEntered()
     {

@@ -47,6 +47,8 @@ void BackgroundOpen::work(RegisterAddress address, Dataset::Reading what, int ge
             const std::lock_guard lock(m_mutex);
             m_reading = nullptr;
         });
+        if (m_gate && !m_cancelled)
+            m_gate(m_cancelled);
         if (!m_cancelled)
             rows = Dataset::read(reader, what, &m_cancelled);
     } catch (const DbError &e) {

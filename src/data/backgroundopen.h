@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -33,6 +34,10 @@ public:
     // Stops a reading under way and waits for the worker: the dataset stays closed.
     void cancel();
 
+    // Run on the worker's thread before each reading, once its connection is made: it may
+    // wait for what the reading must come after, and should end soon once `cancelled` is set.
+    void setGate(std::function<void(const std::atomic<bool> &cancelled)> gate) { m_gate = std::move(gate); }
+
     // For tests: while held, rows that have arrived wait; releasing hands them over.
     void holdHandOver(bool held);
     bool hasArrived() const { return m_arrived; }
@@ -57,6 +62,7 @@ private:
     std::mutex m_mutex;                  // guards the worker's connection and its outcome
     Engine *m_reading = nullptr; // the worker's connection while it reads
     std::shared_ptr<Dataset::Fetched> m_rows;
+    std::function<void(const std::atomic<bool> &)> m_gate;
     std::optional<DbError> m_error;
 
     int m_generation = 0; // of the reading under way, so that a late arrival is known

@@ -6,6 +6,8 @@
 #include "schema.h"
 
 #include <sqlite3.h>
+#include <chrono>
+#include <future>
 
 SharedQueries::SharedQueries(QObject *parent) : QObject(parent)
 {
@@ -133,6 +135,24 @@ void SharedQueries::listenForChanges()
             opened->setFollowedLive(m_notices && m_notices->hearsEveryChange() &&
                                     m_notices->listeningSince() <= opened->readStarted());
         });
+    // The long staff list read in the background waits until the listening has begun (a
+    // moment on a local network), so that it hears every change after its reading and
+    // "Personel Ara" can keep it; a listener that cannot connect holds it back 2 s at most.
+    auto listening = std::make_shared<std::promise<void>>();
+    std::shared_future<void> begun = listening->get_future().share();
+    QObject::connect(m_notices, &ChangeNotices::listening, this, [listening] {
+        try {
+            listening->set_value();
+        } catch (const std::future_error &) {
+            // listening again after a loss
+        }
+    });
+    m_staffListOpening->setGate([begun](const std::atomic<bool> &cancelled) {
+        using namespace std::chrono_literals;
+        for (int waited = 0; waited < 100 && !cancelled; ++waited)
+            if (begun.wait_for(20ms) == std::future_status::ready)
+                return;
+    });
     m_notices->start();
 }
 
@@ -188,9 +208,10 @@ void SharedQueries::openAllButLongStaffList()
 
 void SharedQueries::disconnect()
 {
+    m_staffListOpening->cancel();
+    m_staffListOpening->setGate(nullptr);
     delete m_notices;
     m_notices = nullptr;
-    m_staffListOpening->cancel();
     for (Dataset *query : all())
         if (query)
             query->close();
