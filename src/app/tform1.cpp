@@ -464,31 +464,28 @@ QLabel *TForm1::statusPanel(int index) const
 
 void TForm1::connectCounts()
 {
-    connect(m_data->units(), &Dataset::afterScroll, this, [this](Dataset *okul) {
+    const auto unitCount = [this](Dataset *okul) {
         m_statusPanels[0]->setText(QStringLiteral(" Kayıtlı Birim: %1").arg(okul->recordCount()));
-    });
-    connect(m_data->unitStaff(), &Dataset::afterScroll, this, [this](Dataset *uye) {
+    };
+    const auto unitStaffCount = [this](Dataset *uye) {
         m_statusPanels[1]->setText(QStringLiteral(" Birim/Personel Sayısı: %1").arg(uye->recordCount()));
-    });
-    connect(m_data->staff(), &Dataset::afterOpen, this, [this](Dataset *personel) {
-        m_labelPersonel->setText(QString::number(personel->recordCount()));
-    });
-    connect(m_data->staff(), &Dataset::afterScroll, this, [this](Dataset *personel) {
+    };
+    const auto staffCount = [this](Dataset *personel) {
         m_statusPanels[2]->setText(
             QStringLiteral(" Toplam Kayıtlı Personel: %1").arg(personel->recordCount()));
-    });
+    };
+    const auto staffLabel = [this](Dataset *personel) {
+        m_labelPersonel->setText(QString::number(personel->recordCount()));
+    };
+    connect(m_data->units(), &Dataset::afterScroll, this, unitCount);
+    connect(m_data->unitStaff(), &Dataset::afterScroll, this, unitStaffCount);
+    connect(m_data->staff(), &Dataset::afterOpen, this, staffLabel);
+    connect(m_data->staff(), &Dataset::afterScroll, this, staffCount);
     // Another office's changes come into the lists without a move of the cursor.
-    connect(m_data->units(), &Dataset::changesFollowed, this, [this](Dataset *okul) {
-        m_statusPanels[0]->setText(QStringLiteral(" Kayıtlı Birim: %1").arg(okul->recordCount()));
-    });
-    connect(m_data->unitStaff(), &Dataset::changesFollowed, this, [this](Dataset *uye) {
-        m_statusPanels[1]->setText(QStringLiteral(" Birim/Personel Sayısı: %1").arg(uye->recordCount()));
-    });
-    connect(m_data->staff(), &Dataset::changesFollowed, this, [this](Dataset *personel) {
-        m_labelPersonel->setText(QString::number(personel->recordCount()));
-        m_statusPanels[2]->setText(
-            QStringLiteral(" Toplam Kayıtlı Personel: %1").arg(personel->recordCount()));
-    });
+    connect(m_data->units(), &Dataset::changesFollowed, this, unitCount);
+    connect(m_data->unitStaff(), &Dataset::changesFollowed, this, unitStaffCount);
+    connect(m_data->staff(), &Dataset::changesFollowed, this, staffLabel);
+    connect(m_data->staff(), &Dataset::changesFollowed, this, staffCount);
     m_staffList = new StaffListArrival(m_data, m_labelPersonel, m_statusPanels[2], this);
 }
 
