@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "toolkit/tsrdbgrid.h"
 #include "app/unitbrowser.h"
+#include "data/changenotices.h"
 #include "data/database.h"
 #include "data/schema.h"
 #include "data/sharedqueries.h"
@@ -16,6 +17,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -116,6 +118,36 @@ private Q_SLOTS:
         if (f && f->isVisible())
             f->hide();
         m_main.reset();
+    }
+
+    // On a server, another office saving the member being edited: the form says so under its
+    // fields, the typing stays, and the save keeps both offices' columns.
+    void aMemberChangedElsewhereIsMarkedInTheForm()
+    {
+        if (!testserver::active())
+            QSKIP("other offices work on a server");
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->data()->changeNotices()->isListening(), 5000);
+        whileOpen(f, doubleClickOn("AHMET"), [&] {
+            auto *note = child<QLabel>(f, "BaskaYerdeDegisti");
+            QVERIFY(!note->isVisible());
+            DBEdit *branch = box("bransi");
+            branch->setFocus(Qt::MouseFocusReason);
+            typeText(branch, QStringLiteral("MATEMATİK"));
+            QVERIFY(uye->isEditing());
+
+            Database other;
+            other.open(m_main->dir().address());
+            other.exec(QStringLiteral("UPDATE uyeler SET ev_adresi = 'KIZILAY' WHERE adi = 'AHMET'"));
+            QTRY_VERIFY_WITH_TIMEOUT(note->isVisible(), 1000);
+            QCOMPARE(note->text(), QStringLiteral("Bu kayıt siz düzenlerken başka bir yerde değiştirildi; "
+                                                  "kaydettiğinizde denetlenecek."));
+            QCOMPARE(branch->text(), QStringLiteral("MATEMATİK"));
+            uye->post();
+            QVERIFY(!note->isVisible());
+            closeForm();
+        });
+        QCOMPARE(stored("AHMET", "bransi"), QStringLiteral("MATEMATİK"));
+        QCOMPARE(stored("AHMET", "ev_adresi"), QStringLiteral("KIZILAY"));
     }
 
     void formIsTheOneMemberWindow()

@@ -132,7 +132,8 @@ BottomRow bottomRow(const Settings &settings, QDialog *dialog, Dataset *dataset,
     bottom.actions = new RecordActions([dataset] { return dataset; }, dialog);
     bottom.actions->addTo(bar);
     layout->addWidget(bar);
-    layout->addWidget(changedElsewhereNote(bottom.row, dataset), 1);
+    layout->addStretch(1);
+    layout->addWidget(changedElsewhereNote(bottom.row, dataset));
 
     layout->addWidget(okButton(dialog, bottom.row, okMinimumWidth));
     return bottom;
