@@ -172,14 +172,22 @@ void Dataset::applyFollowed(Followed &&changes)
         if (reorders)
             moved.push_back(index);
     }
-    auto wasAsked = [&](qlonglong key) { return changes.everyRow || changes.asked.contains(key); };
-    for (auto it = held.cbegin(); it != held.cend(); ++it) {
-        if (present.contains(it.key()) || !wasAsked(it.key()))
-            continue;
-        if (it.value() == edited)
-            markChangedElsewhere(it.key());
+    // Asked for and no longer given by the statement: deleted, or no longer one of its rows.
+    auto leaves = [&](qlonglong key, int index) {
+        if (index == edited)
+            markChangedElsewhere(key);
         else
-            gone.push_back(it.value());
+            gone.push_back(index);
+    };
+    if (changes.everyRow) {
+        for (auto it = held.cbegin(); it != held.cend(); ++it)
+            if (!present.contains(it.key()))
+                leaves(it.key(), it.value());
+    } else {
+        for (qlonglong key : QSet<qlonglong>(changes.asked.cbegin(), changes.asked.cend()))
+            if (!present.contains(key))
+                if (const auto found = held.constFind(key); found != held.cend())
+                    leaves(key, *found);
     }
 
     if (gone.empty() && added.empty() && updated.empty())
