@@ -159,6 +159,8 @@ public:
     Dataset *master() const { return m_master; }
 
     QString name() const { return objectName(); }
+    // The table the rows are written back to; empty for a statement whose rows cannot be.
+    QString table() const { return m_table; }
 
 Q_SIGNALS:
     void afterOpen(Dataset *dataset);
@@ -206,8 +208,9 @@ private:
                         std::vector<bool> &gone, Progress *progress);
     // Once an edit has ended: the changes that waited for it.
     void followDeferred();
-    // Whether a row shows under the master link's filter.
+    // Whether a row shows under the master link's filter: a slot of m_rows, or a row's cells.
     bool passesFilter(int index) const;
+    bool passesFilter(const Row &row) const;
     // Applies a reading of changed rows: the keys it was asked for, or every row.
     struct Followed;
     void applyFollowed(Followed &&changes);

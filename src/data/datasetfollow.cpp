@@ -162,13 +162,11 @@ void Dataset::applyFollowed(Followed &&changes)
             markChangedElsewhere(key);
             continue;
         }
-        const bool inViewBefore = passesFilter(index);
-        const QByteArray before = order.field >= 0 ? orderKeyOf(m_rows[size_t(index)], order.field) : QByteArray();
-        QByteArray old = std::exchange(m_rows[size_t(index)].bytes, row.bytes);
-        const bool reorders = (order.field >= 0 && orderKeyOf(m_rows[size_t(index)], order.field) != before) ||
-                              passesFilter(index) != inViewBefore;
-        m_rows[size_t(index)].bytes = std::move(old); // stored below, once the view has let it go
-        updated.emplace_back(index, std::move(row.bytes));
+        const Row &stored = m_rows[size_t(index)];
+        const bool reorders =
+            (order.field >= 0 && orderKeyOf(row, order.field) != orderKeyOf(stored, order.field)) ||
+            passesFilter(row) != passesFilter(index);
+        updated.emplace_back(index, std::move(row.bytes)); // stored once the view has let it go
         if (reorders)
             moved.push_back(index);
     }

@@ -82,14 +82,17 @@ QVariant Dataset::masterKey() const
 bool Dataset::passesFilter(int index) const
 {
     const Row *row = m_rows[size_t(index)].get();
-    if (!row)
-        return false;
-    if (!m_filterActive || index == m_pendingRow)
+    return row && (index == m_pendingRow || passesFilter(*row));
+}
+
+bool Dataset::passesFilter(const Row &row) const
+{
+    if (!m_filterActive)
         return true;
     const int link = fieldIndex(m_linkField);
-    if (link < 0 || m_filterKey.isNull() || row->isNull(link))
+    if (link < 0 || m_filterKey.isNull() || row.isNull(link))
         return false;
-    return row->text(link, int(m_fieldNames.size())) == m_filterKey.toString().toUtf8();
+    return row.text(link, int(m_fieldNames.size())) == m_filterKey.toString().toUtf8();
 }
 
 void Dataset::rebuildView()

@@ -84,8 +84,7 @@ QList<Dataset *> SharedQueries::listsOf(const QString &table) const
 {
     QList<Dataset *> lists;
     for (Dataset *query : {QueryOkul, Query_Uye, QueryPersonel})
-        if (query && query->isOpen() && table.compare(QLatin1String(query == QueryOkul ? "okul" : "uyeler"),
-                                                      Qt::CaseInsensitive) == 0)
+        if (query && query->isOpen() && table.compare(query->table(), Qt::CaseInsensitive) == 0)
             lists << query;
     return lists;
 }
